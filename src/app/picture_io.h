@@ -1,0 +1,20 @@
+#pragma once
+
+#include "scene/picture.h"
+
+#include <QImage>
+#include <QString>
+
+namespace tarn {
+
+// The one place where Qt images and the core's rasters meet.
+QImage toQImage(const Picture& picture);
+Picture fromQImage(const QImage& image);
+
+// Loads a part bitmap through QImageReader into a 24-bit raster. Refuses files
+// that are not pictures, that cannot be read, or whose header claims more than
+// kMaxPartSide pixels on a side (checked before anything is decoded).
+// On failure returns false and leaves `out` untouched.
+bool loadPicture(const QString& path, Picture& out);
+
+} // namespace tarn

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// What went wrong with a file: the platform error number and a description the
+// user can read. number == 0 means success.
+struct IoStatus {
+    int number = 0;
+    std::string description;
+    bool ok() const { return number == 0; }
+};
+
+// Japanese description of an errno value, for the message boxes.
+std::string errorDescription(int number);
+
+// Puts bytes on disk whole or not at all: written to a temporary file beside the
+// target, flushed, then renamed over it. On failure the target is untouched and
+// no temporary file remains.
+IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Reads a whole file; false (with the status) when it cannot.
+IoStatus readWholeFile(const std::string& path, Bytes& out);
+
+// Copies source to destination through writeFileAtomically. A copy of a file
+// onto itself is skipped, so the source is never truncated.
+IoStatus copyFileAtomically(const std::string& source, const std::string& destination);
+
+namespace testing {
+// Makes the next writes fail with errorNumber once afterBytes bytes have gone
+// out, as a full disk would. Pass errorNumber 0 to stop.
+void injectWriteFailure(int errorNumber, std::size_t afterBytes);
+} // namespace testing
+
+} // namespace tarn
