@@ -1,0 +1,29 @@
+#pragma once
+
+#include "output/file_write.h"
+#include "scene/picture.h"
+
+#include <string>
+
+namespace tarn {
+
+// Result codes of save256 besides a platform error number.
+inline constexpr int kSave256Written = 0;
+inline constexpr int kSave256Empty = 1;
+inline constexpr int kSave256TooManyColours = 3;
+
+// Builds the 8-bit palette BMP of the picture's exact colours, palette in order
+// of first appearance (from entry 10, at most 236 colours, when reserve is on).
+// Returns 0, 1 (empty picture) or 3 (too many colours; out is left empty).
+int encode256(const Picture& picture, bool reserve, Bytes& out);
+
+// encode256, then the file written whole. Returns 0, 1, 3, or the errno of a
+// failed write with `status` filled in; on any failure the file is untouched.
+int save256(const Picture& picture, const std::string& path, bool reserve,
+            IoStatus* status = nullptr);
+
+// Uncompressed 24-bit BMP, rows bottom-up, padded to 4 bytes.
+Bytes encodeBmp24(const Picture& picture);
+IoStatus saveBmp24(const Picture& picture, const std::string& path);
+
+} // namespace tarn

@@ -1,0 +1,17 @@
+#pragma once
+
+#include "scene/picture.h"
+
+#include <cstdint>
+#include <string>
+
+namespace tarn {
+
+// Encodes the top-left width x height of the raster as a JPEG at path (quality
+// 1-100 as libjpeg's; progressive gives an SOF2 frame, otherwise SOF0).
+// Returns 0 on success; anything else is a failure and leaves no file behind
+// (an earlier file at path stays as it was).
+std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_t height,
+                          const std::string& path, std::uint8_t quality, bool progressive);
+
+} // namespace tarn
