@@ -1,3 +1,4 @@
+#include "../output/output_test_support.h"
 #include "output/file_write.h"
 #include "settings/ini_store.h"
 
@@ -255,13 +256,15 @@ TEST_F(IniStoreTest, FailedWriteKeepsTheEarlierFileWhole) {
 }
 
 TEST_F(IniStoreTest, UnreadableFileIsNotRewrittenFromNothing) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "running as root: the file stays readable whatever its mode";
     writeRaw("[MemData]\nMof0=/a\n");
     fs::permissions(iniPath(), fs::perms::none);
-    EXPECT_EQ(store().getini("MemData", "Mof0", "-"), "-");
-    EXPECT_FALSE(store().putini("MemData", "Mof1", "/b"));
+    const int outcome = test::runUnprivileged(folder_, [&] {
+        const bool defaulted = store().getini("MemData", "Mof0", "-") == "-";
+        const bool refused = !store().putini("MemData", "Mof1", "/b");
+        return (defaulted ? 1 : 0) | (refused ? 2 : 0);
+    });
     fs::permissions(iniPath(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(outcome, 3) << "1: default read, 2: write refused";
     EXPECT_EQ(readRaw(), "[MemData]\nMof0=/a\n");
 }
 
