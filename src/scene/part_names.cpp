@@ -1,0 +1,61 @@
+#include "scene/part_names.h"
+
+#include "settings/ini_store.h"
+
+namespace tarn {
+
+namespace {
+
+constexpr int kObjectList = 0;
+
+// List index for a part file's layer code; -1 when the name is not a part.
+int listForName(const std::string& name) {
+    if (name.compare(0, 2, "ob") == 0)
+        return kObjectList;
+    const std::string tag = getsname(name);
+    if (tag == "_ob_")
+        return kObjectList;
+    if (tag == "_ug_")
+        return 1;
+    const std::size_t dot = name.find('.');
+    if (dot == std::string::npos || dot < 2)
+        return -1; // the first "." leaves no two characters before it
+    static const char* const kCodes[] = {"ug", "bl", "br", "fl", "fr"};
+    const std::string code = name.substr(dot - 2, 2);
+    for (int i = 0; i < 5; ++i)
+        if (code == kCodes[i])
+            return i + 1;
+    return -1;
+}
+
+} // namespace
+
+std::string getsname(const std::string& name) {
+    for (std::size_t a = 0; a + 3 < name.size(); ++a)
+        if (name[a] == '_' && name[a + 3] == '_')
+            return name.substr(a, 4);
+    return {};
+}
+
+std::string trimpath(const std::string& path) {
+    if (!path.empty() && path.back() == '/')
+        return path.substr(0, path.size() - 1);
+    return path;
+}
+
+PartLists makelist(const std::vector<std::string>& fileNames) {
+    PartLists lists;
+    for (const std::string& name : fileNames) {
+        const std::string ext = getext(name);
+        if (ext != "BMP" && ext != "bmp")
+            continue;
+        const int list = listForName(name);
+        if (list < 0)
+            continue;
+        // The extension check guarantees the name ends in ".bmp" in some case.
+        lists[static_cast<std::size_t>(list)].push_back({name.substr(0, name.size() - 4), name});
+    }
+    return lists;
+}
+
+} // namespace tarn
