@@ -14,7 +14,8 @@ inline constexpr int kSave256TooManyColours = 3;
 
 // Builds the 8-bit palette BMP of the picture's exact colours, palette in order
 // of first appearance (from entry 10, at most 236 colours, when reserve is on).
-// Returns 0, 1 (empty picture) or 3 (too many colours; out is left empty).
+// Returns 0, 1 (empty picture) or 3 (too many colours; out is left empty), or
+// EFBIG for a picture too large for the format's 32-bit size fields.
 int encode256(const Picture& picture, bool reserve, Bytes& out);
 
 // encode256, then the file written whole. Returns 0, 1, 3, or the errno of a
@@ -22,7 +23,8 @@ int encode256(const Picture& picture, bool reserve, Bytes& out);
 int save256(const Picture& picture, const std::string& path, bool reserve,
             IoStatus* status = nullptr);
 
-// Uncompressed 24-bit BMP, rows bottom-up, padded to 4 bytes.
+// Uncompressed 24-bit BMP, rows bottom-up, padded to 4 bytes. Empty bytes for
+// an empty or oversized picture (saveBmp24 then gives EINVAL or EFBIG).
 Bytes encodeBmp24(const Picture& picture);
 IoStatus saveBmp24(const Picture& picture, const std::string& path);
 
