@@ -1,0 +1,28 @@
+#include "scene/scene.h"
+
+#include <gtest/gtest.h>
+
+namespace tarn {
+namespace {
+
+TEST(WholeNumber, ReadsListTexts) {
+    const struct {
+        const char* text;
+        int expected;
+    } cases[] = {{"12", 12},   {" 12 ", 12}, {"-3", -3},          {"2.5", 2}, {"3.5", 4},
+                 {"-2.5", -2}, {"2.6", 3},   {"abc", 0},          {"", 0},    {"   ", 0},
+                 {"12abc", 0}, {"0", 0},     {"1e10", 2147483647}};
+    for (const auto& c : cases)
+        EXPECT_EQ(wholeNumber(c.text), c.expected) << "\"" << c.text << "\"";
+}
+
+TEST(SceneModel, StartsWithABlackCanvasAndEmptySlots) {
+    const Scene scene;
+    EXPECT_EQ(scene.canvas, Picture(kCanvasWidth, kCanvasHeight, kBlack));
+    for (int i = 1; i <= kSlotCount; ++i)
+        EXPECT_TRUE(scene.slot(i).name.empty()) << i;
+    EXPECT_TRUE(scene.objects.empty());
+}
+
+} // namespace
+} // namespace tarn
