@@ -1,0 +1,159 @@
+// recompose beside two yardsticks: the same composition done one pixel at a
+// time through bounds-checked accessors, and a plain memcpy of as many bytes as
+// the composition reads from the pictures and masks.
+#include "scene/compose.h"
+#include "scene/mask.h"
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tarn;
+
+// A part with a gradient body and a key-coloured area around an ellipse, as a
+// drawn wall or object has; masked the way the program masks it.
+void makePart(Picture& picture, Mask& mask, int w, int h, int seed) {
+    const Rgb key{255, 0, 255};
+    picture = Picture(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double dx = (x - w / 2.0) / (w / 2.0), dy = (y - h / 2.0) / (h / 2.0);
+            const bool inside = dx * dx + dy * dy < 0.9;
+            picture.setPixel(x, y,
+                             inside ? Rgb{static_cast<std::uint8_t>(x * 3 + seed),
+                                          static_cast<std::uint8_t>(y * 5 + seed * 7),
+                                          static_cast<std::uint8_t>(x + y + seed * 13)}
+                                    : key);
+        }
+    mask = Mask(w, h);
+    makemask(picture, mask, w, h);
+}
+
+struct Item {
+    const Picture* picture;
+    const Mask* mask;
+    int x, y;
+};
+
+struct BenchScene {
+    Scene scene;
+    std::vector<Item> order; // the painter's order, for the reference
+    std::size_t bytesRead = 0;
+
+    BenchScene() {
+        const int sizes[6][2] = {{0, 0},     {320, 160}, {240, 160},
+                                 {240, 160}, {240, 200}, {240, 200}};
+        for (int i = 1; i <= kSlotCount; ++i) {
+            Slot& s = scene.slot(i);
+            s.name = "part" + std::to_string(i);
+            makePart(s.picture, s.mask, sizes[i][0], sizes[i][1], i);
+        }
+        for (int k = 0; k < kMaxObjects; ++k) {
+            ObjectRow row;
+            row.x = std::to_string(20 + k * 43);
+            row.y = std::to_string(60 + (k % 3) * 50);
+            row.flag = k % 2 ? "T" : "F";
+            makePart(row.picture, row.mask, 64, 80, 20 + k);
+            scene.objects.push_back(row);
+        }
+        for (int i = 1; i <= kSlotCount; ++i) {
+            const Slot& s = scene.slot(i);
+            add(s.picture, s.mask, kSlotPlaces[static_cast<std::size_t>(i)].x,
+                kSlotPlaces[static_cast<std::size_t>(i)].y);
+            if (i == 3)
+                addObjects("F");
+        }
+        addObjects("T");
+    }
+
+    void addObjects(const char* flag) {
+        for (const ObjectRow& row : scene.objects)
+            if (row.flag == flag)
+                add(row.picture, row.mask, wholeNumber(row.x), wholeNumber(row.y));
+    }
+
+    void add(const Picture& p, const Mask& m, int x, int y) {
+        order.push_back({&p, &m, x, y});
+        const int w = std::max(0, std::min(x + p.width(), kCanvasWidth) - std::max(x, 0));
+        const int h = std::max(0, std::min(y + p.height(), kCanvasHeight) - std::max(y, 0));
+        bytesRead += static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3 * 2;
+    }
+};
+
+BenchScene& benchScene() {
+    static BenchScene s;
+    return s;
+}
+
+void BM_Recompose(benchmark::State& state) {
+    BenchScene& b = benchScene();
+    for (auto _ : state) {
+        recompose(b.scene);
+        benchmark::DoNotOptimize(b.scene.canvas.bits());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * b.bytesRead));
+}
+BENCHMARK(BM_Recompose);
+
+std::uint8_t byteOf(int v) {
+    return static_cast<std::uint8_t>(v);
+}
+
+// The two raster operations over the whole rectangle, one pixel at a time.
+void perPixelCopy(Picture& d, const Item& item) {
+    for (int pass = 0; pass < 2; ++pass)
+        for (int v = 0; v < item.picture->height(); ++v)
+            for (int u = 0; u < item.picture->width(); ++u) {
+                const int cx = item.x + u, cy = item.y + v;
+                if (!d.contains(cx, cy))
+                    continue;
+                const Rgb dst = d.pixel(cx, cy);
+                if (pass == 0) {
+                    const Rgb m = item.mask->pixel(u, v);
+                    d.setPixel(cx, cy,
+                               {byteOf(m.r & ~dst.r), byteOf(m.g & ~dst.g), byteOf(m.b & ~dst.b)});
+                } else {
+                    const Rgb p = item.picture->pixel(u, v);
+                    d.setPixel(cx, cy,
+                               {byteOf(p.r ^ dst.r), byteOf(p.g ^ dst.g), byteOf(p.b ^ dst.b)});
+                }
+            }
+}
+
+void BM_PerPixelReference(benchmark::State& state) {
+    BenchScene& b = benchScene();
+    Picture canvas(kCanvasWidth, kCanvasHeight);
+    for (auto _ : state) {
+        canvas.fill(kBlack);
+        for (const Item& item : b.order)
+            perPixelCopy(canvas, item);
+        benchmark::DoNotOptimize(canvas.bits());
+        benchmark::ClobberMemory();
+    }
+    recompose(b.scene);
+    if (!(canvas == b.scene.canvas))
+        state.SkipWithError("reference and recompose disagree");
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * b.bytesRead));
+}
+BENCHMARK(BM_PerPixelReference);
+
+void BM_MemcpyOfBytesRead(benchmark::State& state) {
+    const std::size_t n = benchScene().bytesRead;
+    std::vector<std::uint8_t> source(n, 0x5A), target(n);
+    for (auto _ : state) {
+        std::memcpy(target.data(), source.data(), n);
+        benchmark::DoNotOptimize(target.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["bytes"] = static_cast<double>(n);
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * n));
+}
+BENCHMARK(BM_MemcpyOfBytesRead);
+
+} // namespace
