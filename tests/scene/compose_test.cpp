@@ -25,18 +25,6 @@ TEST(MaskedCopy, AppliesBothRasterOperationsPerChannel) {
     EXPECT_EQ(canvas.pixel(0, 0), (Rgb{0xC3, 0x33, 0xA0}));
 }
 
-TEST(MaskedCopy, ProperPairKeepsTheCanvasUnderWhiteAndCopiesUnderBlack) {
-    const Picture before = test::distinctPicture(3, 1);
-    Picture canvas = before;
-    const Rgb ink{7, 77, 177};
-    const Picture picture = test::pictureOf(3, 1, {kWhite, ink, kWhite});
-    const Mask mask = test::pictureOf(3, 1, {kWhite, kBlack, kWhite});
-    maskedCopy(canvas, picture, mask, 0, 0, 3, 1);
-    EXPECT_EQ(canvas.pixel(0, 0), before.pixel(0, 0));
-    EXPECT_EQ(canvas.pixel(1, 0), ink);
-    EXPECT_EQ(canvas.pixel(2, 0), before.pixel(2, 0));
-}
-
 struct Placement {
     int x, y, w, h;
     int partW, partH;

@@ -82,23 +82,6 @@ TEST(KeyRule, TopLeftIsTheKeyNotTheBottomLeft) {
     EXPECT_EQ(m, test::pictureOf(2, 2, {kWhite, kBlack, kBlack, kWhite}));
 }
 
-TEST(KeyRule, WhiteKeyLeavesThePictureAsItWas) {
-    const Picture before = test::pictureOf(3, 1, {kWhite, kRed, kWhite});
-    Picture p = before;
-    Mask m(3, 1);
-    makemask(p, m, 3, 1);
-    EXPECT_EQ(p, before);
-    EXPECT_EQ(m, test::pictureOf(3, 1, {kWhite, kBlack, kWhite}));
-}
-
-TEST(KeyRule, OneColourPictureBecomesAllWhite) {
-    Picture p(5, 3, kRed);
-    Mask m(5, 3);
-    makemask(p, m, 5, 3);
-    EXPECT_EQ(p, Picture(5, 3, kWhite));
-    EXPECT_EQ(m, Picture(5, 3, kWhite));
-}
-
 TEST(KeyRule, MakemaskAndMaskbitsGiveTheSamePair) {
     Picture base = test::distinctPicture(7, 5);
     base.setPixel(0, 0, kKey);

@@ -16,13 +16,5 @@ TEST(WholeNumber, ReadsListTexts) {
         EXPECT_EQ(wholeNumber(c.text), c.expected) << "\"" << c.text << "\"";
 }
 
-TEST(SceneModel, StartsWithABlackCanvasAndEmptySlots) {
-    const Scene scene;
-    EXPECT_EQ(scene.canvas, Picture(kCanvasWidth, kCanvasHeight, kBlack));
-    for (int i = 1; i <= kSlotCount; ++i)
-        EXPECT_TRUE(scene.slot(i).name.empty()) << i;
-    EXPECT_TRUE(scene.objects.empty());
-}
-
 } // namespace
 } // namespace tarn
