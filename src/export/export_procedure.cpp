@@ -70,9 +70,7 @@ NumberReading readAreaNumber(std::string_view text, int& n) {
     if (i != text.size() || (wholeDigits == 0 && firstFraction < 0))
         return NumberReading::Bad;
 
-    const bool roundUp = firstFraction > 5 || (firstFraction == 5 && restNonZero) ||
-                         (firstFraction == 5 && !restNonZero && magnitude % 2 == 1);
-    if (roundUp)
+    if (firstFraction > 5 || (firstFraction == 5 && (restNonZero || magnitude % 2 == 1)))
         ++magnitude;
     const std::int64_t value = negative ? -magnitude : magnitude;
     if (huge || value > kLargestAreaNumber || value < kSmallestAreaNumber)
@@ -88,15 +86,13 @@ bool numberInAreaName(const std::string& name, int& n) {
     if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
         !name.ends_with(suffix))
         return false;
-    std::string_view digits(name);
-    digits = digits.substr(prefix.size(), digits.size() - prefix.size() - suffix.size());
-    if (digits.starts_with('-'))
-        digits.remove_prefix(1);
-    if (digits.empty() ||
-        !std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return false;
     const std::string middle =
         name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
+    // Digits with at most a minus sign: no blanks, plus sign or fraction.
+    const std::size_t first = middle.starts_with('-') ? 1 : 0;
+    if (middle.size() == first ||
+        middle.find_first_not_of("0123456789", first) != std::string::npos)
+        return false;
     return readAreaNumber(middle, n) == NumberReading::Whole;
 }
 
