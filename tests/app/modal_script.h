@@ -1,0 +1,104 @@
+#pragma once
+
+// Answers the modal dialogs a command opens, one step per dialog in the order
+// they appear, as a person at the keyboard would. Dialogs beyond the script are
+// recorded and dismissed so that a wrong extra box fails the test, not hangs it.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+
+#include <functional>
+#include <vector>
+
+namespace tarn::test {
+
+struct SeenDialog {
+    QString objectName;
+    QString title;
+    QString text; // a message box's text; a file dialog's suggested name
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    QMessageBox::StandardButtons buttons;
+};
+
+class ModalScript {
+  public:
+    using Step = std::function<void(QDialog*)>;
+
+    explicit ModalScript(std::vector<Step> steps) : steps_(std::move(steps)) {
+        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
+        timer_.start(5);
+    }
+
+    const std::vector<SeenDialog>& seen() const { return seen_; }
+    bool allAnswered() const { return next_ == steps_.size(); }
+
+  private:
+    void poll() {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog || dialog == last_ || !dialog->isVisible())
+            return;
+        last_ = dialog;
+        seen_.push_back(describe(dialog));
+        if (next_ < steps_.size())
+            steps_[next_++](dialog);
+        else
+            dialog->reject();
+    }
+
+    static SeenDialog describe(QDialog* dialog) {
+        SeenDialog seen{dialog->objectName(), dialog->windowTitle(), {}, {}, {}};
+        if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
+            seen.text = box->text();
+            seen.icon = box->icon();
+            seen.buttons = box->standardButtons();
+        } else if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
+            seen.text = edit->text();
+        }
+        return seen;
+    }
+
+    std::vector<Step> steps_;
+    std::size_t next_ = 0;
+    std::vector<SeenDialog> seen_;
+    QPointer<QDialog> last_;
+    QTimer timer_;
+};
+
+// Types a full path into a file dialog's name field and presses its accept button.
+inline ModalScript::Step typeFileName(const QString& path) {
+    return [path](QDialog* dialog) {
+        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        auto* buttons = dialog->findChild<QDialogButtonBox*>();
+        if (!edit || !buttons) {
+            dialog->reject();
+            return;
+        }
+        edit->setText(path);
+        for (QAbstractButton* button : buttons->buttons())
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)
+                button->click();
+    };
+}
+
+// Clicks one of a message box's buttons.
+inline ModalScript::Step press(QMessageBox::StandardButton which) {
+    return [which](QDialog* dialog) {
+        auto* box = qobject_cast<QMessageBox*>(dialog);
+        if (QAbstractButton* button = box ? box->button(which) : nullptr)
+            button->click();
+        else
+            dialog->reject();
+    };
+}
+
+inline ModalScript::Step cancel() {
+    return [](QDialog* dialog) { dialog->reject(); };
+}
+
+} // namespace tarn::test
