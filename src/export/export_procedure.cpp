@@ -29,51 +29,14 @@ ExportResult problem(ExportProblem p, std::string subject, IoStatus io = {}) {
     return {p, std::move(subject), std::move(io)};
 }
 
-enum class NumberReading { Whole, Bad, TooLarge };
-
-// Reads the number box as the platform's conversion did: blanks around it
-// ignored, an optional sign, decimal digits with an optional fraction rounded
-// half to even. Parsed by hand so the user's locale cannot change the decimal
-// point, and no exponent, hex or "inf" slips through.
+// The number box as the platform's conversion read it, and whether 40000 + N
+// fits the area file's signed 32-bit number field.
 NumberReading readAreaNumber(std::string_view text, int& n) {
-    const std::size_t b = text.find_first_not_of(" \t");
-    if (b == std::string_view::npos)
-        return NumberReading::Bad;
-    text = text.substr(b, text.find_last_not_of(" \t") - b + 1);
-
-    bool negative = false;
-    if (text.front() == '+' || text.front() == '-') {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
-    }
-    std::int64_t magnitude = 0;
-    bool huge = false;
-    std::size_t i = 0;
-    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-        magnitude = magnitude * 10 + (text[i] - '0');
-        if (magnitude > 100'000'000'000LL) {
-            huge = true;
-            magnitude = 100'000'000'000LL;
-        }
-    }
-    const std::size_t wholeDigits = i;
-    int firstFraction = -1; // first digit after the point, -1 when there is none
-    bool restNonZero = false;
-    if (i < text.size() && text[i] == '.') {
-        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
-            if (firstFraction < 0)
-                firstFraction = text[i] - '0';
-            else if (text[i] != '0')
-                restNonZero = true;
-        }
-    }
-    if (i != text.size() || (wholeDigits == 0 && firstFraction < 0))
-        return NumberReading::Bad;
-
-    if (firstFraction > 5 || (firstFraction == 5 && (restNonZero || magnitude % 2 == 1)))
-        ++magnitude;
-    const std::int64_t value = negative ? -magnitude : magnitude;
-    if (huge || value > kLargestAreaNumber || value < kSmallestAreaNumber)
+    std::int64_t value = 0;
+    const NumberReading r = readWholeNumber(text, value);
+    if (r != NumberReading::Whole)
+        return r;
+    if (value > kLargestAreaNumber || value < kSmallestAreaNumber)
         return NumberReading::TooLarge;
     n = static_cast<int>(value);
     return NumberReading::Whole;

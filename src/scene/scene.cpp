@@ -1,29 +1,60 @@
 #include "scene/scene.h"
 
-#include <cmath>
-#include <cstdlib>
+#include <algorithm>
 #include <limits>
 
 namespace tarn {
 
 Scene::Scene() : canvas(kCanvasWidth, kCanvasHeight, kBlack) {}
 
+NumberReading readWholeNumber(std::string_view text, std::int64_t& value) {
+    constexpr std::int64_t kClamp = 100'000'000'000LL;
+    const std::size_t b = text.find_first_not_of(" \t");
+    if (b == std::string_view::npos)
+        return NumberReading::Bad;
+    text = text.substr(b, text.find_last_not_of(" \t") - b + 1);
+
+    bool negative = false;
+    if (text.front() == '+' || text.front() == '-') {
+        negative = text.front() == '-';
+        text.remove_prefix(1);
+    }
+    std::int64_t magnitude = 0;
+    bool huge = false;
+    std::size_t i = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > kClamp) {
+            huge = true;
+            magnitude = kClamp;
+        }
+    }
+    const std::size_t wholeDigits = i;
+    int firstFraction = -1; // first digit after the point, -1 when there is none
+    bool restNonZero = false;
+    if (i < text.size() && text[i] == '.') {
+        for (++i; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+            if (firstFraction < 0)
+                firstFraction = text[i] - '0';
+            else if (text[i] != '0')
+                restNonZero = true;
+        }
+    }
+    if (i != text.size() || (wholeDigits == 0 && firstFraction < 0))
+        return NumberReading::Bad;
+
+    if (firstFraction > 5 || (firstFraction == 5 && (restNonZero || magnitude % 2 == 1)))
+        ++magnitude;
+    value = negative ? -magnitude : magnitude;
+    return huge ? NumberReading::TooLarge : NumberReading::Whole;
+}
+
 int wholeNumber(const std::string& text) {
-    std::size_t b = text.find_first_not_of(" \t");
-    std::size_t e = text.find_last_not_of(" \t");
-    if (b == std::string::npos)
+    std::int64_t v = 0;
+    if (readWholeNumber(text, v) == NumberReading::Bad)
         return 0;
-    const std::string t = text.substr(b, e - b + 1);
-    char* end = nullptr;
-    const double v = std::strtod(t.c_str(), &end);
-    if (end == t.c_str() || *end != '\0' || !std::isfinite(v))
-        return 0;
-    const double r = std::nearbyint(v); // default rounding mode: half to even
-    if (r >= static_cast<double>(std::numeric_limits<int>::max()))
-        return std::numeric_limits<int>::max();
-    if (r <= static_cast<double>(std::numeric_limits<int>::min()))
-        return std::numeric_limits<int>::min();
-    return static_cast<int>(r);
+    return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
 }
 
 } // namespace tarn

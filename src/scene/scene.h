@@ -3,7 +3,9 @@
 #include "scene/picture.h"
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tarn {
@@ -59,8 +61,15 @@ class Scene {
     std::array<Slot, kSlotCount> slots_;
 };
 
-// Reads a list text as a whole number the way the lists hold them: blanks around
-// it ignored, a fraction rounded half to even. Anything unreadable is 0.
+enum class NumberReading { Whole, Bad, TooLarge };
+
+// Reads decimal text as a whole number: blanks around it ignored, an optional
+// sign, digits with an optional fraction rounded half to even. Parsed by hand so
+// the user's locale cannot change the decimal point, and no exponent, hex or
+// "inf" slips through. TooLarge past +-1e11 (value then holds the clamp).
+NumberReading readWholeNumber(std::string_view text, std::int64_t& value);
+
+// A list text as a whole number; anything unreadable is 0, clamped to int.
 int wholeNumber(const std::string& text);
 
 } // namespace tarn
