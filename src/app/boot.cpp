@@ -1,0 +1,51 @@
+#include "app/boot.h"
+
+#include "app/app_context.h"
+#include "app/frm_boot.h"
+#include "app/frm_main.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QScreen>
+
+namespace tarn {
+
+int BOOT(QApplication& app) {
+    AppContext context;
+    context.programFolder = QCoreApplication::applicationDirPath();
+    context.executableBaseName =
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toLower();
+
+    QPointer<FrmBoot> boot = new FrmBoot(FrmBoot::Mode::Startup);
+    boot->setAttribute(Qt::WA_DeleteOnClose);
+    if (const QScreen* screen = app.primaryScreen())
+        boot->move(screen->availableGeometry().center() - boot->rect().center());
+    boot->show();
+    QCoreApplication::processEvents();
+
+    FrmMain main(context);
+    bool loaded = false;
+    bool tickSeen = false;
+    auto showMain = [&] {
+        if (boot)
+            boot->close();
+        main.show();
+        main.activateWindow();
+    };
+    // A tick that comes while the load still waits on a message box is held
+    // until the load is over.
+    QObject::connect(boot, &FrmBoot::dismissed, &main, [&] {
+        if (loaded)
+            showMain();
+        else
+            tickSeen = true;
+    });
+    main.load();
+    loaded = true;
+    if (tickSeen)
+        showMain();
+    return app.exec();
+}
+
+} // namespace tarn

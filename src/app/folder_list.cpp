@@ -1,0 +1,83 @@
+#include "app/folder_list.h"
+
+#include "app/folder_listing.h"
+
+#include <QHeaderView>
+#include <QStyle>
+
+namespace tarn {
+
+namespace {
+
+constexpr int kPathRole = Qt::UserRole;
+
+QTreeWidgetItem* makeItem(const QString& text, const QString& path, const QIcon& icon) {
+    auto* item = new QTreeWidgetItem(QStringList(text));
+    item->setData(0, kPathRole, path);
+    item->setIcon(0, icon);
+    item->setToolTip(0, path);
+    return item;
+}
+
+QString childPath(const QString& parent, const QString& name) {
+    return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
+}
+
+} // namespace
+
+FolderList::FolderList(QWidget* parent) : QTreeWidget(parent) {
+    setColumnCount(1);
+    header()->hide();
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setExpandsOnDoubleClick(false);
+    setIndentation(10);
+    setUniformRowHeights(true);
+    connect(this, &QTreeWidget::itemActivated, this, &FolderList::enterItem);
+}
+
+bool FolderList::setPath(const QString& folder) {
+    const QString clean = cleanFolderPath(folder);
+    if (!canEnterFolder(clean))
+        return false;
+    const bool changed = clean != path_;
+    path_ = clean;
+    reread();
+    if (changed)
+        emit pathChanged(path_);
+    return true;
+}
+
+void FolderList::reread() {
+    clear();
+    if (path_.isEmpty())
+        return;
+    const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = style()->standardIcon(QStyle::SP_DirClosedIcon);
+
+    QTreeWidgetItem* current = makeItem(QStringLiteral("/"), QStringLiteral("/"), openIcon);
+    addTopLevelItem(current);
+    QString walked = QStringLiteral("/");
+    const QStringList parts = path_.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (const QString& part : parts) {
+        walked = childPath(walked, part);
+        QTreeWidgetItem* next = makeItem(part, walked, openIcon);
+        current->addChild(next);
+        current = next;
+    }
+    for (const QString& name : listSubfolders(path_))
+        current->addChild(makeItem(name, childPath(path_, name), closedIcon));
+    expandAll();
+    setCurrentItem(current);
+    scrollToItem(current);
+}
+
+void FolderList::enterItem(QTreeWidgetItem* item) {
+    if (item == nullptr)
+        return;
+    // A folder removed since it was listed simply drops out of the list.
+    if (!setPath(item->data(0, kPathRole).toString()))
+        reread();
+}
+
+} // namespace tarn

@@ -1,0 +1,186 @@
+#pragma once
+
+#include "app/app_context.h"
+#include "scene/pixel_array.h"
+#include "scene/scene.h"
+
+#include <QMainWindow>
+#include <QPoint>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QPushButton;
+class QToolButton;
+
+namespace tarn {
+
+class CanvasView;
+class FolderList;
+class FrmBoot;
+class ListBox;
+
+// Working state of the object area (drag origin and the like); defined with
+// the object handlers.
+struct ObjectArea;
+ObjectArea* newObjectArea();
+struct ObjectAreaDeleter {
+    void operator()(ObjectArea* area) const;
+};
+
+// The main window. It owns the scene for the life of the program and shows its
+// canvas in pctMain; every control carries its own objectName ("lst(4)",
+// "cmdClear(2)", "mnuPath", ...), so findChild finds it.
+//
+// The handlers are split over several files: frm_main.cpp (window, menu, load,
+// close, End, version, refresh), frm_main_terrain.cpp, frm_main_path.cpp,
+// frm_main_objects.cpp, frm_main_output.cpp and frm_main_export.cpp.
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    static constexpr int kWidth = 613;
+    static constexpr int kHeight = 470;
+    static constexpr int kListCount = 11; // lst(0) .. lst(10)
+    // The real file name of a part list entry (so "X.BMP" is opened as it is).
+    static constexpr int kFileNameRole = Qt::UserRole;
+
+    explicit FrmMain(AppContext context, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // The window's load: path panel hidden, browsing lists on the program
+    // folder, then the folder shown when the window last closed (a warning when
+    // it cannot be reached any more).
+    void load();
+
+    Scene& scene() { return scene_; }
+    const Scene& scene() const { return scene_; }
+    const AppContext& context() const { return context_; }
+    // The window's reusable pixel array (terrain choice, effects).
+    PixelArray& workArray() { return work_; }
+
+    // Rebuilds the canvas from the scene and shows it.
+    void recompose();
+    // Shows the canvas as it is (after an effect has changed it directly).
+    void showCanvas();
+
+    // The folder list's current path: absolute, no trailing "/" except "/".
+    QString currentFolder() const;
+    // The file behind an entry of lst(0) .. lst(5) in the current folder; "" for no such row.
+    QString partPath(int list, int row) const;
+
+    CanvasView* canvasView() const { return canvas_; }
+    ListBox* lst(int index) const;
+    QLabel* use(int slot) const;
+    QLabel* pctOb() const { return pctOb_; }
+    QFrame* pathPanel() const { return frame_; }
+    // Drive of the program folder, recorded at load.
+    QString pathBuff() const { return pathBuff_; }
+
+    // Moves the browsing lists to a folder (drive, folder, files and part
+    // lists). False, with nothing changed, when the folder cannot be entered.
+    bool changeFolder(const QString& folder);
+
+    // What End does; tests replace it so that the process lives on.
+    void setExitHandler(std::function<void()> handler);
+    // Tells whether a drive can be read; tests replace it to play a drive that
+    // is not ready.
+    void setDriveProbe(std::function<bool(const QString&)> probe);
+
+  signals:
+    // After every rebuild of the canvas.
+    void recomposed();
+
+  public slots:
+    // Shell.
+    void onEnd();
+    void onVersion();
+    void onRefresh();
+
+    // Terrain slots.
+    void onPartChosen(int slot, int row);
+    void onClearSlot(int slot);
+    void onClearAll();
+
+    // Path panel and browsing.
+    void onTogglePath();
+    void hidePathPanel();
+    void onMemory(int index);
+    void onRead(int index);
+    void onBack();
+    void onDriveChosen(int index);
+
+    // Object area.
+    void onObjectPreview(int row);
+    void onInsert();
+    void onDelete();
+    void onFlagChosen(int row);
+    void onMirror(int direction); // 0 left-right, 1 upside-down
+    void onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons);
+    void onCanvasMousePress(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void onCanvasMouseRelease(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
+
+    // Picture output.
+    void onSaveAs();
+    void onCopy();
+    void onGray();
+    void onSepia();
+
+    // Scenario export.
+    void onWrite();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void buildMenu();
+    void buildTerrainArea(QWidget* area);
+    void buildObjectArea(QWidget* area);
+    void buildPathPanel(QWidget* area);
+
+    // Browsing.
+    void setapppath();
+    void folderChanged();
+    void makelist();
+    void fillDriveList();
+    void selectDrive(const QString& drive);
+    void driveChange(const QString& drive);
+    void showPathNotFound();
+    void showSlotPath(QPushButton* button, int index);
+
+    AppContext context_;
+    Scene scene_;
+    PixelArray work_;
+    std::unique_ptr<ObjectArea, ObjectAreaDeleter> objects_;
+
+    CanvasView* canvas_ = nullptr;
+    std::array<ListBox*, kListCount> lst_{};
+    std::array<QLabel*, kSlotCount + 1> use_{};
+    QLabel* pctOb_ = nullptr;
+    QFrame* frame_ = nullptr;
+    QComboBox* drv_ = nullptr;
+    FolderList* dir_ = nullptr;
+    QListWidget* flb_ = nullptr;
+    QLabel* lblFolder_ = nullptr;
+    std::array<QPushButton*, 6> cmdMemory_{};
+    std::array<QPushButton*, 6> cmdRead_{};
+    QAction* mnuPath_ = nullptr;
+
+    QString pathBuff_;
+    QString shownDrive_;
+    QPointer<FrmBoot> versionScreen_;
+    std::function<void()> exit_;
+    std::function<bool(const QString&)> driveProbe_;
+};
+
+} // namespace tarn

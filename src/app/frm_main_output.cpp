@@ -1,0 +1,34 @@
+// Picture output from the menu: save as, clipboard, grayscale and sepia.
+#include "app/frm_main.h"
+#include "app/picture_io.h"
+#include "app/save_as_flow.h"
+#include "output/effects.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace tarn {
+
+void FrmMain::onSaveAs() {
+    saveAsFlow(this, scene_.canvas, context_);
+}
+
+void FrmMain::onCopy() {
+    // setImage replaces every format on the clipboard, so nothing copied
+    // earlier, by any program, is left beside the picture.
+    QGuiApplication::clipboard()->setImage(toQImage(scene_.canvas));
+}
+
+// The effects tone only the canvas; the next recompose brings the parts'
+// own colours back.
+void FrmMain::onGray() {
+    grayscale(scene_.canvas, work_);
+    showCanvas();
+}
+
+void FrmMain::onSepia() {
+    sepia(scene_.canvas, work_);
+    showCanvas();
+}
+
+} // namespace tarn

@@ -1,0 +1,60 @@
+#include "app/list_box.h"
+
+#include <QMouseEvent>
+
+namespace tarn {
+
+ListBox::ListBox(const QString& objectName, QWidget* parent) : QListWidget(parent) {
+    setObjectName(objectName);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformItemSizes(true);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Moves without a button must arrive too: they close the path panel.
+    setMouseTracking(true);
+    viewport()->setMouseTracking(true);
+}
+
+int ListBox::selectedRow() const {
+    const QList<QListWidgetItem*> items = selectedItems();
+    return items.isEmpty() ? -1 : row(items.first());
+}
+
+void ListBox::mousePressEvent(QMouseEvent* event) {
+    // Only the left button selects, as in a classic list box; the others are
+    // reported and otherwise ignored.
+    if (event->button() == Qt::LeftButton) {
+        const int before = selectedRow();
+        QListWidget::mousePressEvent(event);
+        const int after = selectedRow();
+        const QListWidgetItem* hit = itemAt(event->position().toPoint());
+        if (after >= 0 && (after != before || (hit != nullptr && row(hit) == after)))
+            emit chosen(after);
+    }
+    emit mousePressed(event->button(), event->buttons());
+}
+
+void ListBox::mouseMoveEvent(QMouseEvent* event) {
+    const int before = selectedRow();
+    if (event->buttons() == Qt::LeftButton)
+        QListWidget::mouseMoveEvent(event);
+    const int after = selectedRow();
+    if (after >= 0 && after != before)
+        emit chosen(after);
+    emit mouseMoved(event->buttons());
+}
+
+void ListBox::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        QListWidget::mouseReleaseEvent(event);
+    emit mouseReleased(event->button(), event->buttons());
+}
+
+void ListBox::keyPressEvent(QKeyEvent* event) {
+    const int before = selectedRow();
+    QListWidget::keyPressEvent(event);
+    const int after = selectedRow();
+    if (after >= 0 && after != before)
+        emit chosen(after);
+}
+
+} // namespace tarn

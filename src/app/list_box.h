@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QListWidget>
+
+namespace tarn {
+
+// A list box as the main window uses it: one selected row, chosen by the left
+// button or the keys, and mouse signals sent after the list has handled the
+// event, so a press handler already sees the row under the pointer selected.
+class ListBox : public QListWidget {
+    Q_OBJECT
+
+  public:
+    explicit ListBox(const QString& objectName, QWidget* parent = nullptr);
+
+    // The selected row, or -1.
+    int selectedRow() const;
+
+  signals:
+    // The user chose a row: a new selection by mouse, drag or keys, or a click
+    // on the row already selected. Changes made by the program do not count.
+    void chosen(int row);
+    void mousePressed(Qt::MouseButton button, Qt::MouseButtons buttons);
+    void mouseReleased(Qt::MouseButton button, Qt::MouseButtons buttons);
+    void mouseMoved(Qt::MouseButtons buttons);
+
+  protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+};
+
+} // namespace tarn
