@@ -2,10 +2,12 @@
 // checks the scenario folder it leaves on disk.
 
 #include "app/app_context.h"
+#include "app/frm_main.h"
 #include "app/frm_write.h"
 #include "output/file_write.h"
 #include "scene/scene.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QDir>
@@ -154,6 +156,7 @@ class TstFrmWrite : public QObject {
     void existingAreaNumberAsksFirst();
     void writeFailureIsReported();
     void slotChangedWhileOpenIsExportedWithItsOwnFile();
+    void mainWindowKeepsOneDialog();
 
   private:
     void openDialog();
@@ -679,6 +682,50 @@ void TstFrmWrite::slotChangedWhileOpenIsExportedWithItsOwnFile() {
              readFile(parts_ + QStringLiteral("/stone_br.bmp")));
     QVERIFY(!QFile::exists(scenario_ + QStringLiteral("/stone_ug.bmp")));
     QCOMPARE(readArea(scenario_ + QStringLiteral("/Area1.wid")).cells, 3);
+}
+
+void TstFrmWrite::mainWindowKeepsOneDialog() {
+    FrmMain main(context_);
+    main.load();
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    auto* mnuWrte = main.findChild<QAction*>(QStringLiteral("mnuWrte"));
+    QVERIFY(mnuWrte != nullptr);
+    QCOMPARE(mnuWrte->shortcut(), QKeySequence(QStringLiteral("Ctrl+W")));
+
+    mnuWrte->trigger();
+    QList<FrmWrite*> open = main.findChildren<FrmWrite*>();
+    QCOMPARE(open.size(), 1);
+    dialog_ = open.first();
+    QVERIFY(dialog_->isVisible());
+    QVERIFY(main.isEnabled()); // modeless: the main window stays usable
+    type("txtNewFILE", QStringLiteral("7"));
+
+    // Opening again brings the same dialog forward and reloads nothing.
+    main.activateWindow();
+    mnuWrte->trigger();
+    QCOMPARE(main.findChildren<FrmWrite*>(), open);
+    QTRY_COMPARE(QApplication::activeWindow(), static_cast<QWidget*>(dialog_.data()));
+    QCOMPARE(ctl<QLineEdit>("txtNewFILE")->text(), QStringLiteral("7"));
+
+    // The dialog exports the main window's scene into the folder it remembers.
+    Slot& ground = main.scene().slot(1);
+    ground.name = "stone_ug";
+    ground.path = writePart(QStringLiteral("stone_ug"), 9, qRgb(40, 0, 255)).toStdString();
+    type("txtFolder", scenario_);
+    type("txtNewFILE", QStringLiteral("7"));
+    click("OKButton");
+    QTRY_VERIFY(dialog_.isNull());
+    QCOMPARE(readArea(scenario_ + QStringLiteral("/Area7.wid")).cells, 2);
+    QVERIFY(QFile::exists(scenario_ + QStringLiteral("/stone_ug.bmp")));
+
+    // After closing, the next opening is a fresh dialog.
+    mnuWrte->trigger();
+    open = main.findChildren<FrmWrite*>();
+    QCOMPARE(open.size(), 1);
+    dialog_ = open.first();
+    QCOMPARE(ctl<QLineEdit>("txtFolder")->text(), scenario_);
+    QCOMPARE(ctl<QLineEdit>("txtNewFILE")->text(), QStringLiteral("2"));
 }
 
 QTEST_MAIN(TstFrmWrite)
