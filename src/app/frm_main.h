@@ -84,6 +84,9 @@ class FrmMain : public QMainWindow {
     // Drive of the program folder, recorded at load.
     QString pathBuff() const { return pathBuff_; }
 
+    // Tells the user that a listed part file could not be loaded.
+    void warnUnreadablePart(const QString& path);
+
     // Moves the browsing lists to a folder (drive, folder, files and part
     // lists). False, with nothing changed, when the folder cannot be entered.
     bool changeFolder(const QString& folder);

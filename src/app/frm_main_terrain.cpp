@@ -22,17 +22,21 @@ void FrmMain::onPartChosen(int slot, int row) {
     const bool loaded = loadPicture(path, part);
     if (!loaded ||
         !chooseTerrainPart(scene_, slot, name.toStdString(), path.toStdString(), part, work_)) {
-        // The slot keeps the part it had; say which file let us down.
-        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
-                        QStringLiteral("「%1」を読み込めませんでした。\n"
-                                       "ファイルが削除されたか、読み込めない画像です。")
-                            .arg(path),
-                        QMessageBox::Ok, this);
-        box.exec();
+        // The slot keeps the part it had.
+        warnUnreadablePart(path);
     } else {
         showCanvas();
     }
     label->setText(QString::fromStdString(scene_.slot(slot).name));
+}
+
+void FrmMain::warnUnreadablePart(const QString& path) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
+                    QStringLiteral("「%1」を読み込めませんでした。\n"
+                                   "ファイルが削除されたか、読み込めない画像です。")
+                        .arg(path),
+                    QMessageBox::Ok, this);
+    box.exec();
 }
 
 void FrmMain::onClearSlot(int slot) {
