@@ -156,6 +156,7 @@ void FrmWrite::buildControls() {
     label3_ = makeLabel("Label3", QStringLiteral("Area"));
     txtNewFILE_ = new QLineEdit;
     txtNewFILE_->setObjectName(QStringLiteral("txtNewFILE"));
+    txtNewFILE_->setMaximumWidth(100);
     label4_ = makeLabel("Label4", QStringLiteral(".wid"));
     lst_ = new QListWidget;
     lst_->setObjectName(QStringLiteral("lst"));
@@ -165,6 +166,7 @@ void FrmWrite::buildControls() {
     numberRow->addWidget(label3_);
     numberRow->addWidget(txtNewFILE_);
     numberRow->addWidget(label4_);
+    numberRow->addStretch();
     auto* modeColumn = new QVBoxLayout(frame3_);
     modeColumn->addWidget(optNew_);
     modeColumn->addLayout(numberRow);

@@ -541,6 +541,17 @@ void TstFrmWrite::warnsWhenNothingIsSelected() {
     QCOMPARE(readFile(scenario_ + QStringLiteral("/Area1.wid")), QByteArray("old"));
     // The folder is remembered even though the export stopped.
     QCOMPARE(QString::fromStdString(context_.ini().getini("MemWData", "MofSLoc", "")), scenario_);
+
+    // A selected file that vanished meanwhile is not "replaced" by a new one;
+    // the list is brought up to date instead.
+    selectListEntry(QStringLiteral("Area1.wid"));
+    QVERIFY(QFile::remove(scenario_ + QStringLiteral("/Area1.wid")));
+    answerer_->answerBox(QMessageBox::Ok);
+    click("OKButton");
+    QCOMPARE(answerer_->seen.size(), 2);
+    QCOMPARE(answerer_->seen[1].title, QStringLiteral("Tarn 警告"));
+    QCOMPARE(listEntries(), QStringList());
+    QVERIFY(filesIn(scenario_).isEmpty());
 }
 
 void TstFrmWrite::cancelWritesNothing() {
