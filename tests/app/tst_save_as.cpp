@@ -1,13 +1,16 @@
 #include "app/app_context.h"
 #include "app/frm_jpg.h"
+#include "app/frm_main.h"
 #include "app/picture_io.h"
 #include "app/save_as_flow.h"
 #include "modal_script.h"
 #include "output/file_write.h"
 #include "test_pictures.h"
 
+#include <QAction>
 #include <QImage>
 #include <QLabel>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -52,6 +55,8 @@ class TestSaveAs : public QObject {
     void existingJpgIsAskedAboutBeforeTheDialogOpens();
     void failedWriteIsReportedAndKeepsTheEarlierFile_data();
     void failedWriteIsReportedAndKeepsTheEarlierFile();
+    void menuSavesTheMainWindowsCanvas();
+    void menuJpegLocksTheMainWindowUntilTheDialogCloses();
 
   private:
     void runFlow(const Picture& canvas, ModalScript& script);
@@ -249,6 +254,41 @@ void TestSaveAs::failedWriteIsReportedAndKeepsTheEarlierFile() {
                              .arg(QString::fromStdString(errorDescription(ENOSPC))));
     QCOMPARE(fileBytes(path), earlier);
     QCOMPARE(QDir(dir_->path()).entryList(QDir::Files), QStringList{QStringLiteral("full.bmp")});
+}
+
+void TestSaveAs::menuSavesTheMainWindowsCanvas() {
+    FrmMain window(context_);
+    window.show();
+    window.scene().canvas = gradientCanvas();
+    const QString path = pathIn(QStringLiteral("menu.bmp"));
+
+    ModalScript script({typeFileName(path), press(QMessageBox::Ok)});
+    window.findChild<QAction*>(QStringLiteral("mnuSaveAs"))->trigger();
+
+    QVERIFY(script.allAnswered());
+    QCOMPARE(script.seen()[1].text, QStringLiteral("フルカラー形式で保存しました"));
+    QCOMPARE(fromQImage(QImage(path)), gradientCanvas());
+}
+
+void TestSaveAs::menuJpegLocksTheMainWindowUntilTheDialogCloses() {
+    FrmMain window(context_);
+    window.show();
+    window.activateWindow();
+    window.scene().canvas = twoColourCanvas();
+    const QString path = pathIn(QStringLiteral("menu.jpg"));
+
+    ModalScript script({typeFileName(path)});
+    window.findChild<QAction*>(QStringLiteral("mnuSaveAs"))->trigger();
+    QPointer<FrmJpg> jpg = window.findChild<FrmJpg*>(QStringLiteral("frmJpg"));
+    QVERIFY(jpg);
+    QVERIFY(!window.isEnabled());
+    QVERIFY(jpg->isEnabled());
+
+    QTest::mouseClick(jpg->findChild<QPushButton*>(QStringLiteral("cmd(0)")), Qt::LeftButton);
+    QTRY_VERIFY(jpg.isNull());
+    QVERIFY(window.isEnabled());
+    QTRY_COMPARE(QApplication::activeWindow(), &window);
+    QCOMPARE(QImage(path).size(), QSize(kCanvasWidth, kCanvasHeight));
 }
 
 QTEST_MAIN(TestSaveAs)
