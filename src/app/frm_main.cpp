@@ -286,8 +286,8 @@ void FrmMain::buildObjectArea(QWidget* area) {
     // The object rows: name, X, Y and flag side by side, row by row.
     const int headTop = previewTop + 2 * buttonSide + 24;
     const int columnsTop = headTop + 16;
-    const int widths[] = {kObjectWidth - 26 - 26 - 18, 26, 26, 18};
-    const char* const heads[] = {"名前", "X", "Y", "通"};
+    const int widths[] = {kObjectWidth - 26 - 26 - 22, 26, 26, 22};
+    const char* const heads[] = {"名前", "X", "Y", "F/T"};
     int left = kObjectLeft;
     for (int c = 0; c < 4; ++c) {
         auto* head = new QLabel(QString::fromUtf8(heads[c]), area);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <string>
 
 namespace tarn {
 namespace {
@@ -59,7 +60,10 @@ TEST_P(ChooseInEverySlot, DrawsOpaquePixelsAtTheSlotCornerAndLeavesKeyPixelsBlac
 
 INSTANTIATE_TEST_SUITE_P(Slots, ChooseInEverySlot,
                          ::testing::Values(Corner{1, 80, 80}, Corner{2, 0, 0}, Corner{3, 240, 0},
-                                           Corner{4, 0, 80}, Corner{5, 240, 80}));
+                                           Corner{4, 0, 80}, Corner{5, 240, 80}),
+                         [](const ::testing::TestParamInfo<Corner>& info) {
+                             return "slot" + std::to_string(info.param.slot);
+                         });
 
 TEST(TerrainEdit, ANewPartReplacesTheOldOneWithoutTraceEvenWithAReusedWorkArray) {
     Scene scene;
