@@ -115,6 +115,7 @@ class TestFrmMain : public QObject {
     void aPartThatCannotBeLoadedLeavesTheSlotAlone_data();
     void aPartThatCannotBeLoadedLeavesTheSlotAlone();
 
+    void theSampleLibraryComposesAWholeCorridor();
     void listingLeavesOutWhatCannotBeOpened();
     void refreshReadsTheFolderAgain();
 
@@ -523,6 +524,34 @@ void TestFrmMain::aPartThatCannotBeLoadedLeavesTheSlotAlone() {
     QVERIFY(after.mask == before.mask);
     QCOMPARE(window->use(4)->text(), QStringLiteral("good_fl"));
     QVERIFY(window->scene().canvas == canvasBefore);
+}
+
+void TestFrmMain::theSampleLibraryComposesAWholeCorridor() {
+    ProgramFolder folder;
+    const QStringList samples =
+        QDir(QStringLiteral(TARN_SAMPLE_PARTS))
+            .entryList({QStringLiteral("*.bmp"), QStringLiteral("*.BMP")}, QDir::Files);
+    for (const QString& name : samples)
+        folder.copySample(name);
+    auto window = openWindow(folder);
+    QCOMPARE(entries(window->lst(0)),
+             (QStringList{"dungeon_ob_statue", "ob_barrel", "ob_chest", "ob_door", "ob_torch"}));
+    ModalScript script({});
+    for (int slot = 1; slot <= 5; ++slot) {
+        QCOMPARE(window->lst(slot)->count(), 2);
+        QVERIFY(window->lst(slot)->item(1)->text().startsWith(QLatin1String("stone_")));
+        clickRow(window->lst(slot), 1);
+    }
+    QCOMPARE(script.seen().size(), std::size_t{0});
+
+    // Ground, walls and ceiling meet without a gap; only the parts' own
+    // key-colour corners are left black.
+    QList<QPoint> black;
+    for (int y = 0; y < kCanvasHeight; ++y)
+        for (int x = 0; x < kCanvasWidth; ++x)
+            if (canvasAt(*window, x, y) == kBlack)
+                black << QPoint(x, y);
+    QCOMPARE(black, (QList<QPoint>{{0, 0}, {240, 0}, {0, 80}}));
 }
 
 void TestFrmMain::listingLeavesOutWhatCannotBeOpened() {
