@@ -57,4 +57,12 @@ void ListBox::keyPressEvent(QKeyEvent* event) {
         emit chosen(after);
 }
 
+void ListBox::focusInEvent(QFocusEvent* event) {
+    QListWidget::focusInEvent(event);
+    // Tabbing in would otherwise mark the first row current without choosing
+    // it, and the first arrow key would then skip it.
+    if (selectedRow() < 0)
+        selectionModel()->clearCurrentIndex();
+}
+
 } // namespace tarn

@@ -404,16 +404,20 @@ void TestFrmMain::arrowKeysChooseEveryEntryPassed() {
     folder.writePart(QStringLiteral("c_fl.bmp"), markedPart(kRed));
     auto window = openWindow(folder);
     ListBox* list = window->lst(4);
-    clickRow(list, 0);
-    QCOMPARE(canvasAt(*window, 1, 82), kBlue);
+    window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window.get()));
+    list->setFocus(Qt::TabFocusReason);
+    QVERIFY(list->hasFocus());
 
     QSignalSpy recomposed(window.get(), &FrmMain::recomposed);
-    QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(window->use(4)->text(), QStringLiteral("b_fl"));
-    QCOMPARE(canvasAt(*window, 1, 82), kGreen);
-    QTest::keyClick(list, Qt::Key_Down);
-    QCOMPARE(window->use(4)->text(), QStringLiteral("c_fl"));
-    QCOMPARE(recomposed.count(), 2);
+    const std::pair<const char*, Rgb> passed[] = {
+        {"a_fl", kBlue}, {"b_fl", kGreen}, {"c_fl", kRed}};
+    for (const auto& [entry, colour] : passed) {
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(window->use(4)->text(), QString::fromLatin1(entry));
+        QCOMPARE(canvasAt(*window, 1, 82), colour);
+    }
+    QCOMPARE(recomposed.count(), 3);
 
     // A file changed on disk since it was last chosen shows its new content
     // when its entry is clicked again.
