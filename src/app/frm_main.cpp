@@ -286,7 +286,10 @@ void FrmMain::buildObjectArea(QWidget* area) {
     // The object rows: name, X, Y and flag side by side, row by row.
     const int headTop = previewTop + 2 * buttonSide + 24;
     const int columnsTop = headTop + 16;
-    const int widths[] = {kObjectWidth - 26 - 26 - 22, 26, 26, 22};
+    // A smaller type lets a position such as "-120" fit its narrow column.
+    const int widths[] = {kObjectWidth - 31 - 31 - 22, 31, 31, 22};
+    QFont small = font();
+    small.setPointSize(8);
     const char* const heads[] = {"名前", "X", "Y", "F/T"};
     int left = kObjectLeft;
     for (int c = 0; c < 4; ++c) {
@@ -297,6 +300,7 @@ void FrmMain::buildObjectArea(QWidget* area) {
 
         auto* column = new ListBox(QStringLiteral("lst(%1)").arg(6 + c), area);
         column->setGeometry(left, columnsTop, widths[c], bottom - columnsTop);
+        column->setFont(small);
         column->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         column->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         lst_[static_cast<std::size_t>(6 + c)] = column;
