@@ -681,6 +681,22 @@ void TestFrmMain::backGoesUpOneFolder() {
     auto window = openWindow(folder);
     auto* back = child<QPushButton>(*window, QStringLiteral("cmdBack"));
 
+    // A double click on a subfolder in the folder list moves into it.
+    child<QAction>(*window, QStringLiteral("mnuPath"))->trigger();
+    auto* folders = child<QTreeWidget>(*window, QStringLiteral("dir"));
+    const QList<QTreeWidgetItem*> found =
+        folders->findItems(QStringLiteral("a"), Qt::MatchExactly | Qt::MatchRecursive);
+    QCOMPARE(found.size(), 1);
+    folders->scrollToItem(found[0]);
+    // Press, release, then the second press that arrives as a double click.
+    const QPoint at = folders->visualItemRect(found[0]).center();
+    QTest::mouseClick(folders->viewport(), Qt::LeftButton, {}, at);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, folders->viewport()->mapToGlobal(at),
+                            Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(folders->viewport(), &doubleClick);
+    QCOMPARE(window->currentFolder(), folder.path(QStringLiteral("a")));
+    QCOMPARE(entries(window->lst(3)), QStringList{QStringLiteral("up_br")});
+
     QVERIFY(window->changeFolder(deep));
     back->click();
     QCOMPARE(window->currentFolder(), folder.path(QStringLiteral("a")));
