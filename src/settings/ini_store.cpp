@@ -121,7 +121,10 @@ IniText splitLines(std::string_view all) {
     while (!all.empty()) {
         const std::size_t lf = all.find('\n');
         if (lf == std::string_view::npos) {
-            ini.lines.push_back({all, {}});
+            // A lone CR closing the file ends its last line: it must not join
+            // the value, which would change once a line is written after it.
+            const std::size_t cr = all.back() == '\r' ? 1 : 0;
+            ini.lines.push_back({all.substr(0, all.size() - cr), all.substr(all.size() - cr)});
             break;
         }
         const bool crlf = lf > 0 && all[lf - 1] == '\r';
@@ -183,6 +186,13 @@ Place find(const IniText& ini, std::string_view section, std::string_view key) {
         }
     }
     return place;
+}
+
+// The end of a line that another line is written after.
+std::string_view closedEnd(std::string_view end, std::string_view newline) {
+    if (end.empty())
+        return newline;
+    return end == "\r" ? "\r\n" : end;
 }
 
 bool hasLineBreakOrNul(std::string_view s) {
@@ -268,19 +278,17 @@ bool IniStore::putini(const std::string& section, const std::string& key,
         } else {
             out += line.text;
         }
-        out += (here && !place.keyFound && line.end.empty()) ? ini.newline : line.end;
+        const bool lineFollows =
+            (here && !place.keyFound) || (!place.sectionFound && i + 1 == ini.lines.size());
+        out += lineFollows ? closedEnd(line.end, ini.newline) : line.end;
         if (here && !place.keyFound) {
             out += newKeyLine;
             out += ini.newline;
         }
     }
     if (!place.sectionFound) {
-        if (!ini.lines.empty()) {
-            if (ini.lines.back().end.empty())
-                out += ini.newline;
-            if (parse(ini.lines.back().text).kind != Kind::Blank)
-                out += ini.newline;
-        }
+        if (!ini.lines.empty() && parse(ini.lines.back().text).kind != Kind::Blank)
+            out += ini.newline;
         out += '[' + section + ']';
         out += ini.newline;
         out += newKeyLine;
