@@ -2,12 +2,23 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_WERROR=ON
+# `make test` also runs the whole suite under AddressSanitizer and
+# UndefinedBehaviorSanitizer, then each fuzzer for FUZZ_SECONDS.
+ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 60
+ASAN_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DTARN_SANITIZE=ON \
+              -DTARN_BENCH=OFF
+FUZZ_FLAGS ?= -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_FUZZ=ON \
+              -DBUILD_TESTING=OFF -DTARN_BENCH=OFF
+# $(call timed,label,command): runs the command and says how long it took.
+timed = s=$$(date +%s); $(2); rc=$$?; echo "== $(1): $$(($$(date +%s) - s)) s"; exit $$rc
 
 PKGS := cmake g++ make ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev \
         libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
         xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil
 
-.PHONY: deps build run test bench clean
+.PHONY: deps build run test test-sanitize test-fuzz bench clean
 
 deps:
 	@missing=$$(for p in $(PKGS); do \
@@ -33,9 +44,21 @@ run: build
 
 test: build
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-sanitize
+	@$(MAKE) --no-print-directory test-fuzz
+
+test-sanitize: deps
+	cmake -S . -B $(ASAN_BUILD) -G Ninja $(ASAN_FLAGS)
+	@$(call timed,sanitizer build,cmake --build $(ASAN_BUILD) -j $(JOBS))
+	@$(call timed,sanitizer tests,cd $(ASAN_BUILD) && ctest --output-on-failure -j $(JOBS))
+
+test-fuzz: deps
+	cmake -S . -B $(FUZZ_BUILD) -G Ninja $(FUZZ_FLAGS)
+	@$(call timed,fuzzer build,cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers)
+	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS))
 
 bench: build
 	$(BUILD)/bench/tarn_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
 clean:
-	rm -rf $(BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

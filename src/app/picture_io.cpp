@@ -23,12 +23,13 @@ Picture fromQImage(const QImage& image) {
     return picture;
 }
 
-bool loadPicture(const QString& path, Picture& out) {
-    QImageReader reader(path);
+namespace {
+
+bool readPicture(QImageReader& reader, Picture& out) {
     reader.setAutoTransform(false);
     const QSize size = reader.size();
-    if (!size.isValid() || size.width() <= 0 || size.height() <= 0 ||
-        size.width() > kMaxPartSide || size.height() > kMaxPartSide)
+    if (!size.isValid() || size.width() <= 0 || size.height() <= 0 || size.width() > kMaxPartSide ||
+        size.height() > kMaxPartSide)
         return false;
     QImage image;
     if (!reader.read(&image) || image.isNull())
@@ -37,6 +38,18 @@ bool loadPicture(const QString& path, Picture& out) {
         return false;
     out = fromQImage(image);
     return true;
+}
+
+} // namespace
+
+bool loadPicture(const QString& path, Picture& out) {
+    QImageReader reader(path);
+    return readPicture(reader, out);
+}
+
+bool loadPicture(QIODevice* device, Picture& out) {
+    QImageReader reader(device);
+    return readPicture(reader, out);
 }
 
 } // namespace tarn

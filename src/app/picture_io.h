@@ -2,6 +2,7 @@
 
 #include "scene/picture.h"
 
+#include <QIODevice>
 #include <QImage>
 #include <QString>
 
@@ -16,5 +17,7 @@ Picture fromQImage(const QImage& image);
 // kMaxPartSide pixels on a side (checked before anything is decoded).
 // On failure returns false and leaves `out` untouched.
 bool loadPicture(const QString& path, Picture& out);
+// The same from an open device, for bytes that are not in a file.
+bool loadPicture(QIODevice* device, Picture& out);
 
 } // namespace tarn
