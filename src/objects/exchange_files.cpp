@@ -54,7 +54,7 @@ IoStatus ExchangeFiles::writeOne(ExchangeFile file, const Picture& picture) cons
     if (picture.isNull())
         return {EINVAL, errorDescription(EINVAL)}; // a BMP cannot hold an empty picture
     const Bytes bytes = encodeBmp24(picture);
-    return writeFileAtomically(path(file), bytes);
+    return writeFileAtomically(path(file), bytes, Durability::Scratch);
 }
 
 ExchangeReadResult ExchangeFiles::read(ExchangeFile file, Picture& out) const {

@@ -14,7 +14,9 @@ namespace {
 int g_injectedError = 0;
 std::size_t g_injectedAfter = 0;
 
-IoStatus fail(int number) { return {number, errorDescription(number)}; }
+IoStatus fail(int number) {
+    return {number, errorDescription(number)};
+}
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
     // A simulated full disk: the first afterBytes bytes go out, then the write fails.
@@ -70,7 +72,8 @@ std::string errorDescription(int number) {
     }
 }
 
-IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                             Durability durability) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return fail(EISDIR);
@@ -86,7 +89,7 @@ IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8
 
     int error = 0;
     bool ok = writeAll(fd, bytes, error);
-    if (ok && ::fsync(fd) != 0) {
+    if (ok && durability == Durability::Durable && ::fsync(fd) != 0) {
         error = errno;
         ok = false;
     }
@@ -136,7 +139,8 @@ IoStatus readWholeFile(const std::string& path, Bytes& out) {
 }
 
 IoStatus copyFileAtomically(const std::string& source, const std::string& destination) {
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (::stat(source.c_str(), &a) != 0)
         return fail(errno);
     if (::stat(destination.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino)

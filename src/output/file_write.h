@@ -20,10 +20,16 @@ struct IoStatus {
 // Japanese description of an errno value, for the message boxes.
 std::string errorDescription(int number);
 
+// Durable files are flushed to the disk before the rename; scratch files (the
+// working files, rewritten many times a second) are only renamed, which still
+// keeps them whole for every reader.
+enum class Durability { Durable, Scratch };
+
 // Puts bytes on disk whole or not at all: written to a temporary file beside the
-// target, flushed, then renamed over it. On failure the target is untouched and
-// no temporary file remains.
-IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+// target, then renamed over it. On failure the target is untouched and no
+// temporary file remains.
+IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                             Durability durability = Durability::Durable);
 
 // Reads a whole file; false (with the status) when it cannot.
 IoStatus readWholeFile(const std::string& path, Bytes& out);
