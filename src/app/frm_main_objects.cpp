@@ -7,7 +7,6 @@
 #include "objects/object_list.h"
 
 #include <QLabel>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QScrollBar>
 
@@ -42,8 +41,11 @@ QString textOf(const ObjectRow& row, int list) {
 }
 
 void setRowText(ListBox* list, int row, const QString& text) {
-    if (QListWidgetItem* item = list->item(row); item != nullptr && item->text() != text)
+    if (QListWidgetItem* item = list->item(row); item != nullptr && item->text() != text) {
         item->setText(text);
+        // The columns are narrow; the whole text shows on hover.
+        item->setToolTip(text);
+    }
 }
 
 // Created on first use: the window's scene and program folder are fixed by then.
@@ -114,12 +116,7 @@ void FrmMain::onInsert() {
         Picture part;
         // Read before the row is added, so a part that cannot be read adds nothing.
         if (!loadPicture(path, part)) {
-            QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
-                            QStringLiteral("「%1」を読み込めませんでした。\n"
-                                           "ファイルが削除されたか、読み込めない画像です。")
-                                .arg(path),
-                            QMessageBox::Ok, this);
-            box.exec();
+            warnUnreadablePart(path);
         } else {
             const QListWidgetItem* item = parts->item(row);
             list.insert(item->text().toStdString(), currentFolder().toStdString(),
