@@ -2,9 +2,14 @@
 
 #include "scene/scene.h"
 
+#include <QFile>
 #include <QImageReader>
 
+#include <cstdint>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tarn {
 
@@ -25,6 +30,47 @@ Picture fromQImage(const QImage& image) {
 
 namespace {
 
+std::uint32_t u32le(const QByteArray& b, int at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+}
+
+// Qt decodes an uncompressed BMP that ends early without complaint and leaves
+// the missing rows as whatever memory held, so the length is checked first.
+// Other pictures, compressed BMPs and devices of unknown length pass.
+bool bmpPixelsPresent(QIODevice* device) {
+    constexpr int kHeaders = 14 + 40;
+    const QByteArray head = device->peek(kHeaders);
+    if (!head.startsWith("BM") || device->isSequential())
+        return true;
+    if (head.size() < 14 + 16)
+        return false;
+    const std::uint32_t infoSize = u32le(head, 14);
+    std::int64_t width = 0, height = 0, bits = 0;
+    if (infoSize == 12) { // the old core header: 16-bit sizes
+        width = static_cast<std::uint16_t>(u32le(head, 18));
+        height = static_cast<std::uint16_t>(u32le(head, 20));
+        bits = static_cast<std::uint16_t>(u32le(head, 24));
+    } else {
+        if (head.size() < kHeaders)
+            return false;
+        const std::uint32_t compression = u32le(head, 30);
+        if (compression != 0 && compression != 3) // run-length and embedded pictures
+            return true;
+        width = static_cast<std::int32_t>(u32le(head, 18));
+        height = static_cast<std::int32_t>(u32le(head, 22));
+        bits = static_cast<std::uint16_t>(u32le(head, 28));
+    }
+    if (height < 0)
+        height = -height;
+    if (width <= 0 || width > kMaxPartSide || height > kMaxPartSide)
+        return true; // the size check refuses these
+    const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
+    return device->size() >= static_cast<std::int64_t>(u32le(head, 10)) + rowBytes * height;
+}
+
 bool readPicture(QImageReader& reader, Picture& out) {
     reader.setAutoTransform(false);
     const QSize size = reader.size();
@@ -43,11 +89,24 @@ bool readPicture(QImageReader& reader, Picture& out) {
 } // namespace
 
 bool loadPicture(const QString& path, Picture& out) {
-    QImageReader reader(path);
-    return readPicture(reader, out);
+    // Only a regular file is read: a pipe or a device put where a part was
+    // listed would block the window for good. Opened without waiting, then checked.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    QFile file;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+        !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return false;
+    }
+    return loadPicture(&file, out);
 }
 
 bool loadPicture(QIODevice* device, Picture& out) {
+    if (!bmpPixelsPresent(device))
+        return false;
     QImageReader reader(device);
     return readPicture(reader, out);
 }
