@@ -142,6 +142,10 @@ ExportResult chooseArea(const ExportRequest& request, const std::vector<std::str
         break;
     }
     target.fileName = areaFileName(target.n);
+    // A folder of that name is no file to offer to replace.
+    if (isFolder(joinPath(request.folder, target.fileName)))
+        return problem(ExportProblem::WriteFailed, joinPath(request.folder, target.fileName),
+                       ioStatus(EISDIR));
     struct stat st {};
     if (!request.replaceExisting &&
         ::lstat(joinPath(request.folder, target.fileName).c_str(), &st) == 0)

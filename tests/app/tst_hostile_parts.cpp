@@ -9,6 +9,7 @@
 #include "app/picture_io.h"
 #include "modal_script.h"
 #include "program_folder.h"
+#include "unprivileged_user.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -29,6 +30,7 @@
 using namespace tarn;
 using tarn::test::ModalScript;
 using tarn::test::ProgramFolder;
+using tarn::test::UnprivilegedUser;
 
 namespace {
 
@@ -72,30 +74,6 @@ bool writeRaw(const QByteArray& path, const QByteArray& bytes) {
                     static_cast<ssize_t>(bytes.size());
     return ::close(fd) == 0 && ok;
 }
-
-// Takes away read permission for the duration. Root reads everything, so a test
-// run as root plays an ordinary user (nobody) while this lives; the folder is
-// opened up for that user to walk.
-class UnprivilegedUser {
-  public:
-    explicit UnprivilegedUser(const QString& folder) {
-        if (::geteuid() != 0)
-            return;
-        ::chmod(QFile::encodeName(folder).constData(), 0755);
-        active_ = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
-        if (!active_)
-            qWarning("cannot play user nobody");
-    }
-    ~UnprivilegedUser() {
-        if (active_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
-            qFatal("cannot return to root");
-    }
-    bool ok() const { return active_ || ::geteuid() != 0; }
-
-  private:
-    static constexpr uid_t kNobody = 65534;
-    bool active_ = false;
-};
 
 enum class Hostile {
     ZeroBytes,

@@ -1,0 +1,41 @@
+#pragma once
+
+// Makes permission bits count for the duration. Root reads and writes
+// everything, so a test run as root plays an ordinary user (nobody) while this
+// lives: only the effective ids change, for every thread, and come back at the
+// end. The program folder is opened up for that user to walk.
+
+#include <QFile>
+#include <QString>
+#include <QtGlobal>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tarn::test {
+
+class UnprivilegedUser {
+  public:
+    explicit UnprivilegedUser(const QString& folder) {
+        if (::geteuid() != 0)
+            return;
+        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        active_ = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
+        if (!active_)
+            qWarning("cannot play user nobody");
+    }
+    ~UnprivilegedUser() {
+        if (active_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
+            qFatal("cannot return to root");
+    }
+    UnprivilegedUser(const UnprivilegedUser&) = delete;
+    UnprivilegedUser& operator=(const UnprivilegedUser&) = delete;
+
+    bool ok() const { return active_ || ::geteuid() != 0; }
+
+  private:
+    static constexpr uid_t kNobody = 65534;
+    bool active_ = false;
+};
+
+} // namespace tarn::test
