@@ -12,9 +12,10 @@ namespace tarn {
 QImage toQImage(const Picture& picture);
 Picture fromQImage(const QImage& image);
 
-// Loads a part bitmap through QImageReader into a 24-bit raster. Refuses files
-// that are not pictures, that cannot be read, or whose header claims more than
-// kMaxPartSide pixels on a side (checked before anything is decoded).
+// Loads a part bitmap through QImageReader into a 24-bit raster. Refuses
+// anything but a regular file, files that are not pictures or cannot be read,
+// BMPs whose pixels end early, and headers that claim more than kMaxPartSide
+// pixels on a side (checked before anything is decoded).
 // On failure returns false and leaves `out` untouched.
 bool loadPicture(const QString& path, Picture& out);
 // The same from an open device, for bytes that are not in a file.
