@@ -41,10 +41,14 @@ class PilReadsPictures : public ::testing::Test {
 
     // Runs the checker; empty when all holds, else what it said.
     std::string check(const std::vector<std::string>& args) const {
-        std::string command =
-            std::string(kPython) + " " + quoted(TARN_PYTHON_CHECKS "/check_pictures.py");
-        for (const std::string& a : args)
-            command += " " + quoted(a);
+        // Appended piece by piece: GCC 12 warns falsely on operator+ chains here.
+        std::string command = kPython;
+        command += ' ';
+        command += quoted(TARN_PYTHON_CHECKS "/check_pictures.py");
+        for (const std::string& a : args) {
+            command += ' ';
+            command += quoted(a);
+        }
         const std::string log = dir_.file("checker.log");
         const int status = std::system((command + " > " + quoted(log) + " 2>&1").c_str());
         std::ifstream in(log);
