@@ -6,9 +6,11 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_WERROR=ON
 # UndefinedBehaviorSanitizer, then each fuzzer for FUZZ_SECONDS.
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_SECONDS ?= 60
-ASAN_FLAGS ?= -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1" -DTARN_SANITIZE=ON \
-              -DTARN_BENCH=OFF
+FUZZ_SECONDS ?= 45
+# clang at -O0 builds in about half the time g++ -O1 takes; line tables are
+# enough for the file:line of every report.
+ASAN_FLAGS ?= -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g1" \
+              -DTARN_SANITIZE=ON -DTARN_BENCH=OFF
 FUZZ_FLAGS ?= -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_FUZZ=ON \
               -DBUILD_TESTING=OFF -DTARN_BENCH=OFF
 # $(call timed,label,command): runs the command and says how long it took.
