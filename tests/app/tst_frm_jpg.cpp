@@ -2,8 +2,8 @@
 #include "app/frm_jpg.h"
 #include "app/picture_io.h"
 #include "app/save_as_flow.h"
-#include "modal_script.h"
-#include "test_pictures.h"
+#include "support/app_pictures.h"
+#include "support/modal_script.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -2,8 +2,8 @@
 #include "app/folder_listing.h"
 #include "app/frm_main.h"
 #include "app/list_box.h"
-#include "modal_script.h"
-#include "program_folder.h"
+#include "support/modal_script.h"
+#include "support/program_folder.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -23,6 +23,7 @@
 #include <memory>
 
 using namespace tarn;
+using tarn::test::entries;
 using tarn::test::ModalScript;
 using tarn::test::ProgramFolder;
 
@@ -65,13 +66,6 @@ template <typename T> T* child(const FrmMain& window, const QString& name) {
     return found;
 }
 
-QStringList entries(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
-}
-
 void clickRow(ListBox* list, int row) {
     list->scrollToItem(list->item(row));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
@@ -112,8 +106,6 @@ class TestFrmMain : public QObject {
     void arrowKeysChooseEveryEntryPassed();
     void clearingOneSlotAndAll();
     void aFolderChangeKeepsTheSlots();
-    void aPartThatCannotBeLoadedLeavesTheSlotAlone_data();
-    void aPartThatCannotBeLoadedLeavesTheSlotAlone();
 
     void theSampleLibraryComposesAWholeCorridor();
     void listingLeavesOutWhatCannotBeOpened();
@@ -257,54 +249,26 @@ void TestFrmMain::menuItemsHaveTheirCaptionsAndShortcuts_data() {
     QTest::addColumn<QString>("parent"); // "" for the menu bar itself
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QKeySequence>("shortcut");
-    const QKeySequence none;
-    QTest::newRow("mnuFile") << "mnuFile"
-                             << ""
-                             << "ファイル(&F)" << none;
-    QTest::newRow("mnusaveD") << "mnusaveD"
-                              << "mnuFile"
-                              << "保存(&S)" << none;
-    QTest::newRow("mnuSaveAs") << "mnuSaveAs"
-                               << "mnusaveD"
-                               << "名前をつけて画像の保存(&A)..."
-                               << QKeySequence(QStringLiteral("Ctrl+S"));
-    QTest::newRow("mnuWrte") << "mnuWrte"
-                             << "mnusaveD"
-                             << "書き出し(&W)..." << QKeySequence(QStringLiteral("Ctrl+W"));
-    QTest::newRow("mnuH5") << "mnuH5"
-                           << "mnuFile"
-                           << "" << none;
-    QTest::newRow("mnuCopy") << "mnuCopy"
-                             << "mnuFile"
-                             << "クリップボードにコピー(&C)"
-                             << QKeySequence(QStringLiteral("Ctrl+C"));
-    QTest::newRow("mnuH3") << "mnuH3"
-                           << "mnuFile"
-                           << "" << none;
-    QTest::newRow("mnuEnd") << "mnuEnd"
-                            << "mnuFile"
-                            << "終了(&Q)" << QKeySequence(QStringLiteral("Ctrl+Q"));
-    QTest::newRow("mnuPath") << "mnuPath"
-                             << ""
-                             << "パスの指定(&P)" << none;
-    QTest::newRow("mnuSpecial") << "mnuSpecial"
-                                << ""
-                                << "特殊効果(&S)" << none;
-    QTest::newRow("mnuGray") << "mnuGray"
-                             << "mnuSpecial"
-                             << "グレースケール変換(&G)" << QKeySequence(QStringLiteral("Ctrl+G"));
-    QTest::newRow("mnuSepia") << "mnuSepia"
-                              << "mnuSpecial"
-                              << "セピア調変換(&S)" << QKeySequence(QStringLiteral("Ctrl+F"));
-    QTest::newRow("mnuLayer(0)") << "mnuLayer(0)"
-                                 << ""
-                                 << "レイヤー表示(&L)" << none;
-    QTest::newRow("mnuVersion") << "mnuVersion"
-                                << ""
-                                << "バージョン情報(&V)" << none;
-    QTest::newRow("mnuRenew(0)") << "mnuRenew(0)"
-                                 << ""
-                                 << "最新情報に更新(&R)" << none;
+    const char* const rows[][4] = {
+        {"mnuFile", "", "ファイル(&F)", ""},
+        {"mnusaveD", "mnuFile", "保存(&S)", ""},
+        {"mnuSaveAs", "mnusaveD", "名前をつけて画像の保存(&A)...", "Ctrl+S"},
+        {"mnuWrte", "mnusaveD", "書き出し(&W)...", "Ctrl+W"},
+        {"mnuH5", "mnuFile", "", ""},
+        {"mnuCopy", "mnuFile", "クリップボードにコピー(&C)", "Ctrl+C"},
+        {"mnuH3", "mnuFile", "", ""},
+        {"mnuEnd", "mnuFile", "終了(&Q)", "Ctrl+Q"},
+        {"mnuPath", "", "パスの指定(&P)", ""},
+        {"mnuSpecial", "", "特殊効果(&S)", ""},
+        {"mnuGray", "mnuSpecial", "グレースケール変換(&G)", "Ctrl+G"},
+        {"mnuSepia", "mnuSpecial", "セピア調変換(&S)", "Ctrl+F"},
+        {"mnuLayer(0)", "", "レイヤー表示(&L)", ""},
+        {"mnuVersion", "", "バージョン情報(&V)", ""},
+        {"mnuRenew(0)", "", "最新情報に更新(&R)", ""},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r[0]) << QString::fromUtf8(r[0]) << QString::fromUtf8(r[1])
+                            << QString::fromUtf8(r[2]) << QKeySequence(QString::fromUtf8(r[3]));
 }
 
 void TestFrmMain::menuItemsHaveTheirCaptionsAndShortcuts() {
@@ -472,62 +436,6 @@ void TestFrmMain::aFolderChangeKeepsTheSlots() {
     QCOMPARE(QString::fromStdString(window->scene().slot(4).path),
              folder.path(QStringLiteral("wall_fl.bmp")));
     QVERIFY(window->scene().canvas == before);
-}
-
-void TestFrmMain::aPartThatCannotBeLoadedLeavesTheSlotAlone_data() {
-    QTest::addColumn<QByteArray>("content"); // written over the listed file; empty: deleted
-    QByteArray tooWide;
-    {
-        // A sound 24-bit BMP header of 9000 x 1 pixels, larger than any part may be.
-        QDataStream out(&tooWide, QIODevice::WriteOnly);
-        out.setByteOrder(QDataStream::LittleEndian);
-        const quint32 rowBytes = 9000 * 3;
-        out.writeRawData("BM", 2);
-        out << quint32(54 + rowBytes) << quint32(0) << quint32(54) << quint32(40) << qint32(9000)
-            << qint32(1) << quint16(1) << quint16(24) << quint32(0) << quint32(rowBytes)
-            << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
-        tooWide.append(QByteArray(rowBytes, '\x40'));
-    }
-    QTest::newRow("deleted since listed") << QByteArray();
-    QTest::newRow("not a picture") << QByteArray("this is no bitmap at all");
-    QTest::newRow("truncated bitmap") << QByteArray("BM\x36\x00\x00\x00", 6);
-    QTest::newRow("larger than a part may be") << tooWide;
-}
-
-void TestFrmMain::aPartThatCannotBeLoadedLeavesTheSlotAlone() {
-    QFETCH(QByteArray, content);
-
-    ProgramFolder folder;
-    folder.writePart(QStringLiteral("good_fl.bmp"), markedPart());
-    folder.writePart(QStringLiteral("later_fl.bmp"), markedPart(kGreen));
-    auto window = openWindow(folder);
-    clickRow(window->lst(4), 0);
-    const Slot before = window->scene().slot(4);
-    const Picture canvasBefore = window->scene().canvas;
-
-    const QString broken = folder.path(QStringLiteral("later_fl.bmp"));
-    QFile::remove(broken);
-    if (!content.isEmpty()) {
-        QFile file(broken);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    ModalScript script({tarn::test::press(QMessageBox::Ok)});
-    clickRow(window->lst(4), 1);
-
-    QCOMPARE(script.seen().size(), std::size_t{1});
-    QCOMPARE(script.seen()[0].title, QStringLiteral("Tarn"));
-    QCOMPARE(script.seen()[0].icon, QMessageBox::Warning);
-    QVERIFY2(script.seen()[0].text.contains(broken), qPrintable(script.seen()[0].text));
-    QVERIFY(script.seen()[0].text.contains(QStringLiteral("読み込めませんでした")));
-
-    const Slot& after = window->scene().slot(4);
-    QCOMPARE(after.name, before.name);
-    QCOMPARE(after.path, before.path);
-    QVERIFY(after.picture == before.picture);
-    QVERIFY(after.mask == before.mask);
-    QCOMPARE(window->use(4)->text(), QStringLiteral("good_fl"));
-    QVERIFY(window->scene().canvas == canvasBefore);
 }
 
 void TestFrmMain::theSampleLibraryComposesAWholeCorridor() {

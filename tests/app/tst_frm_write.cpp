@@ -6,6 +6,9 @@
 #include "app/frm_write.h"
 #include "output/file_write.h"
 #include "scene/scene.h"
+#include "support/app_pictures.h"
+#include "support/modal_script.h"
+#include "support/program_folder.h"
 
 #include <QAction>
 #include <QApplication>
@@ -27,86 +30,12 @@
 #include <QtEndian>
 
 #include <cerrno>
-#include <deque>
 #include <memory>
 
 using namespace tarn;
+using tarn::test::writeFile;
 
 namespace {
-
-// Answers modal dialogs as they open, in the order queued. A dialog nobody
-// expected is recorded and dismissed, so a fault cannot hang the run.
-class ModalAnswerer {
-  public:
-    struct Seen {
-        QString objectName;
-        QString title;
-        QString text;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-    };
-
-    ModalAnswerer() {
-        timer_.setInterval(10);
-        QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
-        timer_.start();
-    }
-    void answerBox(QMessageBox::StandardButton button) { queue_.push_back({button, {}, false}); }
-    // An empty folder cancels the chooser.
-    void answerChooser(const QString& folder) {
-        queue_.push_back({QMessageBox::NoButton, folder, true});
-    }
-
-    QList<Seen> seen;
-    QStringList unexpected;
-    bool allAnswered() const { return queue_.empty(); }
-
-  private:
-    struct Answer {
-        QMessageBox::StandardButton button;
-        QString folder;
-        bool chooser;
-    };
-
-    void poll() {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog == nullptr || !dialog->isVisible())
-            return;
-        auto* box = qobject_cast<QMessageBox*>(dialog);
-        auto* chooser = qobject_cast<QFileDialog*>(dialog);
-        if (queue_.empty() || queue_.front().chooser != (chooser != nullptr)) {
-            unexpected << dialog->windowTitle() + QLatin1Char(':') +
-                              (box ? box->text() : QString());
-            dialog->reject();
-            return;
-        }
-        const Answer answer = queue_.front();
-        queue_.pop_front();
-        seen.append({dialog->objectName(), dialog->windowTitle(), box ? box->text() : QString(),
-                     box ? box->icon() : QMessageBox::NoIcon});
-        if (box != nullptr) {
-            box->button(answer.button)->click();
-        } else if (answer.folder.isEmpty()) {
-            chooser->reject();
-        } else {
-            chooser->setDirectory(answer.folder);
-            QMetaObject::invokeMethod(chooser, "accept"); // protected, but a slot
-        }
-    }
-
-    QTimer timer_;
-    std::deque<Answer> queue_;
-};
-
-QByteArray readFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 QStringList filesIn(const QString& folder) {
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
@@ -121,7 +50,7 @@ struct AreaFacts {
 };
 
 AreaFacts readArea(const QString& path) {
-    const QByteArray b = readFile(path);
+    const QByteArray b = test::fileBytes(path);
     if (b.size() < 27)
         return {};
     auto u32 = [&](qsizetype at) { return qFromLittleEndian<qint32>(b.constData() + at); };
@@ -177,7 +106,6 @@ class TstFrmWrite : public QObject {
         QTest::keyClicks(edit, text);
     }
     void selectListEntry(const QString& entry);
-    QStringList listEntries();
     QString writePart(const QString& file, int width, QRgb color);
     void addSlot(int i);
     void addObject(const QString& name, const QString& file, const QString& flag);
@@ -188,7 +116,7 @@ class TstFrmWrite : public QObject {
     QString scenario_;
     Scene scene_;
     QPointer<FrmWrite> dialog_;
-    std::unique_ptr<ModalAnswerer> answerer_;
+    std::unique_ptr<test::ModalScript> script_;
 };
 
 void TstFrmWrite::init() {
@@ -201,14 +129,14 @@ void TstFrmWrite::init() {
     parts_ = root + QStringLiteral("/parts");
     scenario_ = root + QStringLiteral("/scenario");
     scene_ = Scene();
-    answerer_ = std::make_unique<ModalAnswerer>();
+    script_ = std::make_unique<test::ModalScript>(std::vector<test::ModalScript::Step>{});
 }
 
 void TstFrmWrite::cleanup() {
     testing::injectWriteFailure(0, 0);
     delete dialog_.data();
-    QVERIFY2(answerer_->unexpected.isEmpty(), qPrintable(answerer_->unexpected.join(u'|')));
-    QVERIFY2(answerer_->allAnswered(), "an expected dialog never opened");
+    QVERIFY2(script_->noneUnexpected(), "a dialog nobody expected opened");
+    QVERIFY2(script_->allAnswered(), "an expected dialog never opened");
 }
 
 void TstFrmWrite::openDialog() {
@@ -224,14 +152,6 @@ void TstFrmWrite::selectListEntry(const QString& entry) {
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                       list->visualItemRect(found.first()).center());
     QVERIFY(found.first()->isSelected());
-}
-
-QStringList TstFrmWrite::listEntries() {
-    auto* list = ctl<QListWidget>("lst");
-    QStringList entries;
-    for (int i = 0; i < list->count(); ++i)
-        entries << list->item(i)->text();
-    return entries;
 }
 
 // Part bitmaps differ in size and colour, with a marked top-left pixel, so a
@@ -400,12 +320,12 @@ void TstFrmWrite::exportWritesTemplate() {
 
     for (const QString& b : bitmaps) {
         QVERIFY(sourceOf.contains(b));
-        QVERIFY2(readFile(scenario_ + QLatin1Char('/') + b + QStringLiteral(".bmp")) ==
-                     readFile(sourceOf[b]),
+        QVERIFY2(test::fileBytes(scenario_ + QLatin1Char('/') + b + QStringLiteral(".bmp")) ==
+                     test::fileBytes(sourceOf[b]),
                  qPrintable(b));
     }
-    QCOMPARE(readFile(scenario_ + QStringLiteral("/Summary.wsm")).size(), 62);
-    const QByteArray area = readFile(scenario_ + QStringLiteral("/Area1.wid"));
+    QCOMPARE(test::fileBytes(scenario_ + QStringLiteral("/Summary.wsm")).size(), 62);
+    const QByteArray area = test::fileBytes(scenario_ + QStringLiteral("/Area1.wid"));
     const AreaFacts facts = readArea(scenario_ + QStringLiteral("/Area1.wid"));
     QCOMPARE(facts.number, 1);
     QCOMPARE(facts.cells, cells);
@@ -414,18 +334,10 @@ void TstFrmWrite::exportWritesTemplate() {
     } else {
         QVERIFY(area.contains("dark.bmp"));
         const QString dark = scenario_ + QStringLiteral("/dark.bmp");
-        QCOMPARE(readFile(dark).size(), 246);
+        QCOMPARE(test::fileBytes(dark).size(), 246);
         const QImage image(dark);
         QCOMPARE(image.size(), QSize(10, 10));
         QCOMPARE(image.pixel(9, 9), qRgb(0, 0, 0));
-    }
-    if (cells == 1) {
-        // The whole file of an empty scene on the default background.
-        QCOMPARE(area.toHex(' '),
-                 QByteArray("00 00 00 00 00 0e 00 00 00 90 56 8b 4b 83 47 83 8a 83 41 28 31 29 "
-                            "00 41 9c 00 00 00 00 00 00 00 00 00 00 00 01 00 00 00 00 00 00 00 "
-                            "00 00 00 00 b8 9e 00 00 a4 01 00 00 0f 00 00 00 4d 61 70 4f 66 57 "
-                            "69 72 74 68 2e 42 4d 50 00 00 01 00 00 00 00 00"));
     }
     QCOMPARE(QString::fromStdString(context_.ini().getini("MemWData", "MofSLoc", "")), scenario_);
 }
@@ -436,10 +348,10 @@ void TstFrmWrite::listFollowsTheFolder() {
     QVERIFY(QDir(scenario_).mkdir(QStringLiteral("Area8.wid")));
     const QStringList areaFiles{"Area1.wid", "Area2.wid", "Area3.wid"};
     openDialog();
-    QCOMPARE(listEntries(), QStringList());
+    QCOMPARE(test::entries(ctl<QListWidget>("lst")), QStringList());
 
     type("txtFolder", scenario_);
-    QCOMPARE(listEntries(), areaFiles);
+    QCOMPARE(test::entries(ctl<QListWidget>("lst")), areaFiles);
     QCOMPARE(ctl<QLineEdit>("txtNewFILE")->text(), QStringLiteral("4"));
     QVERIFY(ctl<QRadioButton>("opt(1)")->isEnabled());
     QVERIFY(ctl<QRadioButton>("opt(0)")->isChecked());
@@ -448,26 +360,26 @@ void TstFrmWrite::listFollowsTheFolder() {
     // it chosen; OK then asks for a selection.
     click("opt(1)");
     type("txtFolder", scenario_ + QStringLiteral("/missing"));
-    QCOMPARE(listEntries(), QStringList());
+    QCOMPARE(test::entries(ctl<QListWidget>("lst")), QStringList());
     QCOMPARE(ctl<QLineEdit>("txtNewFILE")->text(), QStringLiteral("1"));
     QVERIFY(!ctl<QRadioButton>("opt(1)")->isEnabled());
     QVERIFY(ctl<QRadioButton>("opt(1)")->isChecked());
-    answerer_->answerBox(QMessageBox::Ok);
+    script_->add(test::press(QMessageBox::Ok));
     click("OKButton");
-    QCOMPARE(answerer_->seen.size(), 1);
-    QCOMPARE(answerer_->seen[0].title, QStringLiteral("Tarn 警告"));
+    QCOMPARE(script_->seen().size(), std::size_t{1});
+    QCOMPARE(script_->seen()[0].title, QStringLiteral("Tarn 警告"));
 
     // The chooser: cancelled changes nothing, a chosen folder is listed.
-    answerer_->answerChooser(QString());
+    script_->add(test::cancel());
     click("Command1");
     QCOMPARE(ctl<QLineEdit>("txtFolder")->text(), scenario_ + QStringLiteral("/missing"));
-    answerer_->answerChooser(scenario_);
+    script_->add(test::chooseFolder(scenario_));
     click("Command1");
-    QCOMPARE(answerer_->seen.size(), 3);
-    QCOMPARE(answerer_->seen[2].objectName, QStringLiteral("cmDialog"));
-    QCOMPARE(answerer_->seen[2].title, QStringLiteral("保存場所の指定"));
+    QCOMPARE(script_->seen().size(), std::size_t{3});
+    QCOMPARE(script_->seen()[2].objectName, QStringLiteral("cmDialog"));
+    QCOMPARE(script_->seen()[2].title, QStringLiteral("保存場所の指定"));
     QCOMPARE(ctl<QLineEdit>("txtFolder")->text(), scenario_);
-    QCOMPARE(listEntries(), areaFiles);
+    QCOMPARE(test::entries(ctl<QListWidget>("lst")), areaFiles);
 
     // A new area beside existing ones: no summary.
     click("opt(0)");
@@ -476,7 +388,7 @@ void TstFrmWrite::listFollowsTheFolder() {
     QCOMPARE(readArea(scenario_ + QStringLiteral("/Area4.wid")).number, 4);
     QVERIFY(!QFile::exists(scenario_ + QStringLiteral("/Summary.wsm")));
     for (const QString& old : areaFiles)
-        QCOMPARE(readFile(scenario_ + QLatin1Char('/') + old), QByteArray("old"));
+        QCOMPARE(test::fileBytes(scenario_ + QLatin1Char('/') + old), QByteArray("old"));
 }
 
 void TstFrmWrite::replacesTheSelectedFile_data() {
@@ -514,7 +426,8 @@ void TstFrmWrite::replacesTheSelectedFile() {
     QCOMPARE(facts.cells, 2);
     for (const QString& name : existing)
         if (name != selected)
-            QVERIFY2(readFile(scenario_ + QLatin1Char('/') + name) == "old", qPrintable(name));
+            QVERIFY2(test::fileBytes(scenario_ + QLatin1Char('/') + name) == "old",
+                     qPrintable(name));
     QStringList expected = existing;
     expected << QStringLiteral("dark.bmp") << QStringLiteral("stone_ug.bmp");
     expected.sort();
@@ -527,18 +440,18 @@ void TstFrmWrite::warnsWhenNothingIsSelected() {
     openDialog();
     type("txtFolder", scenario_);
     click("opt(1)");
-    answerer_->answerBox(QMessageBox::Ok);
+    script_->add(test::press(QMessageBox::Ok));
     click("OKButton");
 
-    QCOMPARE(answerer_->seen.size(), 1);
-    QCOMPARE(answerer_->seen[0].title, QStringLiteral("Tarn 警告"));
-    QCOMPARE(answerer_->seen[0].text,
+    QCOMPARE(script_->seen().size(), std::size_t{1});
+    QCOMPARE(script_->seen()[0].title, QStringLiteral("Tarn 警告"));
+    QCOMPARE(script_->seen()[0].text,
              QStringLiteral("リストから上書きするファイルを選択してください。"));
-    QCOMPARE(answerer_->seen[0].icon, QMessageBox::Warning);
+    QCOMPARE(script_->seen()[0].icon, QMessageBox::Warning);
     QVERIFY(dialog_ && dialog_->isVisible());
     QVERIFY(ctl<QRadioButton>("opt(1)")->isChecked());
     QCOMPARE(filesIn(scenario_), QStringList{"Area1.wid"});
-    QCOMPARE(readFile(scenario_ + QStringLiteral("/Area1.wid")), QByteArray("old"));
+    QCOMPARE(test::fileBytes(scenario_ + QStringLiteral("/Area1.wid")), QByteArray("old"));
     // The folder is remembered even though the export stopped.
     QCOMPARE(QString::fromStdString(context_.ini().getini("MemWData", "MofSLoc", "")), scenario_);
 
@@ -546,11 +459,11 @@ void TstFrmWrite::warnsWhenNothingIsSelected() {
     // the list is brought up to date instead.
     selectListEntry(QStringLiteral("Area1.wid"));
     QVERIFY(QFile::remove(scenario_ + QStringLiteral("/Area1.wid")));
-    answerer_->answerBox(QMessageBox::Ok);
+    script_->add(test::press(QMessageBox::Ok));
     click("OKButton");
-    QCOMPARE(answerer_->seen.size(), 2);
-    QCOMPARE(answerer_->seen[1].title, QStringLiteral("Tarn 警告"));
-    QCOMPARE(listEntries(), QStringList());
+    QCOMPARE(script_->seen().size(), std::size_t{2});
+    QCOMPARE(script_->seen()[1].title, QStringLiteral("Tarn 警告"));
+    QCOMPARE(test::entries(ctl<QListWidget>("lst")), QStringList());
     QVERIFY(filesIn(scenario_).isEmpty());
 }
 
@@ -607,13 +520,13 @@ void TstFrmWrite::problemsStopBeforeWriting() {
         type("txtNewFILE", number);
     }
 
-    answerer_->answerBox(QMessageBox::Ok);
+    script_->add(test::press(QMessageBox::Ok));
     click("OKButton");
-    QCOMPARE(answerer_->seen.size(), 1);
-    QCOMPARE(answerer_->seen[0].title, QStringLiteral("Tarn"));
-    QCOMPARE(answerer_->seen[0].icon, QMessageBox::Warning);
-    QVERIFY2(answerer_->seen[0].text.contains(u'「' + named + u'」'),
-             qPrintable(answerer_->seen[0].text));
+    QCOMPARE(script_->seen().size(), std::size_t{1});
+    QCOMPARE(script_->seen()[0].title, QStringLiteral("Tarn"));
+    QCOMPARE(script_->seen()[0].icon, QMessageBox::Warning);
+    QVERIFY2(script_->seen()[0].text.contains(u'「' + named + u'」'),
+             qPrintable(script_->seen()[0].text));
 
     // Nothing written, and the dialog still shows what the user chose.
     QCOMPARE(filesIn(scenario_), QStringList{"notes.txt"});
@@ -631,22 +544,22 @@ void TstFrmWrite::existingAreaNumberAsksFirst() {
     openDialog();
     QCOMPARE(ctl<QLineEdit>("txtNewFILE")->text(), QStringLiteral("3"));
 
-    answerer_->answerBox(QMessageBox::No);
+    script_->add(test::press(QMessageBox::No));
     click("OKButton");
-    QCOMPARE(answerer_->seen.size(), 1);
-    QCOMPARE(answerer_->seen[0].title, QStringLiteral("ファイルの重複問あわせ"));
-    QCOMPARE(answerer_->seen[0].text,
+    QCOMPARE(script_->seen().size(), std::size_t{1});
+    QCOMPARE(script_->seen()[0].title, QStringLiteral("ファイルの重複問あわせ"));
+    QCOMPARE(script_->seen()[0].text,
              QStringLiteral("「Area3.wid」\n同じ名前のファイルが存在します。\n上書きしますか？"));
-    QCOMPARE(answerer_->seen[0].icon, QMessageBox::Question);
+    QCOMPARE(script_->seen()[0].icon, QMessageBox::Question);
     QVERIFY(dialog_ && dialog_->isVisible());
     QCOMPARE(filesIn(scenario_), (QStringList{"Area1.wid", "Area3.wid"}));
-    QCOMPARE(readFile(scenario_ + QStringLiteral("/Area3.wid")), QByteArray("three"));
+    QCOMPARE(test::fileBytes(scenario_ + QStringLiteral("/Area3.wid")), QByteArray("three"));
 
-    answerer_->answerBox(QMessageBox::Yes);
+    script_->add(test::press(QMessageBox::Yes));
     click("OKButton");
     QTRY_VERIFY(dialog_.isNull());
     QCOMPARE(readArea(scenario_ + QStringLiteral("/Area3.wid")).number, 3);
-    QCOMPARE(readFile(scenario_ + QStringLiteral("/Area1.wid")), QByteArray("one"));
+    QCOMPARE(test::fileBytes(scenario_ + QStringLiteral("/Area1.wid")), QByteArray("one"));
 }
 
 void TstFrmWrite::writeFailureIsReported() {
@@ -654,12 +567,12 @@ void TstFrmWrite::writeFailureIsReported() {
     QVERIFY(context_.ini().putini("MemWData", "MofSLoc", scenario_.toStdString()));
     openDialog();
     testing::injectWriteFailure(ENOSPC, 0);
-    answerer_->answerBox(QMessageBox::Ok);
+    script_->add(test::press(QMessageBox::Ok));
     click("OKButton");
     testing::injectWriteFailure(0, 0);
 
-    QCOMPARE(answerer_->seen.size(), 1);
-    const ModalAnswerer::Seen& box = answerer_->seen[0];
+    QCOMPARE(script_->seen().size(), std::size_t{1});
+    const test::SeenDialog& box = script_->seen()[0];
     QCOMPARE(box.title, QStringLiteral("Tarn"));
     QCOMPARE(box.icon, QMessageBox::Warning);
     QVERIFY2(box.text.startsWith(QStringLiteral("エラー発生！")), qPrintable(box.text));
@@ -687,10 +600,10 @@ void TstFrmWrite::slotChangedWhileOpenIsExportedWithItsOwnFile() {
     click("OKButton");
     QTRY_VERIFY(dialog_.isNull());
 
-    QCOMPARE(readFile(scenario_ + QStringLiteral("/moss_ug.bmp")),
-             readFile(parts_ + QStringLiteral("/moss_ug.bmp")));
-    QCOMPARE(readFile(scenario_ + QStringLiteral("/stone_br.bmp")),
-             readFile(parts_ + QStringLiteral("/stone_br.bmp")));
+    QCOMPARE(test::fileBytes(scenario_ + QStringLiteral("/moss_ug.bmp")),
+             test::fileBytes(parts_ + QStringLiteral("/moss_ug.bmp")));
+    QCOMPARE(test::fileBytes(scenario_ + QStringLiteral("/stone_br.bmp")),
+             test::fileBytes(parts_ + QStringLiteral("/stone_br.bmp")));
     QVERIFY(!QFile::exists(scenario_ + QStringLiteral("/stone_ug.bmp")));
     QCOMPARE(readArea(scenario_ + QStringLiteral("/Area1.wid")).cells, 3);
 }

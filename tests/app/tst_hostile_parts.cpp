@@ -7,9 +7,9 @@
 #include "app/frm_main.h"
 #include "app/list_box.h"
 #include "app/picture_io.h"
-#include "modal_script.h"
-#include "program_folder.h"
-#include "unprivileged_user.h"
+#include "support/modal_script.h"
+#include "support/program_folder.h"
+#include "support/unprivileged_user.h"
 
 #include <QAction>
 #include <QElapsedTimer>
@@ -28,6 +28,7 @@
 #include <memory>
 
 using namespace tarn;
+using tarn::test::entries;
 using tarn::test::ModalScript;
 using tarn::test::ProgramFolder;
 using tarn::test::UnprivilegedUser;
@@ -124,13 +125,6 @@ bool makeHostile(Hostile kind, const QByteArray& path) {
 
 bool madeAfterListing(Hostile kind) {
     return kind == Hostile::DeletedAfterListing || kind == Hostile::FifoAfterListing;
-}
-
-QStringList entries(const QListWidget* list) {
-    QStringList texts;
-    for (int i = 0; i < list->count(); ++i)
-        texts << list->item(i)->text();
-    return texts;
 }
 
 class Window {
@@ -311,9 +305,13 @@ void TestHostileParts::hostilePartsLeaveTheWindowWhole() {
         w.click(4, wallEntry);
         QCOMPARE(script.seen().size(), boxes);
         if (!usable) {
+            QCOMPARE(script.seen()[0].title, QStringLiteral("Tarn"));
             QCOMPARE(script.seen()[0].icon, QMessageBox::Warning);
-            QVERIFY2(script.seen()[0].text.contains(QFile::decodeName(wall)),
-                     qPrintable(script.seen()[0].text));
+            QVERIFY2(
+                script.seen()[0].text.contains(
+                    QStringLiteral("「%1」を読み込めませんでした").arg(QFile::decodeName(wall))),
+                qPrintable(script.seen()[0].text));
+            QCOMPARE(w.main.use(4)->text(), QStringLiteral("good_fl"));
             QCOMPARE(w.main.scene().slot(4).name, before.name);
             QCOMPARE(w.main.scene().slot(4).path, before.path);
             QVERIFY(w.main.scene().slot(4).picture == before.picture);
@@ -323,6 +321,9 @@ void TestHostileParts::hostilePartsLeaveTheWindowWhole() {
         // The preview stays empty and says nothing; Insert tells and adds nothing.
         w.insert(objectEntry);
         QCOMPARE(script.seen().size(), 2 * boxes);
+        if (!usable)
+            QVERIFY2(script.seen()[1].text.contains(QFile::decodeName(object)),
+                     qPrintable(script.seen()[1].text));
         QCOMPARE(w.main.pctOb()->pixmap().isNull(), !usable);
         QCOMPARE(w.main.scene().objects.size(), std::size_t(usable ? 2 : 1));
     }

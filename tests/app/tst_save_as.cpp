@@ -3,9 +3,9 @@
 #include "app/frm_main.h"
 #include "app/picture_io.h"
 #include "app/save_as_flow.h"
-#include "modal_script.h"
 #include "output/file_write.h"
-#include "test_pictures.h"
+#include "support/app_pictures.h"
+#include "support/modal_script.h"
 
 #include <QAction>
 #include <QImage>
@@ -27,12 +27,6 @@ int bitsPerPixel(const QByteArray& bmp) {
     return bmp.size() < 30
                ? -1
                : static_cast<unsigned char>(bmp[28]) | (static_cast<unsigned char>(bmp[29]) << 8);
-}
-
-void writeEarlierFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace
@@ -168,7 +162,7 @@ void TestSaveAs::existingFileIsReplacedOnlyAfterYes() {
     const bool replace = answer == QMessageBox::Yes;
     const QString path = pathIn(QStringLiteral("old.bmp"));
     const QByteArray earlier(3000, 'e');
-    writeEarlierFile(path, earlier);
+    test::writeFile(path, earlier);
 
     std::vector<ModalScript::Step> steps{typeFileName(path),
                                          press(QMessageBox::StandardButton(answer))};
@@ -199,7 +193,7 @@ void TestSaveAs::existingJpgIsAskedAboutBeforeTheDialogOpens_data() {
 void TestSaveAs::existingJpgIsAskedAboutBeforeTheDialogOpens() {
     QFETCH(int, answer);
     const QString path = pathIn(QStringLiteral("old.jpg"));
-    writeEarlierFile(path, QByteArray("earlier"));
+    test::writeFile(path, QByteArray("earlier"));
     bool dialogWasOpenAtQuestion = true;
     ModalScript script({typeFileName(path), [&](QDialog* box) {
                             dialogWasOpenAtQuestion = mainWindow_->findChild<FrmJpg*>() != nullptr;
@@ -234,7 +228,7 @@ void TestSaveAs::failedWriteIsReportedAndKeepsTheEarlierFile() {
     QFETCH(Picture, canvas);
     const QString path = pathIn(QStringLiteral("full.bmp"));
     const QByteArray earlier(5000, 'e');
-    writeEarlierFile(path, earlier);
+    test::writeFile(path, earlier);
 
     // The disk fills once the user has agreed to replace, as the file is written.
     ModalScript script({typeFileName(path),

@@ -6,11 +6,11 @@
 #include "app/frm_main.h"
 #include "app/frm_write.h"
 #include "app/list_box.h"
-#include "modal_script.h"
 #include "output/file_write.h"
-#include "program_folder.h"
-#include "test_pictures.h"
-#include "unprivileged_user.h"
+#include "support/app_pictures.h"
+#include "support/modal_script.h"
+#include "support/program_folder.h"
+#include "support/unprivileged_user.h"
 
 #include <QAction>
 #include <QDirIterator>
@@ -38,12 +38,6 @@ enum class Fault {
     DarkTakenByFolder,
     DiskFull
 };
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
 
 // Every entry under a folder, hidden ones included, with each file's bytes: a
 // touched file or a leftover "<target>.tarn-XXXXXX" shows as a difference.

@@ -98,7 +98,7 @@ TEST(AreaFile, HeaderCarriesNumberNameAndCount) {
         test::TempFolder folder;
         const ExportResult r = WriteArea(Scene{}, folder.path(), row.n, 1, kDarkBackgroundName);
         ASSERT_TRUE(r.ok()) << row.n;
-        EXPECT_EQ(test::folderNames(folder), std::vector<std::string>{row.fileName});
+        EXPECT_EQ(folder.entries(), std::vector<std::string>{row.fileName});
         const test::ReadArea a = readArea(test::readBytes(folder.file(row.fileName)));
         ASSERT_EQ(a.error, "");
         EXPECT_EQ(a.name, row.name);

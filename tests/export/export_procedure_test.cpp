@@ -59,7 +59,7 @@ TEST_F(Export, FirstExportWritesSummaryPartsDarkAndArea) {
     ASSERT_TRUE(r.ok()) << r.subject;
 
     const Contents c = test::folderContents(out);
-    EXPECT_EQ(test::folderNames(out),
+    EXPECT_EQ(out.entries(),
               (std::vector<std::string>{"Area1.wid", "Summary.wsm", "box.bmp", "dark.bmp",
                                         "stone_ug.bmp", "wall_fl.bmp"}));
     EXPECT_EQ(test::bytesOf(c.at("Summary.wsm")), test::golden("summary.wsm"));
@@ -233,12 +233,12 @@ TEST_F(Export, NumberTextIsReadAsAWholeNumber) {
         const ExportResult r = exportTemplate(Scene{}, req);
         EXPECT_EQ(r.problem, row.problem) << '"' << row.text << '"';
         if (row.file != nullptr) {
-            EXPECT_EQ(test::folderNames(folder),
+            EXPECT_EQ(folder.entries(),
                       (std::vector<std::string>{row.file, "Summary.wsm"}))
                 << row.text;
         } else {
             EXPECT_EQ(r.subject, row.text);
-            EXPECT_TRUE(test::folderNames(folder).empty()) << row.text;
+            EXPECT_TRUE(folder.entries().empty()) << row.text;
         }
     }
 }
@@ -282,7 +282,7 @@ TEST_F(Export, ProblemsFoundBeforeAnythingIsWritten) {
         const ExportResult r = exportTemplate(scene, req);
         EXPECT_EQ(r.problem, row.problem) << row.what;
         EXPECT_EQ(r.subject, row.subject) << row.what;
-        EXPECT_EQ(test::folderNames(out), std::vector<std::string>{"taken.bmp"}) << row.what;
+        EXPECT_EQ(out.entries(), std::vector<std::string>{"taken.bmp"}) << row.what;
     }
 }
 
@@ -302,7 +302,7 @@ TEST_F(Export, FolderWithoutWritePermissionIsRefused) {
         return static_cast<int>(exportTemplate(Scene{}, newFile("1")).problem);
     });
     EXPECT_EQ(problem, static_cast<int>(ExportProblem::FolderNotWritable));
-    EXPECT_TRUE(test::folderNames(out).empty());
+    EXPECT_TRUE(out.entries().empty());
 }
 
 TEST_F(Export, PartsAlreadyInTheFolderStayIntact) {
@@ -342,7 +342,7 @@ TEST_F(Export, FullDiskLeavesCompleteFilesAndNoTemporaries) {
     EXPECT_EQ(r.problem, ExportProblem::WriteFailed);
     EXPECT_EQ(r.subject, fresh.file("dark.bmp"));
     const Contents c = test::folderContents(fresh);
-    EXPECT_EQ(test::folderNames(fresh), (std::vector<std::string>{"Summary.wsm", "g_ug.bmp"}));
+    EXPECT_EQ(fresh.entries(), (std::vector<std::string>{"Summary.wsm", "g_ug.bmp"}));
     EXPECT_EQ(test::bytesOf(c.at("Summary.wsm")), test::golden("summary.wsm"));
     EXPECT_EQ(c.at("g_ug.bmp"), "part:g_ug.bmp");
 }

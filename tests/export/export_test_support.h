@@ -1,9 +1,9 @@
 #pragma once
 
-#include "../output/output_test_support.h"
 #include "export/cw_writers.h"
 #include "output/file_write.h"
 #include "scene/scene.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -133,10 +133,6 @@ inline std::map<std::string, std::string> folderContents(const TempFolder& folde
         }
     }
     return out;
-}
-
-inline std::vector<std::string> folderNames(const TempFolder& folder) {
-    return folder.entries();
 }
 
 inline ObjectRow objectRow(const std::string& name, const std::string& x, const std::string& y,

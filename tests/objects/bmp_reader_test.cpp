@@ -1,7 +1,7 @@
 #include "objects/bmp_reader.h"
 #include "output/bmp_writer.h"
 #include "scene/scene.h"
-#include "test_pictures.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 

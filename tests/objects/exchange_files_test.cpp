@@ -1,7 +1,7 @@
-#include "../output/output_test_support.h"
 #include "objects/exchange_files.h"
 #include "output/file_write.h"
-#include "test_pictures.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "../output/output_test_support.h"
 #include "objects/object_list.h"
 #include "output/file_write.h"
-#include "test_pictures.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -298,23 +298,6 @@ TEST(ObjectList, RowDragExchangesTwoRowsOnlyAfterARecordedPress) {
                           f.former[static_cast<std::size_t>(g.order[k])]);
         EXPECT_EQ(exchanges, g.exchanges);
     }
-}
-
-TEST(ObjectList, ExchangeSwapsSizesWithTheMasksFollowing) {
-    TempFolder program;
-    Scene scene;
-    ObjectList list(scene, program.path().string());
-    list.insert("tall", "/p", "tall.bmp", part(40, 60, 1));
-    list.insert("wide", "/p", "wide.bmp", part(80, 30, 2));
-    const std::vector<ObjectRow> former = scene.objects;
-
-    ASSERT_TRUE(list.recordDragOrigin(1));
-    ASSERT_TRUE(list.finishDragExchange(0));
-    EXPECT_EQ(list.row(0).picture.width(), 80);
-    EXPECT_EQ(list.row(0).mask.height(), 30);
-    EXPECT_EQ(list.row(1).mask.width(), 40);
-    expectSameRow(list.row(0), former[1]);
-    expectSameRow(list.row(1), former[0]);
 }
 
 TEST(ObjectList, DragRecordsTheFormerPicturesInTheExchangeFiles) {

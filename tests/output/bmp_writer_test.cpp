@@ -1,5 +1,6 @@
 #include "output/bmp_writer.h"
-#include "output_test_support.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -243,10 +244,10 @@ TEST(Save256, WritesOverALargerFileExactly) {
     const std::string path = dir.file("out.bmp");
     ASSERT_TRUE(writeFileAtomically(path, Bytes(100000, 7)).ok());
     IoStatus status{99, "stale"};
-    ASSERT_EQ(save256(test::asymmetricPicture(5, 4), path, true, &status), 0);
+    ASSERT_EQ(save256(test::patterned(5, 4), path, true, &status), 0);
     EXPECT_TRUE(status.ok());
     Bytes expected;
-    ASSERT_EQ(encode256(test::asymmetricPicture(5, 4), true, expected), 0);
+    ASSERT_EQ(encode256(test::patterned(5, 4), true, expected), 0);
     EXPECT_EQ(fileBytes(path), expected);
 }
 
@@ -316,7 +317,7 @@ TEST(EncodeBmp24, AwkwardSizesReadBack) {
     for (const int w : {1, 2, 3, 4, 5, 6, 7, 8, 11, 13, 478}) {
         for (const int h : {1, 2, 5, 278}) {
             SCOPED_TRACE(::testing::Message() << w << " x " << h);
-            const Picture picture = test::asymmetricPicture(w, h);
+            const Picture picture = test::patterned(w, h);
             const Bytes b = encodeBmp24(picture);
             const std::uint32_t stride = (3 * w + 3) / 4 * 4;
             ASSERT_EQ(b.size(), 54 + stride * h);
@@ -335,10 +336,10 @@ TEST(SaveBmp24, FailingDeviceKeepsTheEarlierFile) {
     TempFolder dir;
     test::InjectedFailureReset reset;
     const std::string path = dir.file("full.bmp");
-    ASSERT_TRUE(saveBmp24(test::asymmetricPicture(9, 9), path).ok());
+    ASSERT_TRUE(saveBmp24(test::patterned(9, 9), path).ok());
     const Bytes before = fileBytes(path);
     testing::injectWriteFailure(ENOSPC, 60);
-    EXPECT_EQ(saveBmp24(test::asymmetricPicture(30, 30), path).number, ENOSPC);
+    EXPECT_EQ(saveBmp24(test::patterned(30, 30), path).number, ENOSPC);
     testing::injectWriteFailure(0, 0);
     EXPECT_EQ(fileBytes(path), before);
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"full.bmp"});

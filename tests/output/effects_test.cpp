@@ -1,5 +1,6 @@
 #include "output/effects.h"
-#include "output_test_support.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,7 @@ namespace tarn {
 namespace {
 
 Picture row(const std::vector<Rgb>& colours) {
-    Picture p(static_cast<int>(colours.size()), 1);
-    for (std::size_t x = 0; x < colours.size(); ++x)
-        p.setPixel(static_cast<int>(x), 0, colours[x]);
-    return p;
+    return test::pictureOf(static_cast<int>(colours.size()), 1, colours);
 }
 
 std::vector<Rgb> pixelsOf(const Picture& p) {
@@ -91,7 +89,7 @@ TEST(Effects, GrayThenSepiaOfEveryLevel) {
 TEST(Effects, PlacesKeptGrayIdempotentSepiaCumulative) {
     for (const auto& [w, h] : {std::pair{1, 1}, {3, 2}, {7, 5}, {478, 278}}) {
         SCOPED_TRACE(::testing::Message() << w << " x " << h);
-        const Picture original = test::asymmetricPicture(w, h);
+        const Picture original = test::patterned(w, h);
         PixelArray work;
 
         Picture g = original;

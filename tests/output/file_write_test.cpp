@@ -1,5 +1,5 @@
 #include "output/file_write.h"
-#include "output_test_support.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 #include "output/jpeg_writer.h"
-#include "output_test_support.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -106,7 +107,7 @@ TEST(DCSavetoJPEG, ProgressiveFlagChoosesTheFrameType) {
                 SCOPED_TRACE(::testing::Message()
                              << w << "x" << h << " q" << quality << " p" << progressive);
                 const std::string path = dir.file("out.jpg");
-                ASSERT_EQ(DCSavetoJPEG(test::asymmetricPicture(w, h), w, h, path,
+                ASSERT_EQ(DCSavetoJPEG(test::patterned(w, h), w, h, path,
                                        static_cast<std::uint8_t>(quality), progressive),
                           0);
                 const std::optional<Frame> frame = firstFrame(fileBytes(path));
@@ -146,7 +147,7 @@ TEST(DCSavetoJPEG, ReadsBackUprightAndCroppedToTheGivenSize) {
 
 TEST(DCSavetoJPEG, QualityChangesTheFile) {
     TempFolder dir;
-    const Picture noisy = test::asymmetricPicture(120, 80);
+    const Picture noisy = test::patterned(120, 80);
     ASSERT_EQ(DCSavetoJPEG(noisy, 120, 80, dir.file("q1.jpg"), 1, false), 0);
     ASSERT_EQ(DCSavetoJPEG(noisy, 120, 80, dir.file("q65.jpg"), 65, false), 0);
     ASSERT_EQ(DCSavetoJPEG(noisy, 120, 80, dir.file("q100.jpg"), 100, false), 0);
@@ -160,7 +161,7 @@ TEST(DCSavetoJPEG, QualityChangesTheFile) {
 // Every failure gives a non-zero result and leaves no file: an earlier file
 // keeps its bytes, a new name stays absent, and nothing is left beside them.
 TEST(DCSavetoJPEG, FailuresLeaveNoFileBehind) {
-    const Picture raster = test::asymmetricPicture(20, 10);
+    const Picture raster = test::patterned(20, 10);
     const Picture tooWide(70000, 1); // beyond the format's 65500-pixel limit
     struct Row {
         const char* what;

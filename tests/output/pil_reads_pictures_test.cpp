@@ -2,7 +2,8 @@
 // programs will see.
 #include "output/bmp_writer.h"
 #include "output/jpeg_writer.h"
-#include "output_test_support.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,7 @@ class PilReadsPictures : public ::testing::Test {
 TEST_F(PilReadsPictures, PaletteBmpsHaveExactPixels) {
     for (const auto& [w, h] : {std::pair{1, 1}, {5, 3}, {13, 7}, {16, 14}}) {
         SCOPED_TRACE(::testing::Message() << w << " x " << h);
-        const Picture p = test::asymmetricPicture(w, h);
+        const Picture p = test::patterned(w, h);
         const std::string path = dir_.file("p.bmp");
         ASSERT_EQ(save256(p, path, true), 0);
         EXPECT_EQ(check({"bmp", path, "P", std::to_string(w), std::to_string(h),
@@ -77,7 +78,7 @@ TEST_F(PilReadsPictures, PaletteBmpsHaveExactPixels) {
 TEST_F(PilReadsPictures, FullColourBmpsHaveExactPixels) {
     for (const auto& [w, h] : {std::pair{1, 1}, {2, 3}, {7, 5}, {478, 278}}) {
         SCOPED_TRACE(::testing::Message() << w << " x " << h);
-        const Picture p = test::asymmetricPicture(w, h);
+        const Picture p = test::patterned(w, h);
         const std::string path = dir_.file("f.bmp");
         ASSERT_TRUE(saveBmp24(p, path).ok());
         EXPECT_EQ(

@@ -1,5 +1,5 @@
 #include "scene/compose.h"
-#include "scene_test_support.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ TEST_P(MaskedCopyClipping, CopiesExactlyTheVisibleRectangle) {
     constexpr int kW = 6, kH = 5;
     const Rgb background{1, 2, 3};
     Picture canvas(kW, kH, background);
-    const Picture part = test::distinctPicture(c.partW, c.partH);
+    const Picture part = test::patterned(c.partW, c.partH);
     const Mask opaque(c.partW, c.partH, kBlack);
     maskedCopy(canvas, part, opaque, c.x, c.y, c.w, c.h);
     const int usedW = std::min(c.w, c.partW), usedH = std::min(c.h, c.partH);

@@ -1,6 +1,6 @@
 #include "scene/mask.h"
 #include "scene/pixel_array.h"
-#include "scene_test_support.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -83,7 +83,7 @@ TEST(KeyRule, TopLeftIsTheKeyNotTheBottomLeft) {
 }
 
 TEST(KeyRule, MakemaskAndMaskbitsGiveTheSamePair) {
-    Picture base = test::distinctPicture(7, 5);
+    Picture base = test::patterned(7, 5);
     base.setPixel(0, 0, kKey);
     base.setPixel(3, 2, kKey);
     base.setPixel(6, 4, kKey);
@@ -149,7 +149,7 @@ class FlipSizes : public ::testing::TestWithParam<std::tuple<int, int>> {};
 
 TEST_P(FlipSizes, MirrorsEveryPixelAndTwiceGivesTheOriginal) {
     const auto [w, h] = GetParam();
-    const Picture original = test::distinctPicture(w, h);
+    const Picture original = test::patterned(w, h);
     const Picture lr = flipped(original, 1);
     const Picture tb = flipped(original, 2);
     for (int y = 0; y < h; ++y)
@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(OddAndEven, FlipSizes,
                                            std::make_tuple(4, 5)));
 
 TEST(Flip, WorksOnTheTopLeftBlockOnly) {
-    const Picture original = test::distinctPicture(4, 3);
+    const Picture original = test::patterned(4, 3);
     Picture p = original;
     flippic(p, 2, 3, p, 1);
     for (int y = 0; y < 3; ++y) {
@@ -188,7 +188,7 @@ TEST(Flip, WorksOnTheTopLeftBlockOnly) {
 }
 
 TEST(Flip, RefusedCallsWriteNothing) {
-    const Picture original = test::distinctPicture(3, 3);
+    const Picture original = test::patterned(3, 3);
     struct Case {
         int w, h;
         std::int16_t type;

@@ -1,5 +1,5 @@
 #include "scene/pixel_array.h"
-#include "scene_test_support.h"
+#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +48,7 @@ TEST(PixelArray, RoundTripLeavesThePictureUnchanged) {
 }
 
 TEST(PixelArray, FailuresLeaveThePictureAndReport) {
-    const Picture original = test::distinctPicture(3, 2);
+    const Picture original = test::patterned(3, 2);
     Picture p = original;
     EXPECT_EQ(setbits(p, PixelArray(5, 0u)), -1); // one pixel short
     EXPECT_EQ(p, original);

@@ -1,4 +1,4 @@
-#include "../output/output_test_support.h"
+#include "support/temp_folder.h"
 #include "output/file_write.h"
 #include "settings/ini_store.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// Pictures for the output tests: asymmetric, so swapped channels or flipped
-// rows show, with a known number of colours.
+// Canvases for the output tests, with a known number of colours, and file
+// contents read and written in one call.
 
 #include "scene/picture.h"
 #include "scene/scene.h"
@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QTest>
 
 namespace tarn::test {
 
@@ -33,6 +34,13 @@ inline Picture gradientCanvas() {
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Replaces a file's content; a test that cannot set up its file fails.
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 } // namespace tarn::test

@@ -10,10 +10,19 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QListWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace tarn::test {
+
+// The texts of a list's rows, top to bottom.
+inline QStringList entries(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i)
+        texts << list->item(i)->text();
+    return texts;
+}
 
 class ProgramFolder {
   public:

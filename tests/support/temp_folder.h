@@ -1,7 +1,6 @@
 #pragma once
 
 #include "output/file_write.h"
-#include "scene/picture.h"
 
 #include <gtest/gtest.h>
 
@@ -70,19 +69,6 @@ inline std::uint32_t u32At(const Bytes& b, std::size_t at) {
 }
 inline std::uint16_t u16At(const Bytes& b, std::size_t at) {
     return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-// A picture whose neighbouring pixels differ and whose channels differ,
-// so that swapped channels, flipped rows and wrong strides show.
-inline Picture asymmetricPicture(int width, int height) {
-    Picture p(width, height);
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            p.setPixel(x, y,
-                       {static_cast<std::uint8_t>(10 + x * 7),
-                        static_cast<std::uint8_t>(20 + y * 11),
-                        static_cast<std::uint8_t>(x * 3 + y * 5 + 1)});
-    return p;
 }
 
 // Runs body as an ordinary user, so that permission bits count. The tests may
