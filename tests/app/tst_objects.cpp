@@ -524,8 +524,6 @@ void TestObjects::rowDragRecordsTheFormerPicturesInMySystem() {
     for (const auto& [file, picture] : expected) {
         Picture read;
         QVERIFY2(files.read(file, read).ok(), files.path(file).c_str());
-        QCOMPARE(read.width(), picture->width());
-        QCOMPARE(read.height(), picture->height());
         QVERIFY2(read == *picture, files.path(file).c_str());
     }
     compareRows(h.rows()[2], former[0]);

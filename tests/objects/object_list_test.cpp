@@ -233,20 +233,6 @@ TEST(ObjectList, MirrorTurnsPictureAndMaskTogether) {
     expectSameRow(f.list.row(0), f.former[0]);
 }
 
-TEST(ObjectList, MirroredObjectStaysMirroredThroughDeleteAndExchange) {
-    Fixture f(4);
-    ASSERT_TRUE(f.list.mirror(2, 1));
-    const ObjectRow mirrored = f.list.row(2);
-    ASSERT_NE(mirrored.picture, f.former[2].picture);
-
-    ASSERT_EQ(f.list.remove(0), 0);
-    expectSameRow(f.list.row(1), mirrored);
-
-    ASSERT_TRUE(f.list.recordDragOrigin(1));
-    ASSERT_TRUE(f.list.finishDragExchange(2));
-    expectSameRow(f.list.row(2), mirrored);
-}
-
 enum class Step { Press, Release, Delete };
 
 struct Gesture {
