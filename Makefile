@@ -3,7 +3,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_WERROR=ON
 # `make test` also runs the whole suite under AddressSanitizer and
-# UndefinedBehaviorSanitizer, then each fuzzer for FUZZ_SECONDS.
+# UndefinedBehaviorSanitizer, then every fuzzer for FUZZ_SECONDS, all at once.
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 45
@@ -57,7 +57,7 @@ test-sanitize: deps
 test-fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja $(FUZZ_FLAGS)
 	@$(call timed,fuzzer build,cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers)
-	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS))
+	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) 3)
 
 bench: build
 	$(BUILD)/bench/tarn_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
