@@ -6,7 +6,7 @@ CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARN_WERROR=ON
 # UndefinedBehaviorSanitizer, then every fuzzer for FUZZ_SECONDS, all at once.
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 45
 # clang at -O0 builds in about half the time g++ -O1 takes; line tables are
 # enough for the file:line of every report.
 ASAN_FLAGS ?= -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O0 -g1" \
