@@ -48,6 +48,9 @@ bool bmpPixelsPresent(QIODevice* device) {
     if (head.size() < 14 + 16)
         return false;
     const std::uint32_t infoSize = u32le(head, 14);
+    // Pixels said to start inside the headers would be read from the headers.
+    if (infoSize > 1024 * 1024 || u32le(head, 10) < 14 + infoSize)
+        return false;
     std::int64_t width = 0, height = 0, bits = 0;
     if (infoSize == 12) { // the old core header: 16-bit sizes
         width = static_cast<std::uint16_t>(u32le(head, 18));
@@ -77,7 +80,15 @@ bool readPicture(QImageReader& reader, Picture& out) {
     if (!size.isValid() || size.width() <= 0 || size.height() <= 0 || size.width() > kMaxPartSide ||
         size.height() > kMaxPartSide)
         return false;
+    // Run-length BMPs may leave pixels unwritten; the decoder fills the image it
+    // is handed, so start from a cleared one rather than fresh heap memory.
     QImage image;
+    if (const QImage::Format format = reader.imageFormat(); format != QImage::Format_Invalid) {
+        image = QImage(size, format);
+        if (image.isNull())
+            return false;
+        image.fill(0);
+    }
     if (!reader.read(&image) || image.isNull())
         return false;
     if (image.width() != size.width() || image.height() != size.height())

@@ -24,6 +24,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <memory>
 
@@ -196,6 +198,7 @@ class TestHostileParts : public QObject {
     void hostilePartsLeaveTheWindowWhole_data();
     void hostilePartsLeaveTheWindowWhole();
     void tenThousandFilesAreListed();
+    void bitmapsThatLeavePixelsUnwritten();
 };
 
 void TestHostileParts::headerAloneDecidesASizeRefusal_data() {
@@ -378,6 +381,31 @@ void TestHostileParts::tenThousandFilesAreListed() {
     w.click(4, QStringLiteral("~last_fl"));
     QCOMPARE(none.seen().size(), std::size_t{0});
     QCOMPARE(w.main.use(4)->text(), QStringLiteral("~last_fl"));
+}
+
+// Inputs a fuzzer found: a run-length bitmap that ends at once leaves every
+// pixel to the decoder's buffer, and pixel data said to start at offset 0
+// would be read from the headers. Neither may bring stale memory into a part.
+void TestHostileParts::bitmapsThatLeavePixelsUnwritten() {
+    const QString dir = QStringLiteral(TARN_TEST_DATA "/crashes/picture/");
+    // Leave freed blocks of the picture's size full of a marker, so an
+    // uninitialised buffer would show it.
+    for (int i = 0; i < 16; ++i) {
+        void* block = std::malloc(64 * 64);
+        std::memset(block, 0xAB, 64 * 64);
+        std::free(block);
+    }
+    Picture picture;
+    QVERIFY(loadPicture(dir + QStringLiteral("rle8_end_at_once_64x64.bmp"), picture));
+    QCOMPARE(picture.width(), 64);
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            QVERIFY2(picture.pixel(x, y) == kBlack,
+                     qPrintable(QStringLiteral("%1,%2").arg(x).arg(y)));
+
+    Picture untouched(2, 2, kWhite);
+    QVERIFY(!loadPicture(dir + QStringLiteral("bitfields16_offset0_short.bmp"), untouched));
+    QVERIFY(untouched == Picture(2, 2, kWhite));
 }
 
 QTEST_MAIN(TestHostileParts)
