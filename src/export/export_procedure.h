@@ -12,7 +12,7 @@ enum class AreaMode { NewFile, ExistingFile };
 enum class Background { Default, Black }; // "MapOfWirth.BMP" or a written "dark.bmp"
 
 struct ExportRequest {
-    std::string folder;       // scenario folder, no trailing "/"
+    std::string folder; // scenario folder, no trailing "/"
     AreaMode mode = AreaMode::NewFile;
     std::string numberText;   // new-file mode: the number box as typed
     std::string selectedFile; // existing-file mode: the area file the user selected

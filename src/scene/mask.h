@@ -16,7 +16,6 @@ void makemask(Picture& picture, Mask& mask, int width, int height);
 void maskbits(PixelArray& p, PixelArray& m, int width, int height);
 
 // type 1 mirrors left-right, 2 top-bottom; source and destination may be the same.
-void flippic(const Picture& source, int width, int height, Picture& destination,
-             std::int16_t type);
+void flippic(const Picture& source, int width, int height, Picture& destination, std::int16_t type);
 
 } // namespace tarn

@@ -25,7 +25,7 @@ constexpr Rgb kKey{255, 0, 255};
 constexpr Rgb kMarker{250, 250, 10};
 constexpr Rgb kWall{90, 90, 90};
 
-struct PartSpec {
+struct PartRecipe {
     const char* name;
     int width;
     int height;
@@ -35,23 +35,23 @@ struct PartSpec {
 // Object parts of distinct sizes and colours; each has its key colour at
 // (0, 0) and down the right column and a marker at (1, 0), so a lost mask,
 // a mirror or an exchanged picture all show.
-const PartSpec kParts[] = {
+const PartRecipe kParts[] = {
     {"ob_tall", 40, 60, {200, 30, 30}},   {"ob_wide", 80, 30, {30, 160, 40}},
     {"ob_small", 12, 9, {30, 40, 200}},   {"ob_long", 30, 100, {180, 120, 20}},
     {"ob_huge", 300, 60, {20, 150, 150}},
 };
 
-Picture objectPart(const PartSpec& spec) {
-    Picture p(spec.width, spec.height, spec.body);
-    for (int y = 0; y < spec.height; ++y)
-        p.setPixel(spec.width - 1, y, kKey);
+Picture objectPart(const PartRecipe& recipe) {
+    Picture p(recipe.width, recipe.height, recipe.body);
+    for (int y = 0; y < recipe.height; ++y)
+        p.setPixel(recipe.width - 1, y, kKey);
     p.setPixel(0, 0, kKey);
     p.setPixel(1, 0, kMarker);
     return p;
 }
 
-const PartSpec& spec(const QString& name) {
-    for (const PartSpec& s : kParts)
+const PartRecipe& recipe(const QString& name) {
+    for (const PartRecipe& s : kParts)
         if (name == QLatin1String(s.name))
             return s;
     return kParts[0];
@@ -60,7 +60,7 @@ const PartSpec& spec(const QString& name) {
 class Harness {
   public:
     Harness() {
-        for (const PartSpec& s : kParts)
+        for (const PartRecipe& s : kParts)
             folder.writePart(QString::fromLatin1(s.name) + QStringLiteral(".bmp"), objectPart(s));
         // The front-left wall covers the canvas from (0, 80); its own key is black.
         Picture wall(240, 198, kWall);
@@ -218,10 +218,10 @@ void TestObjects::insertAddsARowDrawnAtTheTopLeftBehindTheFrontWalls() {
              QDir(h.folder.path()).canonicalPath() + QStringLiteral("/ob_long.bmp"));
     QCOMPARE(h.current(), -1);
 
-    const Rgb body = spec("ob_long").body;
+    const Rgb body = recipe("ob_long").body;
     for (const auto& [x, y, expected] :
          {std::tuple{5, 5, body}, std::tuple{5, 79, body}, std::tuple{5, 90, kWall},
-          std::tuple{29, 5, spec("ob_wide").body}, std::tuple{1, 0, kMarker}}) {
+          std::tuple{29, 5, recipe("ob_wide").body}, std::tuple{1, 0, kMarker}}) {
         QCOMPARE(h.canvasAt(x, y), expected);
         QCOMPARE(h.shownAt(x, y), expected);
     }
@@ -262,7 +262,7 @@ void TestObjects::previewFitsThePartWithoutEnlargingIt() {
     QVERIFY(preview);
     const QPixmap shown = preview->pixmap();
     QVERIFY(!shown.isNull());
-    const PartSpec& s = spec(part);
+    const PartRecipe& s = recipe(part);
     const QSize box = preview->contentsRect().size();
     QVERIFY(shown.width() <= box.width() && shown.height() <= box.height());
     QVERIFY(shown.width() <= s.width && shown.height() <= s.height);
@@ -293,7 +293,7 @@ void TestObjects::deleteKeepsEveryOtherObjectWhole() {
     Harness h;
     if (rows == 4) {
         buildFour(h);
-        QVERIFY(h.rows()[1].picture != objectPart(spec("ob_wide")));
+        QVERIFY(h.rows()[1].picture != objectPart(recipe("ob_wide")));
     } else {
         h.insert(QStringLiteral("ob_tall"));
         h.place(0, {33, 44});
@@ -324,7 +324,7 @@ void TestObjects::flagToggleShowsAtTheMouseRelease() {
     h.chooseWall();
     h.insert(QStringLiteral("ob_long"));
     h.insert(QStringLiteral("ob_small"));
-    const Rgb body = spec("ob_long").body;
+    const Rgb body = recipe("ob_long").body;
     QCOMPARE(h.shownAt(5, 90), kWall);
 
     QWidget* flags = h.lst(9)->viewport();
@@ -376,7 +376,7 @@ void TestObjects::leftDragPlacesTheCurrentObject() {
     h.verifyListsMatchScene();
 
     // The marker at (1, 0) and a body pixel, where they fall on the canvas.
-    const Rgb body = spec("ob_tall").body;
+    const Rgb body = recipe("ob_tall").body;
     for (const auto& [dx, dy, colour] : {std::tuple{1, 0, kMarker}, std::tuple{20, 30, body}}) {
         const int x = to.x() + dx;
         const int y = to.y() + dy;

@@ -59,9 +59,8 @@ TEST_F(Export, FirstExportWritesSummaryPartsDarkAndArea) {
     ASSERT_TRUE(r.ok()) << r.subject;
 
     const Contents c = test::folderContents(out);
-    EXPECT_EQ(out.entries(),
-              (std::vector<std::string>{"Area1.wid", "Summary.wsm", "box.bmp", "dark.bmp",
-                                        "stone_ug.bmp", "wall_fl.bmp"}));
+    EXPECT_EQ(out.entries(), (std::vector<std::string>{"Area1.wid", "Summary.wsm", "box.bmp",
+                                                       "dark.bmp", "stone_ug.bmp", "wall_fl.bmp"}));
     EXPECT_EQ(test::bytesOf(c.at("Summary.wsm")), test::golden("summary.wsm"));
     EXPECT_EQ(test::bytesOf(c.at("dark.bmp")), test::golden("dark.bmp"));
     for (const char* name : {"stone_ug.bmp", "wall_fl.bmp", "box.bmp"})
@@ -233,8 +232,7 @@ TEST_F(Export, NumberTextIsReadAsAWholeNumber) {
         const ExportResult r = exportTemplate(Scene{}, req);
         EXPECT_EQ(r.problem, row.problem) << '"' << row.text << '"';
         if (row.file != nullptr) {
-            EXPECT_EQ(folder.entries(),
-                      (std::vector<std::string>{row.file, "Summary.wsm"}))
+            EXPECT_EQ(folder.entries(), (std::vector<std::string>{row.file, "Summary.wsm"}))
                 << row.text;
         } else {
             EXPECT_EQ(r.subject, row.text);

@@ -1,6 +1,6 @@
-#include "support/temp_folder.h"
 #include "output/file_write.h"
 #include "settings/ini_store.h"
+#include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
