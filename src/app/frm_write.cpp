@@ -1,4 +1,5 @@
 #include "app/frm_write.h"
+#include "app/overwrite_question.h"
 
 #include "scene/scene.h"
 
@@ -304,12 +305,7 @@ void FrmWrite::runExport() {
 
 bool FrmWrite::reportProblem(const ExportResult& result) {
     if (result.problem == ExportProblem::AreaExists) {
-        QMessageBox ask(QMessageBox::Question, QStringLiteral("ファイルの重複問あわせ"),
-                        QStringLiteral("「%1」\n同じ名前のファイルが存在します。\n上書きしますか？")
-                            .arg(fromNative(result.subject)),
-                        QMessageBox::Yes | QMessageBox::No, this);
-        ask.setDefaultButton(QMessageBox::No);
-        return ask.exec() == QMessageBox::Yes;
+        return askOverwrite(this, fromNative(result.subject));
     }
     if (result.problem == ExportProblem::NothingSelected) {
         QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn 警告"),

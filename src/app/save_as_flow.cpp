@@ -1,4 +1,5 @@
 #include "app/save_as_flow.h"
+#include "app/overwrite_question.h"
 
 #include "app/frm_jpg.h"
 #include "output/bmp_writer.h"
@@ -34,11 +35,7 @@ bool confirmReplace(QWidget* mainWindow, const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() || info.isDir())
         return true;
-    QMessageBox box(QMessageBox::Question, QStringLiteral("ファイルの重複問あわせ"),
-                    QStringLiteral("「") + info.fileName() +
-                        QStringLiteral("」\n同じ名前のファイルが存在します。\n上書きしますか？"),
-                    QMessageBox::Yes | QMessageBox::No, mainWindow);
-    return box.exec() == QMessageBox::Yes;
+    return askOverwrite(mainWindow, info.fileName());
 }
 
 void tell(QWidget* mainWindow, QMessageBox::Icon icon, const QString& text) {
