@@ -1,5 +1,6 @@
 #include "app/picture_io.h"
 
+#include "output/little_endian.h"
 #include "scene/scene.h"
 
 #include <QFile>
@@ -31,10 +32,9 @@ Picture fromQImage(const QImage& image) {
 namespace {
 
 std::uint32_t u32le(const QByteArray& b, int at) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(b[at])) |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 1])) << 8 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 2])) << 16 |
-           static_cast<std::uint32_t>(static_cast<unsigned char>(b[at + 3])) << 24;
+    return getU32le(
+        {reinterpret_cast<const std::uint8_t*>(b.constData()), static_cast<std::size_t>(b.size())},
+        static_cast<std::size_t>(at));
 }
 
 // Qt decodes an uncompressed BMP that ends early without complaint and leaves

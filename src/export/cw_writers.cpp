@@ -1,6 +1,7 @@
 #include "export/cw_writers.h"
 
 #include "export/sjis.h"
+#include "output/little_endian.h"
 
 #include <array>
 #include <limits>
@@ -31,18 +32,8 @@ constexpr std::array<SlotCell, kSlotCount + 1> kSlotCells{{{0, 0, 0, 0},
                                                            {80, 80, 240, 200},
                                                            {320, 80, 240, 200}}};
 
-void putU16le(Bytes& out, std::uint16_t v) {
-    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void putU32le(Bytes& out, std::uint32_t v) {
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<std::uint8_t>((v >> shift) & 0xFF));
-}
-
 void putI32le(Bytes& out, std::int32_t v) {
-    putU32le(out, static_cast<std::uint32_t>(v));
+    appendU32le(out, static_cast<std::uint32_t>(v));
 }
 
 void putZeros(Bytes& out, std::size_t count) {
@@ -82,7 +73,7 @@ bool appendCountedString(Bytes& out, const std::string& utf8) {
     std::string encoded;
     if (!toShiftJis(utf8, encoded))
         return false;
-    putU32le(out, static_cast<std::uint32_t>(encoded.size() + 1));
+    appendU32le(out, static_cast<std::uint32_t>(encoded.size() + 1));
     out.insert(out.end(), encoded.begin(), encoded.end());
     out.push_back(0);
     return true;
@@ -94,14 +85,14 @@ Bytes summaryBytes() {
     static constexpr std::uint8_t kTitle[] = {0x83, 0x5E, 0x83, 0x43, 0x83, 0x67,
                                               0x83, 0x8B, 0x96, 0xA2, 0x92, 0xE8};
     Bytes out;
-    putU32le(out, 0);
-    putU32le(out, sizeof kTitle + 1);
+    appendU32le(out, 0);
+    appendU32le(out, sizeof kTitle + 1);
     out.insert(out.end(), std::begin(kTitle), std::end(kTitle));
     out.push_back(0);
-    putU32le(out, 0);
-    putU32le(out, 1);
+    appendU32le(out, 0);
+    appendU32le(out, 1);
     putZeros(out, 9);
-    putU32le(out, static_cast<std::uint32_t>(kNumberOffset + 1));
+    appendU32le(out, static_cast<std::uint32_t>(kNumberOffset + 1));
     putZeros(out, 20);
     return out;
 }
@@ -163,7 +154,7 @@ ExportResult encodeArea(const Scene& scene, int n, int c, const std::string& bac
         if (!appendCountedString(bytes, cell.fileName))
             return noShiftJis(cell.fileName);
         bytes.push_back(cell.flag);
-        putU32le(bytes, 1);
+        appendU32le(bytes, 1);
         putZeros(bytes, 2);
     }
     out = std::move(bytes);
@@ -189,19 +180,19 @@ Bytes darkBmpBytes() {
     constexpr std::uint16_t kBitsPerPixel = 4;
     constexpr std::uint32_t kColoursUsed = 16;
     Bytes out{'B', 'M'};
-    putU32le(out, kFileSize);
-    putU32le(out, 0); // reserved
-    putU32le(out, kPixelOffset);
-    putU32le(out, kInfoSize);
-    putU32le(out, kSide);
-    putU32le(out, kSide);
-    putU16le(out, 1); // planes
-    putU16le(out, kBitsPerPixel);
-    putU32le(out, 0); // no compression
-    putU32le(out, 0); // image size
-    putU32le(out, 0); // resolutions
-    putU32le(out, 0);
-    putU32le(out, kColoursUsed);
+    appendU32le(out, kFileSize);
+    appendU32le(out, 0); // reserved
+    appendU32le(out, kPixelOffset);
+    appendU32le(out, kInfoSize);
+    appendU32le(out, kSide);
+    appendU32le(out, kSide);
+    appendU16le(out, 1); // planes
+    appendU16le(out, kBitsPerPixel);
+    appendU32le(out, 0); // no compression
+    appendU32le(out, 0); // image size
+    appendU32le(out, 0); // resolutions
+    appendU32le(out, 0);
+    appendU32le(out, kColoursUsed);
     // Important colours, a black palette, black pixels and a zero tail that the
     // file size counts: all zero.
     putZeros(out, kFileSize - out.size());

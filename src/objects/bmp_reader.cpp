@@ -1,5 +1,6 @@
 #include "objects/bmp_reader.h"
 
+#include "output/little_endian.h"
 #include "scene/scene.h"
 
 #include <utility>
@@ -11,16 +12,6 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kInfoHeaderSize = 40;
 constexpr std::size_t kHeadersSize = kFileHeaderSize + kInfoHeaderSize;
-
-std::uint16_t getU16le(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-std::uint32_t getU32le(std::span<const std::uint8_t> b, std::size_t at) {
-    return static_cast<std::uint32_t>(b[at]) | (static_cast<std::uint32_t>(b[at + 1]) << 8) |
-           (static_cast<std::uint32_t>(b[at + 2]) << 16) |
-           (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
 
 std::int32_t getS32le(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::int32_t>(getU32le(b, at));

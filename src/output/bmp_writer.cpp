@@ -1,5 +1,7 @@
 #include "output/bmp_writer.h"
 
+#include "output/little_endian.h"
+
 #include <array>
 #include <cerrno>
 #include <cstdint>
@@ -23,16 +25,6 @@ constexpr int kLastFreeEntry = 245;
 
 constexpr std::uint32_t kNoColour = 0xFFFFFFFFu; // above every 24-bit colour
 
-void putU16le(std::uint8_t* at, std::uint16_t v) {
-    at[0] = static_cast<std::uint8_t>(v);
-    at[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void putU32le(std::uint8_t* at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        at[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 std::size_t roundUpTo4(std::size_t n) {
     return (n + 3) / 4 * 4;
 }
@@ -48,16 +40,15 @@ bool fitsBmp(std::size_t offset, std::size_t rowBytes, std::size_t height) {
 // field not passed is 0 (no compression, no resolution, all colours used).
 void putHeaders(Bytes& out, const Picture& picture, std::uint16_t bitsPerPixel,
                 std::uint32_t offset) {
-    std::uint8_t* h = out.data();
-    h[0] = 'B';
-    h[1] = 'M';
-    putU32le(h + 2, static_cast<std::uint32_t>(out.size()));
-    putU32le(h + 10, offset);
-    putU32le(h + 14, kInfoHeaderSize);
-    putU32le(h + 18, static_cast<std::uint32_t>(picture.width()));
-    putU32le(h + 22, static_cast<std::uint32_t>(picture.height())); // positive: bottom-up rows
-    putU16le(h + 26, 1);
-    putU16le(h + 28, bitsPerPixel);
+    out[0] = 'B';
+    out[1] = 'M';
+    putU32le(out, 2, static_cast<std::uint32_t>(out.size()));
+    putU32le(out, 10, offset);
+    putU32le(out, 14, kInfoHeaderSize);
+    putU32le(out, 18, static_cast<std::uint32_t>(picture.width()));
+    putU32le(out, 22, static_cast<std::uint32_t>(picture.height())); // positive: bottom-up rows
+    putU16le(out, 26, 1);
+    putU16le(out, 28, bitsPerPixel);
 }
 
 // Exact colour to palette entry, for at most 256 colours: open addressing in a
