@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace sample {
@@ -84,6 +85,17 @@ struct Shader {
 };
 
 inline constexpr int kPaletteLevels = 80;
+
+// A w x h part on the key colour; `at` gives the colour at a pixel's centre, or
+// nothing where the key shows through.
+template <typename At> Picture paint(int w, int h, At at) {
+    Picture p(w, h, kKey);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            if (const std::optional<Rgb> c = at(x + 0.5, y + 0.5))
+                p.setPixel(x, y, *c);
+    return p;
+}
 
 // Writes a part: 24-bit or 8-bit palette BMP. False (with a message) on failure.
 bool writePart(const Picture& picture, const std::string& folder, const std::string& name,
