@@ -166,6 +166,7 @@ TEST(Scene, PaintersOrderAndTerrainEditing) {
     EXPECT_FALSE(chooseTerrainPart(scene, 3, "new", "/p/new.bmp", Picture(), work)); // not loaded
     EXPECT_EQ(scene.slot(3).picture, before.picture);
     EXPECT_EQ(scene.canvas, first);
+    EXPECT_FALSE(clearSlot(scene, 0)); // no such slot
 
     ASSERT_TRUE(clearSlot(scene, 3));
     EXPECT_EQ(scene.slot(3).name + scene.slot(3).path, "");
@@ -182,7 +183,7 @@ TEST(Scene, PaintersOrderAndTerrainEditing) {
 // the first "."; exact and case-sensitive. Each list keeps the file order.
 TEST(Scene, MakelistSortsPartsByTheNameRules) {
     const std::array<std::vector<std::string>, 6> lists{{
-        {"ob_barrel.BMP", "ob.bmp", "object_fl.bmp", "a_ob_x.bmp", "_ob_.bmp"},
+        {"ob_barrel.BMP", "ob.bmp", "object_fl.bmp", "a_ob_x.bmp", "_ob_.bmp", "ob_ug_.bmp"},
         {"stone_ug.bmp", "a_ug_b.bmp", "x_ug_fl.bmp"},
         {"stone_bl.bmp"},
         {"stone_br.BMP"},

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -21,8 +20,8 @@ class Ini : public ::testing::Test {
   protected:
     void write(const std::string& bytes) const { std::ofstream(file, std::ios::binary) << bytes; }
     std::string read() const {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), {}};
+        const Bytes bytes = test::fileBytes(file);
+        return {bytes.begin(), bytes.end()};
     }
     std::string get(const std::string& key) const { return store.getini("MemData", key, "-"); }
     bool put(const std::string& key, const std::string& value) const {
