@@ -5,7 +5,6 @@
 #include "app/list_box.h"
 #include "app/picture_io.h"
 #include "objects/exchange_files.h"
-#include "support/app_pictures.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 #include "support/test_pictures.h"
@@ -232,7 +231,7 @@ class TestFrmMain : public QObject {
         QStringList names =
             QDir(folder->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         QCOMPARE(names.size(), 10);
-        UnprivilegedUser user(folder->path());
+        UnprivilegedUser user(folder->path().toStdString());
         QVERIFY(user.ok());
         for (const QString& name : names << "missing") {
             Picture out(3, 2, kKey);

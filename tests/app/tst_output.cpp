@@ -6,7 +6,6 @@
 #include "app/frm_write.h"
 #include "app/list_box.h"
 #include "export/cw_writers.h"
-#include "support/app_pictures.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 #include "support/test_pictures.h"
@@ -140,7 +139,7 @@ class TestOutput : public QObject {
         }
         if (fault == Fault::ReadOnly) {
             QCOMPARE(::chmod(QFile::encodeName(out_).constData(), 0555), 0);
-            QVERIFY(user_.emplace(folder_->path()).ok());
+            QVERIFY(user_.emplace(folder_->path().toStdString()).ok());
         }
         if (fault == Fault::DiskFull) // room for the settings and small files, not dark.bmp
             testing::injectWriteFailure(ENOSPC, 200);

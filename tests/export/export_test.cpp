@@ -1,5 +1,6 @@
 #include "export/cw_writers.h"
 #include "export/export_procedure.h"
+#include "output/little_endian.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -102,9 +103,9 @@ struct Scenario {
             std::string& c = out[name] = std::string(b.begin(), b.end());
             if (b == golden("summary.wsm") || b == golden("dark.bmp"))
                 c = name == "dark.bmp" ? "dark" : "summary";
-            else if (name.ends_with(".wid") && b.size() > 26 && test::u32At(b, 5) < b.size() - 26)
-                c = "area:" + std::to_string(test::u32At(b, 9 + test::u32At(b, 5))) + "/" +
-                    std::to_string(test::u32At(b, 22 + test::u32At(b, 5)));
+            else if (name.ends_with(".wid") && b.size() > 26 && getU32le(b, 5) < b.size() - 26)
+                c = "area:" + std::to_string(getU32le(b, 9 + getU32le(b, 5))) + "/" +
+                    std::to_string(getU32le(b, 22 + getU32le(b, 5)));
             else if (c.starts_with("old"))
                 c = c.size() == 303 ? "old" : "cut short";
         }

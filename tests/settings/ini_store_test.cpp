@@ -1,6 +1,7 @@
 #include "../../fuzz/ini_property.h"
 #include "settings/ini_store.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_user.h"
 
 #include <gtest/gtest.h>
 
@@ -97,9 +98,13 @@ TEST_F(Ini, RefusedAndFailedWritesKeepTheEarlierFile) {
     EXPECT_FALSE(put("Mof0", "/changed"));
     testing::injectWriteFailure(0, 0);
     fs::permissions(file, fs::perms::none); // unreadable: not rewritten from nothing
-    const int refused = test::runUnprivileged(
-        dir.path(), [&] { return get("Mof0") == "-" && !put("Mof1", "/b") ? 1 : 0; });
-    EXPECT_EQ(refused, 1) << "an unreadable file reads as defaults and is not written";
+    {
+        // The folder stays writable: only the file's permissions refuse.
+        const test::UnprivilegedUser nobody(dir.path(), 0777);
+        ASSERT_TRUE(nobody.ok());
+        EXPECT_EQ(get("Mof0"), "-") << "an unreadable file reads as defaults";
+        EXPECT_FALSE(put("Mof1", "/b")) << "and is not written from nothing";
+    }
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(read(), "[MemData]\nMof0=/a\n");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"tarn.ini"});

@@ -7,7 +7,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
@@ -35,11 +34,7 @@ class ModalScript {
         timer_.start(5);
     }
 
-    void add(Step step) { steps_.push_back(std::move(step)); }
     const std::vector<SeenDialog>& seen() const { return seen_; }
-    bool allAnswered() const { return next_ == steps_.size(); }
-    // Every dialog that opened was one the script expected.
-    bool noneUnexpected() const { return seen_.size() <= steps_.size(); }
 
   private:
     void poll() {
@@ -98,23 +93,6 @@ inline ModalScript::Step press(QMessageBox::StandardButton which) {
         else
             dialog->reject();
     };
-}
-
-// Points a folder chooser at a folder and accepts it.
-inline ModalScript::Step chooseFolder(const QString& folder) {
-    return [folder](QDialog* dialog) {
-        auto* chooser = qobject_cast<QFileDialog*>(dialog);
-        if (!chooser) {
-            dialog->reject();
-            return;
-        }
-        chooser->setDirectory(folder);
-        QMetaObject::invokeMethod(chooser, "accept"); // protected, but a slot
-    };
-}
-
-inline ModalScript::Step cancel() {
-    return [](QDialog* dialog) { dialog->reject(); };
 }
 
 } // namespace tarn::test

@@ -1,11 +1,13 @@
 #pragma once
 
-// A throw-away program folder for the main window tests: its own settings
-// file, part bitmaps written on demand, copies of the bundled sample parts.
+// A throw-away program folder for the window tests (its own settings file, part
+// bitmaps written on demand), canvases with a known number of colours, and file
+// contents read and written in one call.
 
 #include "app/app_context.h"
 #include "app/picture_io.h"
 #include "scene/picture.h"
+#include "scene/scene.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,16 +55,38 @@ class ProgramFolder {
         QVERIFY(toQImage(picture).save(path(relative), "BMP"));
     }
 
-    // Copies one of the bundled sample parts.
-    void copySample(const QString& name, const QString& relativeFolder = {}) const {
-        const QString target =
-            relativeFolder.isEmpty() ? path(name) : path(relativeFolder + QLatin1Char('/') + name);
-        QVERIFY2(QFile::copy(QStringLiteral(TARN_SAMPLE_PARTS "/") + name, target),
-                 qPrintable(name));
-    }
-
   private:
     QTemporaryDir dir_;
 };
+
+// A canvas of one colour, with the top-left pixel marked in a second one.
+inline Picture twoColourCanvas() {
+    Picture canvas(kCanvasWidth, kCanvasHeight, {20, 90, 200});
+    canvas.setPixel(0, 0, {250, 10, 10});
+    return canvas;
+}
+
+// A canvas of far more than 256 colours: red across, green down.
+inline Picture gradientCanvas() {
+    Picture canvas(kCanvasWidth, kCanvasHeight);
+    for (int y = 0; y < canvas.height(); ++y)
+        for (int x = 0; x < canvas.width(); ++x)
+            canvas.setPixel(x, y,
+                            {static_cast<std::uint8_t>(x * 255 / (canvas.width() - 1)),
+                             static_cast<std::uint8_t>(y * 255 / (canvas.height() - 1)), 60});
+    return canvas;
+}
+
+inline QByteArray fileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Replaces a file's content; a test that cannot set up its file fails.
+inline void writeFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
 
 } // namespace tarn::test

@@ -5,14 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <grp.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 namespace tarn::test {
@@ -61,42 +56,6 @@ inline Bytes fileBytes(const std::string& path) {
 
 inline Bytes bytesOf(const std::string& text) {
     return Bytes(text.begin(), text.end());
-}
-
-inline std::uint32_t u32At(const Bytes& b, std::size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) |
-           (static_cast<std::uint32_t>(b[at + 3]) << 24);
-}
-inline std::uint16_t u16At(const Bytes& b, std::size_t at) {
-    return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-// Runs body as an ordinary user, so that permission bits count. The tests may
-// run as root, who ignores them: then body runs in a child process that gives
-// up root for nobody's ids, and the folder is handed to nobody first. Returns
-// body's result (0 to 254), or -1 when the child could not be run.
-inline int runUnprivileged(const std::filesystem::path& folder, const std::function<int()>& body) {
-    if (::geteuid() != 0)
-        return body();
-    constexpr uid_t kNobody = 65534;
-    if (::chown(folder.c_str(), kNobody, kNobody) != 0)
-        return -1;
-    for (const auto& e : std::filesystem::recursive_directory_iterator(folder)) {
-        if (::lchown(e.path().c_str(), kNobody, kNobody) != 0)
-            return -1;
-    }
-    const pid_t pid = ::fork();
-    if (pid < 0)
-        return -1;
-    if (pid == 0) {
-        if (::setgroups(0, nullptr) != 0 || ::setgid(kNobody) != 0 || ::setuid(kNobody) != 0)
-            ::_exit(255);
-        ::_exit(body() & 0xFF);
-    }
-    int status = 0;
-    if (::waitpid(pid, &status, 0) != pid || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
-        return -1;
-    return WEXITSTATUS(status);
 }
 
 // Turns off a failure injected by a test, whatever way the test ends.

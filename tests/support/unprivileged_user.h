@@ -3,12 +3,11 @@
 // Makes permission bits count for the duration. Root reads and writes
 // everything, so a test run as root plays an ordinary user (nobody) while this
 // lives: only the effective ids change, for every thread, and come back at the
-// end. The program folder is opened up for that user to walk.
+// end. The folder is opened up for that user to walk.
 
-#include <QFile>
-#include <QString>
-#include <QtGlobal>
-
+#include <cstdio>
+#include <cstdlib>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,17 +15,17 @@ namespace tarn::test {
 
 class UnprivilegedUser {
   public:
-    explicit UnprivilegedUser(const QString& folder) {
+    explicit UnprivilegedUser(const std::string& folder, mode_t folderMode = 0755) {
         if (::geteuid() != 0)
             return;
-        ::chmod(QFile::encodeName(folder).constData(), 0755);
+        ::chmod(folder.c_str(), folderMode);
         active_ = ::setegid(kNobody) == 0 && ::seteuid(kNobody) == 0;
-        if (!active_)
-            qWarning("cannot play user nobody");
     }
     ~UnprivilegedUser() {
-        if (active_ && (::seteuid(0) != 0 || ::setegid(0) != 0))
-            qFatal("cannot return to root");
+        if (active_ && (::seteuid(0) != 0 || ::setegid(0) != 0)) {
+            std::fputs("cannot return to root\n", stderr);
+            std::abort();
+        }
     }
     UnprivilegedUser(const UnprivilegedUser&) = delete;
     UnprivilegedUser& operator=(const UnprivilegedUser&) = delete;
