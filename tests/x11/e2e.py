@@ -1,9 +1,4 @@
-"""The whole program in a real X window, driven by real input events.
-
-Usage (under xvfb-run): e2e.py <tarn executable> <sample parts folder> <compose_scene executable>
-Chooses a part per slot, inserts and drags an object, saves through the file dialog,
-copies, exports, and compares the files, the clipboard, a screenshot and the core's canvas.
-"""
+"""The program under xvfb-run, driven by real input: e2e.py <tarn> <sample parts> <compose_scene>"""
 
 import io
 import os
@@ -76,11 +71,10 @@ class Program:
 
     def keys(self, window, *keys):
         # No window manager hands the focus on when windows come and go.
-        run("xdotool", "windowfocus", "--sync", window)
-        run("xdotool", "key", *keys)
+        run("xdotool", "windowfocus", "--sync", window, *(["key", *keys] if keys else []))
 
     def type_into(self, window, name, text):
-        run("xdotool", "windowfocus", "--sync", window)
+        self.keys(window)
         self.click(name)
         run("xdotool", "key", "ctrl+a", "type", "--delay", 2, text)
 
@@ -167,11 +161,6 @@ def scenario(program, work, parts, compose):
     assert written == sorted(["Summary.wsm", "Area1.wid", "dark.bmp"] +
                              [n + ".bmp" for n in SLOTS + [OBJECT]]), written
     read = lambda folder, name: open(os.path.join(folder, name), "rb").read()
-    assert len(read(exported, "Summary.wsm")) == 62
-    area = read(exported, "Area1.wid")
-    name_end = 9 + int.from_bytes(area[5:9], "little") - 1
-    assert int.from_bytes(area[name_end + 1:name_end + 5], "little") == 40001  # area 1
-    assert area[name_end + 14] == 7  # cells: background, five slots, one object
     for n in SLOTS + [OBJECT]:
         assert read(exported, n + ".bmp") == read(parts, n + ".bmp"), n
 
