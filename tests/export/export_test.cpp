@@ -14,11 +14,10 @@
 namespace tarn {
 namespace {
 
-using test::fileBytes;
 using enum ExportProblem;
 
 Bytes golden(const std::string& name) {
-    return fileBytes(TARN_TEST_DATA "/export/" + name);
+    return test::fileBytes(TARN_TEST_DATA "/export/" + name);
 }
 
 Slot slot(const std::string& name, const std::string& path = "", int width = 12, int height = 10) {
@@ -32,6 +31,12 @@ TEST(CwWriters, ExampleFiles) {
     EXPECT_EQ(darkBmpBytes(), golden("dark.bmp"));    // 246 bytes
     Scene scene;
     Bytes out;
+    ASSERT_TRUE(encodeArea(scene, 10, 1, kDarkBackgroundName, out).ok());
+    const std::string head("\0\0\0\0\0\x0F\0\0\0"
+                           "\x90\x56\x8B\x4B\x83\x47\x83\x8A\x83\x41(10)" // 新規エリア(10)
+                           "\0\x4A\x9C\0\0",                              // 40010
+                           28);
+    EXPECT_EQ(std::string(out.begin(), out.end()).substr(0, 28), head);
     ASSERT_TRUE(encodeArea(scene, 1, 1, kDefaultBackgroundName, out).ok());
     EXPECT_EQ(out, golden("area1_default.wid"));    // 82 bytes
     scene.slot(1) = slot("stone_ug", "", 300, 150); // the cell keeps the slot's own size
@@ -46,133 +51,79 @@ TEST(CwWriters, ExampleFiles) {
         scene.slot(i) = slot(i == 4 ? "石壁_fl" : "s" + std::to_string(i));
     ASSERT_TRUE(encodeArea(scene, 1, 8, kDefaultBackgroundName, out).ok());
     EXPECT_EQ(out, golden("area1_all_cells.wid"));
-
-    test::TempFolder folder;
-    ASSERT_TRUE(WriteArea(Scene{}, folder.path(), 10, 1, kDarkBackgroundName).ok());
-    const Bytes area10 = fileBytes(folder.file("Area10.wid"));
-    const std::string head = std::string("\0\0\0\0\0\x0F\0\0\0", 9) +
-                             "\x90\x56\x8B\x4B\x83\x47\x83\x8A\x83\x41(10)" + // 新規エリア(10)
-                             std::string("\0\x4A\x9C\0\0", 5);                // 40010
-    EXPECT_EQ(std::string(area10.begin(), area10.end()).substr(0, 28), head);
 }
-
-ExportRequest request(std::string number, std::string file = "", bool black = 0, bool replace = 0) {
-    const auto mode = file.empty() ? AreaMode::NewFile : AreaMode::ExistingFile;
-    return {"", mode, number, file, black ? Background::Black : Background::Default, replace};
-}
-
-// A scenario folder and a part folder; in texts "$x" is x in the scenario
-// folder, "%x" x in the part folder.
-struct Scenario {
-    std::string place(const std::string& s) const {
-        const test::TempFolder& f = s[0] == '$' ? folder : parts;
-        return s.size() == 1 ? f.path().string() : f.file(s.substr(1));
-    }
-
-    // Entries "x/" are folders, others files holding "old" and a long tail.
-    void fill(const std::string& names) const {
-        std::istringstream in(names);
-        for (std::string name; in >> name;) {
-            if (name.ends_with('/'))
-                std::filesystem::create_directory(folder.file(name));
-            else
-                std::ofstream(folder.file(name)) << "old" << std::string(300, '.');
-        }
-    }
-
-    // Slot parts "name" (from %name.bmp, which holds "part:name.bmp") or "name=source".
-    Scene scene(const std::string& names) const {
-        Scene scene;
-        std::istringstream in(names);
-        int next = 1;
-        for (std::string token; in >> token;) {
-            const std::string name = token.substr(0, token.find('='));
-            if (token == name)
-                std::ofstream(parts.file(name + ".bmp")) << "part:" << name << ".bmp";
-            scene.slot(next++) = slot(
-                name, place(token == name ? "%" + name + ".bmp" : token.substr(name.size() + 1)));
-        }
-        return scene;
-    }
-
-    // Every entry of the scenario folder, files the export writes by kind.
-    std::map<std::string, std::string> contents() const {
-        std::map<std::string, std::string> out;
-        for (const std::string& name : folder.entries()) {
-            const Bytes b = fileBytes(folder.file(name));
-            std::string& c = out[name] = std::string(b.begin(), b.end());
-            if (b == golden("summary.wsm") || b == golden("dark.bmp"))
-                c = name == "dark.bmp" ? "dark" : "summary";
-            else if (name.ends_with(".wid") && b.size() > 26 && getU32le(b, 5) < b.size() - 26)
-                c = "area:" + std::to_string(getU32le(b, 9 + getU32le(b, 5))) + "/" +
-                    std::to_string(getU32le(b, 22 + getU32le(b, 5)));
-            else if (c.starts_with("old"))
-                c = c.size() == 303 ? "old" : "cut short";
-        }
-        return out;
-    }
-
-    test::TempFolder folder, parts;
-};
 
 // Everything is checked before anything is written; then only the export's own
-// files change, each whole. Rows: entries before, slot parts, request, outcome.
+// files change, each whole. In texts "$x" is x in the scenario folder.
 TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
     const struct {
-        std::string before, parts;
-        ExportRequest request;
+        std::string before; // "x/" a folder, other entries files holding "old"
+        std::string parts;  // slots "name=source"
+        std::string number; // or, named Area..., the file selected to replace
         ExportProblem problem;
         std::string subject, changed;
         long failAfter = -1; // a full disk after this many bytes
+        bool black = false;
     } rows[] = {
-        {"", "stone_ug wall_fl", request("1", "", true), None, "",
-         "Area1.wid=area:40001/3 Summary.wsm=summary dark.bmp=dark stone_ug.bmp=part:stone_ug.bmp "
-         "wall_fl.bmp=part:wall_fl.bmp"},
-        {"Area1.wid Area2.wid", "", request("3"), None, "", "Area3.wid=area:40003/1"},
-        {"B.WID Summary.wsm g_ug.bmp", "g_ug", request("1"), None, "",
-         "Area1.wid=area:40001/2 Summary.wsm=summary g_ug.bmp=part:g_ug.bmp"},
-        {"Area1.wid Area10.wid Area2.wid", "", request("", "Area10.wid"), None, "",
-         "Area10.wid=area:40010/1"},
-        {"Area1.wid Area3.wid", "", request("", "Area3.wid"), None, "", "Area3.wid=area:40003/1"},
-        {"Area1.wid", "", request("", "Area9.wid"), NothingSelected, "Area9.wid", ""},
-        {"Area1.wid", "", request("", "Area1.wid"), WriteFailed, "$Area1.wid", "", 10},
-        {"Area1.wid Area3.wid", "g_ug", request("3"), AreaExists, "Area3.wid", ""},
-        {"Area1.wid Area3.wid", "g_ug", request("3", "", true, true), None, "",
-         "Area3.wid=area:40003/2 dark.bmp=dark g_ug.bmp=part:g_ug.bmp"},
-        {"Area1.wid/", "", request("1"), WriteFailed, "$Area1.wid", ""},
-        {"", "", request(" 3.5 "), None, "", "Area4.wid=area:40004/1 Summary.wsm=summary"},
-        {"", "", request("2147443648"), NumberTooLarge, "2147443648", ""},
-        {"", "g_ug=%gone.bmp", request("1"), SourceMissing, "%gone.bmp", ""},
-        {"", "\xF0\xA0\xAE\xB7_ug=%x.bmp", request("1"), NoShiftJis, "\xF0\xA0\xAE\xB7_ug", ""},
-        {"dark.bmp/", "g_ug", request("1", "", true), WriteFailed, "$dark.bmp", ""},
-        {"", "g_ug", request("1", "", true), WriteFailed, "$dark.bmp",
-         "Summary.wsm=summary g_ug.bmp=part:g_ug.bmp", 100},
-        {"g_ug.bmp x_fl.BMP", "g_ug=$g_ug.bmp x_fl=$x_fl.BMP", request("1"), None, "",
-         "Area1.wid=area:40001/3 Summary.wsm=summary x_fl.bmp=old"},
+        {"Area1.wid", "", " 3.5 ", None, "", "Area4.wid=area:40004/1"},
+        {"B.WID Summary.wsm", "", "1", None, "", "Area1.wid=area:40001/1 Summary.wsm=summary.wsm"},
+        {"", "", "2147443648", NumberTooLarge, "2147443648", ""},
+        {"", "", "3x", BadNumber, "3x", ""},
+        {"", "g_ug=$gone.bmp", "1", SourceMissing, "$gone.bmp", ""},
+        {"", "\xF0\xA0\xAE\xB7_ug=$x.bmp", "1", NoShiftJis, "\xF0\xA0\xAE\xB7_ug", ""},
+        {"dark.bmp/", "", "1", WriteFailed, "$dark.bmp", "", -1, true},
+        {"Area1.wid", "", "Area1.wid", WriteFailed, "$Area1.wid", "", 10},
+        {"g_ug.bmp x_fl.BMP", "g_ug=$g_ug.bmp x_fl=$x_fl.BMP", "1", None, "",
+         "Area1.wid=area:40001/3 Summary.wsm=summary.wsm x_fl.bmp=old"},
     };
     for (const auto& row : rows) {
-        SCOPED_TRACE(row.before + " / " + row.parts);
-        const Scenario s;
-        s.fill(row.before);
-        const Scene scene = s.scene(row.parts);
-        const auto before = s.contents();
-        ExportRequest request = row.request;
-        request.folder = s.folder.path().string();
+        SCOPED_TRACE(row.before + " / " + row.parts + " / " + row.number);
+        const test::TempFolder folder;
+        const auto place = [&](const std::string& s) {
+            return s[0] == '$' ? folder.file(s.substr(1)) : s;
+        };
+        std::string name;
+        for (std::istringstream in(row.before); in >> name;) {
+            if (name.ends_with('/'))
+                std::filesystem::create_directory(folder.file(name));
+            else
+                std::ofstream(folder.file(name)) << "old";
+        }
+        Scene scene;
+        int next = 1;
+        for (std::istringstream in(row.parts); in >> name;)
+            scene.slot(next++) =
+                slot(name.substr(0, name.find('=')), place(name.substr(name.find('=') + 1)));
+        // Each entry's content; the export's own files by what they are.
+        const auto contents = [&] {
+            std::map<std::string, std::string> out;
+            for (const std::string& entry : folder.entries()) {
+                const Bytes b = test::fileBytes(folder.file(entry));
+                std::string& c = out[entry] = std::string(b.begin(), b.end());
+                for (const char* file : {"summary.wsm", "dark.bmp"})
+                    if (b == golden(file))
+                        c = file;
+                if (entry.ends_with(".wid") && b.size() > 26 && getU32le(b, 5) < b.size() - 26)
+                    c = "area:" + std::to_string(getU32le(b, 9 + getU32le(b, 5))) + "/" +
+                        std::to_string(getU32le(b, 22 + getU32le(b, 5)));
+            }
+            return out;
+        };
+        const auto before = contents();
+        const bool existing = row.number.starts_with("Area");
         test::InjectedFailureReset reset;
         if (row.failAfter >= 0)
             testing::injectWriteFailure(ENOSPC, static_cast<std::size_t>(row.failAfter));
-        const ExportResult r = exportTemplate(scene, request);
+        const ExportResult r = exportTemplate(
+            scene, {folder.path().string(), existing ? AreaMode::ExistingFile : AreaMode::NewFile,
+                    row.number, existing ? row.number : "",
+                    row.black ? Background::Black : Background::Default});
         EXPECT_EQ(r.problem, row.problem);
-        EXPECT_EQ(r.subject, row.subject[0] == '$' || row.subject[0] == '%' ? s.place(row.subject)
-                                                                            : row.subject);
-        std::string changed;
-        auto after = s.contents();
-        for (const auto& [name, content] : before)
-            after.try_emplace(name, "gone");
-        for (const auto& [name, content] : after)
-            if (!before.contains(name) || before.at(name) != content)
-                changed += " " + name + "=" + content;
-        EXPECT_EQ(changed, row.changed.empty() ? "" : " " + row.changed);
+        EXPECT_EQ(r.subject, place(row.subject));
+        auto expected = before;
+        for (std::istringstream in(row.changed); in >> name;)
+            expected[name.substr(0, name.find('='))] = name.substr(name.find('=') + 1);
+        EXPECT_EQ(contents(), expected);
     }
 }
 
