@@ -22,24 +22,25 @@ using namespace tarn::test;
 
 namespace {
 
-enum class Fault { None, FolderIsFile, ReadOnly, DiskFull, PartGone, Unselected, AreaDir, DarkDir };
+// Where a row leaves the plain path: the user's choice or a fault while a dialog is open.
+enum class Twist { None, DefaultBg, Unselected, Cancel, FolderIsFile, ReadOnly, DiskFull, AreaDir };
 
 // A dialog as the user sees it.
-QString box(const QString& text, const QString& title = "Tarn", int icon = QMessageBox::Warning,
+QString box(const QString& text, int icon = QMessageBox::Warning, const QString& title = "Tarn",
             int buttons = QMessageBox::Ok) {
     return QStringLiteral("%1 | %2 | icon %3, buttons %4").arg(title, text).arg(icon).arg(buttons);
 }
 
-QStringList shown(const std::vector<SeenDialog>& seen) {
+QStringList shown(const ModalScript& script) {
     QStringList boxes;
-    for (const SeenDialog& s : seen)
-        boxes << box(s.text, s.title, s.icon, s.buttons.toInt());
+    for (const SeenDialog& s : script.seen())
+        boxes << box(s.text, s.icon, s.title, s.buttons.toInt());
     return boxes;
 }
 
 QString asked(const QString& name) {
     return box("「" + name + "」\n同じ名前のファイルが存在します。\n上書きしますか？",
-               "ファイルの重複問あわせ", QMessageBox::Question, QMessageBox::Yes | QMessageBox::No);
+               QMessageBox::Question, "ファイルの重複問あわせ", QMessageBox::Yes | QMessageBox::No);
 }
 
 struct SaveRow {
@@ -47,25 +48,19 @@ struct SaveRow {
     int answer;       // to the question about an earlier file; 0: none there
     QStringList told; // after the question
     int bits = 0;     // of the file written; 0: the folder stays as it was
-    Fault fault = Fault::None;
+    Twist twist = Twist::None;
     Picture canvas = twoColourCanvas();
 };
 
 struct ExportRow {
-    QString told{}; // what stops the export ("@" the folder, "&" the parts); "": it runs
-    Fault fault = Fault::None;
-    QString number{};                       // typed over the proposal when given
-    QStringList written{};                  // files new or replaced in the scenario folder
-    int cells = 3;                          // in the area file written
-    QStringList existing{"Area1.wid"};      // area files there before, each holding "old"
-    QString selected{};                     // chosen in existing-file mode
-    QStringList parts{"1:stone_ug", "box"}; // "n:name" fills slot n, a bare name adds an object
-    bool defaultBackground = false;
-    bool cancel = false;
+    QString told; // what stops the export ("@": the folder); "": it runs
+    Twist twist = Twist::None;
+    QStringList existing{"Area1.wid"}; // area files there before, each holding "old"
+    QStringList written{};             // files new or replaced in the scenario folder
+    QString selected{};                // chosen in existing-file mode
 };
 
-// Every entry under a folder with each file's bytes: a touched file or a
-// leftover temporary file shows as a difference.
+// Every entry under a folder and its bytes: a touched or leftover temporary file shows.
 QMap<QString, QByteArray> snapshot(const QString& root) {
     QMap<QString, QByteArray> found;
     QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
@@ -75,6 +70,16 @@ QMap<QString, QByteArray> snapshot(const QString& root) {
         found.insert(path, it.fileInfo().isDir() ? QByteArray("<folder>") : fileBytes(path));
     }
     return found;
+}
+
+// Near the left end: a stretched option button only reacts over its mark and caption.
+void click(const QObject* parent, const char* name) {
+    auto* button = parent->findChild<QAbstractButton*>(name);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
+}
+
+void clickRow(QListWidget* list, const QListWidgetItem* item) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
 }
 
 } // namespace
@@ -87,80 +92,26 @@ class TestOutput : public QObject {
 
     std::unique_ptr<ProgramFolder> folder_;
     std::unique_ptr<FrmMain> window_;
-    QString work_; // holds out_, so that out_ replaced by a file shows in a snapshot
-    QString out_;
-    QString parts_;
+    QString out_; // in "work", which snapshots cover, so that out_ replaced by a file shows
     std::optional<UnprivilegedUser> user_;
 
-    template <class T = QWidget> static T* in(const QObject* parent, const char* name) {
-        return parent->findChild<T*>(QLatin1String(name));
-    }
-    static QString text(const QObject* parent, const char* name) {
-        return in<QLineEdit>(parent, name)->text();
-    }
-    // Near the left end: a stretched option button only reacts over its mark and caption.
-    static void click(const QObject* parent, const char* name) {
-        auto* button = in<QAbstractButton>(parent, name);
-        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(8, button->height() / 2));
-    }
-    static void clickRow(QListWidget* list, const QListWidgetItem* item) {
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(item).center());
-    }
-    QString storedFolder() const {
-        return QString::fromStdString(folder_->context().ini().getini("MemWData", "MofSLoc", "-"));
-    }
-    // The area file the core encodes for the main window's scene.
-    QByteArray area(int number, int cells, bool defaultBackground) const {
-        Bytes b;
-        encodeArea(window_->scene(), number, cells,
-                   defaultBackground ? kDefaultBackgroundName : kDarkBackgroundName, b);
-        return QByteArray(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
-    }
-    // See ExportRow::parts; each part's file holds its own name.
-    void add(const QString& item) {
-        const QString name = item.mid(item[1] == ':' ? 2 : 0);
-        const auto fill = [&](auto& part) {
-            part.name = name.toStdString();
-            part.path = QFile::encodeName(parts_ + '/' + name + ".bmp").toStdString();
-            part.picture = Picture(8, 6);
-            writeFile(parts_ + '/' + name + ".bmp", name.toUtf8());
-        };
-        if (item[1] == ':')
-            return fill(window_->scene().slot(item[0].digitValue()));
-        fill(window_->scene().objects.emplace_back());
-    }
-    // Faults that strike while a dialog is open. Root plays nobody from a read-only folder on,
-    // so that permissions count.
-    void strike(Fault fault) {
-        if (fault == Fault::FolderIsFile) {
-            QVERIFY(QDir(out_).removeRecursively());
+    // Root plays nobody from a read-only folder on, so that permissions count.
+    void strike(Twist twist) {
+        if (twist == Twist::FolderIsFile && QDir(out_).removeRecursively())
             writeFile(out_, "a file now");
-        }
-        if (fault == Fault::ReadOnly) {
-            QCOMPARE(::chmod(QFile::encodeName(out_).constData(), 0555), 0);
+        if (twist == Twist::ReadOnly && ::chmod(QFile::encodeName(out_).constData(), 0555) == 0)
             QVERIFY(user_.emplace(folder_->path().toStdString()).ok());
-        }
-        if (fault == Fault::DiskFull) // room for the settings and small files, not dark.bmp
+        if (twist == Twist::DiskFull) // room for the settings and small files, not dark.bmp
             testing::injectWriteFailure(ENOSPC, 200);
-        if (fault == Fault::PartGone)
-            QVERIFY(QFile::remove(parts_ + "/box.bmp"));
-        if (fault == Fault::AreaDir || fault == Fault::DarkDir)
-            QVERIFY(QDir(out_).mkdir(fault == Fault::AreaDir ? "Area2.wid" : "dark.bmp"));
+        if (twist == Twist::AreaDir)
+            QVERIFY(QDir(out_).mkdir("Area2.wid"));
     }
-    std::vector<SeenDialog> saveAs(const Picture& canvas, std::vector<ModalScript::Step> steps) {
-        window_->scene().canvas = canvas;
-        ModalScript script(std::move(steps));
-        in<QAction>(window_.get(), "mnuSaveAs")->trigger();
-        return script.seen();
-    }
+    void trigger(const char* action) { window_->findChild<QAction*>(action)->trigger(); }
 
   private slots:
     void init() {
         folder_ = std::make_unique<ProgramFolder>();
-        work_ = folder_->makeFolder("work");
         out_ = folder_->makeFolder("work/out");
-        parts_ = folder_->makeFolder("parts");
         window_ = std::make_unique<FrmMain>(folder_->context());
         window_->load();
         window_->show();
@@ -170,105 +121,85 @@ class TestOutput : public QObject {
         window_.reset();
         user_.reset();
         ::chmod(QFile::encodeName(out_).constData(), 0755);
-        folder_.reset();
     }
 
     void saveAs_data() {
         QTest::addColumn<SaveRow>("row");
-        const QString palette = box("256形式で保存しました", "Tarn", QMessageBox::NoIcon);
-        const QString fullColour = box("フルカラー形式で保存しました", "Tarn", QMessageBox::NoIcon);
         const auto failed = [](int error) {
-            return box(QStringLiteral("エラー番号 %1 ").arg(error) +
-                           QString::fromStdString(errorDescription(error)),
+            const QString text = QStringLiteral("エラー番号 %1 ").arg(error);
+            return box(text + errorDescription(error).c_str(), QMessageBox::Warning,
                        "エラー発生！");
         };
         const QString notSaved = "」は保存しませんでした。\n"
                                  "ファイル名の末尾が「bmp」または「jpg」のときに保存します。";
-        const int no = QMessageBox::No, yes = QMessageBox::Yes;
-        QTest::newRow("flat colours, earlier file replaced") << SaveRow{"x.bmp", yes, {palette}, 8};
-        QTest::newRow("more than 236 colours")
-            << SaveRow{"x.bmp", 0, {fullColour}, 24, Fault::None, gradientCanvas()};
+        const int no = QMessageBox::No, yes = QMessageBox::Yes, none = QMessageBox::NoIcon;
+        QTest::newRow("flat colours, earlier file replaced")
+            << SaveRow{"x.bmp", yes, {box("256形式で保存しました", none)}, 8};
+        QTest::newRow("more than 236 colours") << SaveRow{
+            "x.bmp", 0, {box("フルカラー形式で保存しました", none)}, 24, {}, gradientCanvas()};
         QTest::newRow("earlier file kept") << SaveRow{"x.bmp", no, {}};
         QTest::newRow("earlier jpg: asked before the JPEG dialog") << SaveRow{"x.jpg", yes, {}};
         for (const QString name : {"新規画像", "x.BMP", "x.jpeg"})
-            QTest::newRow(qPrintable(name)) << SaveRow{
-                name, 0, {box("「" + name + notSaved, "Tarn", QMessageBox::Information)}};
+            QTest::newRow(qPrintable(name))
+                << SaveRow{name, 0, {box("「" + name + notSaved, QMessageBox::Information)}};
         QTest::newRow("read-only folder")
-            << SaveRow{"x.bmp", yes, {failed(EACCES)}, 0, Fault::ReadOnly};
-        QTest::newRow("folder replaced by a file")
-            << SaveRow{"x.bmp", 0, {failed(ENOTDIR)}, 0, Fault::FolderIsFile};
+            << SaveRow{"x.bmp", yes, {failed(EACCES)}, 0, Twist::ReadOnly};
         QTest::newRow("disk full, full colour")
-            << SaveRow{"x.bmp", yes, {failed(ENOSPC)}, 0, Fault::DiskFull, gradientCanvas()};
+            << SaveRow{"x.bmp", yes, {failed(ENOSPC)}, 0, Twist::DiskFull, gradientCanvas()};
     }
     void saveAs() {
         QFETCH(SaveRow, row);
         const QString path = out_ + '/' + row.name;
         if (row.answer != 0)
             writeFile(path, "earlier");
-        QMap<QString, QByteArray> before;
-        const auto typeName = [&](QDialog* dialog) {
-            strike(row.fault);
-            before = snapshot(work_);
-            typeFileName(path)(dialog);
-        };
-        bool jpegDialogAtQuestion = false;
+        strike(row.twist);
+        auto expected = snapshot(folder_->path("work"));
         const auto answer = [&](QDialog* box) {
-            jpegDialogAtQuestion = window_->findChild<FrmJpg*>();
             press(QMessageBox::StandardButton(row.answer ? row.answer : QMessageBox::Ok))(box);
+            QVERIFY(!window_->findChild<FrmJpg*>()); // asked before the JPEG dialog opens
         };
-        const auto seen = saveAs(row.canvas, {typeName, answer, press(QMessageBox::Ok)});
+        window_->scene().canvas = row.canvas;
+        ModalScript script({typeFileName(path), answer});
+        trigger("mnuSaveAs");
 
-        QStringList expected{box("新規画像", "名前を付けて保存", QMessageBox::NoIcon, 0)};
-        if (row.answer != 0)
-            expected << asked(row.name);
-        QCOMPARE(shown(seen), expected + row.told);
-        QVERIFY(!jpegDialogAtQuestion);
+        QCOMPARE(shown(script),
+                 QStringList{box("新規画像", QMessageBox::NoIcon, "名前を付けて保存", 0)} +
+                     (row.answer ? QStringList{asked(row.name)} : QStringList()) + row.told);
         QCOMPARE(window_->findChild<FrmJpg*>() != nullptr, row.name.endsWith("jpg"));
-        auto after = snapshot(work_);
         if (row.bits != 0) {
-            const QByteArray written = after.take(path);
-            before.remove(path);
+            const QByteArray& written = *expected.insert(path, fileBytes(path));
             QCOMPARE(written.mid(28, 2), QByteArray(1, char(row.bits)) + '\0');
             QCOMPARE(fromQImage(QImage::fromData(written)), row.canvas);
         }
-        QCOMPARE(after, before);
+        QCOMPARE(snapshot(folder_->path("work")), expected);
     }
 
     void jpegDialog() {
         const QString target = out_ + "/出力.jpg";
         const QString preview = folder_->context().mySystemFolder() + "/tmp.jpg";
-        QPointer<FrmJpg> jpg;
-        const auto open = [&] { // and see the state every opening starts from, without a box
-            QCOMPARE(saveAs(gradientCanvas(), {typeFileName(target)}).size(), 1u);
-            QVERIFY(jpg = in<FrmJpg>(window_.get(), "frmJpg"));
-            QVERIFY(jpg->isEnabled());
-            QVERIFY(!window_->isEnabled());
-            QCOMPARE(in<QScrollBar>(jpg, "HS")->value(), 65);
-            QCOMPARE(in<QLabel>(jpg, "lblP")->text(), QStringLiteral("65"));
-            QVERIFY(in<QRadioButton>(jpg, "optQ(2)")->isChecked());
-            QVERIFY(!in<QCheckBox>(jpg, "optP")->isChecked());
-        };
-        open();
-        const QByteArray first = fileBytes(preview);
-        click(jpg, "optQ(3)"); // 低画質
-        QCOMPARE(in<QScrollBar>(jpg, "HS")->value(), 40);
-        QCOMPARE(in<QLabel>(jpg, "lblP")->text(), QStringLiteral("40"));
-        QVERIFY(fileBytes(preview) != first);
-        QCOMPARE(fromQImage(in<QLabel>(jpg, "pctPreview")->pixmap().toImage()),
-                 fromQImage(QImage(preview)));
-        click(jpg, "optP");
-        click(jpg, "cmd(1)");
-        QTRY_VERIFY(jpg.isNull());
-        QVERIFY(window_->isEnabled());
-        QVERIFY(QDir(out_).isEmpty());
-
-        open();
-        click(jpg, "optP");
-        ModalScript noBoxes({});
-        click(jpg, "cmd(0)");
-        QTRY_VERIFY(jpg.isNull());
-        QVERIFY(window_->isEnabled());
-        QVERIFY(noBoxes.seen().empty());
+        for (const bool confirm : {false, true}) {
+            ModalScript script({typeFileName(target)});
+            trigger("mnuSaveAs");
+            QPointer<FrmJpg> jpg = window_->findChild<FrmJpg*>("frmJpg");
+            QVERIFY(jpg && !window_->isEnabled());
+            QCOMPARE(jpg->findChild<QScrollBar*>("HS")->value(), 65);
+            QCOMPARE(jpg->findChild<QLabel*>("lblP")->text(), QStringLiteral("65"));
+            QVERIFY(jpg->findChild<QRadioButton*>("optQ(2)")->isChecked());
+            QVERIFY(!jpg->findChild<QCheckBox*>("optP")->isChecked());
+            const QByteArray first = fileBytes(preview);
+            click(jpg, "optQ(3)"); // 低画質
+            QCOMPARE(jpg->findChild<QScrollBar*>("HS")->value(), 40);
+            QCOMPARE(jpg->findChild<QLabel*>("lblP")->text(), QStringLiteral("40"));
+            QVERIFY(fileBytes(preview) != first);
+            QCOMPARE(fromQImage(jpg->findChild<QLabel*>("pctPreview")->pixmap().toImage()),
+                     fromQImage(QImage(preview)));
+            click(jpg, "optP");
+            click(jpg, confirm ? "cmd(0)" : "cmd(1)");
+            QTRY_VERIFY(jpg.isNull());
+            QVERIFY(window_->isEnabled());
+            QCOMPARE(script.seen().size(), 1u); // the file dialog; no box after it
+            QCOMPARE(QDir(out_).isEmpty(), !confirm);
+        }
         QVERIFY(fileBytes(target).contains("\xFF\xC2")); // only a progressive frame has it
         QCOMPARE(QImage(target).size(), QSize(kCanvasWidth, kCanvasHeight));
     }
@@ -279,14 +210,10 @@ class TestOutput : public QObject {
         window_->onRefresh();
         clickRow(window_->lst(1), window_->lst(1)->item(0));
         const Picture plain = window_->scene().canvas;
-        const struct {
-            const char* effect;
-            Rgb red, white;
-        } rows[] = {{"mnuGray", {85, 85, 85}, kWhite}, {"mnuSepia", {126, 0, 0}, {126, 98, 31}}};
-        for (const auto& row : rows) {
-            in<QAction>(window_.get(), row.effect)->trigger();
-            QCOMPARE(window_->scene().canvas.pixel(81, 80), row.red);
-            QCOMPARE(window_->scene().canvas.pixel(82, 80), row.white);
+        for (const auto& [effect, x, toned] : {std::tuple("mnuGray", 81, Rgb{85, 85, 85}),
+                                               std::tuple("mnuSepia", 82, Rgb{126, 98, 31})}) {
+            trigger(effect);
+            QCOMPARE(window_->scene().canvas.pixel(x, 80), toned);
             QCOMPARE(fromQImage(window_->canvasView()->shownImage()), window_->scene().canvas);
             clickRow(window_->lst(1), window_->lst(1)->item(0));
             QCOMPARE(window_->scene().canvas, plain);
@@ -295,111 +222,94 @@ class TestOutput : public QObject {
 
     void exportScenario_data() {
         QTest::addColumn<ExportRow>("row");
+        const QStringList copies{"wall_bl.bmp", "wall_fl.bmp", "box.bmp", "jar.bmp", "orb.bmp"};
         const QStringList oneToThree{"Area1.wid", "Area2.wid", "Area3.wid"};
+        const QStringList gap{"Area1.wid", "Area10.wid", "Area3.wid"};
         const auto failed = [](const QString& file, int error) {
-            return box("エラー発生！\n「@/" + file + "」を書き込めませんでした。\n" +
-                       QStringLiteral("%1（エラー番号 %2）\nエリアファイルは書き出していません。")
-                           .arg(QString::fromStdString(errorDescription(error)))
-                           .arg(error));
+            const QString text = "エラー発生！\n「@/%1」を書き込めませんでした。\n"
+                                 "%2（エラー番号 %3）\nエリアファイルは書き出していません。";
+            return box(text.arg(file, QString::fromStdString(errorDescription(error))).arg(error));
         };
-        QTest::newRow("first export, slots 2 and 4 and three objects")
-            << ExportRow{.written = {"Summary.wsm", "Area1.wid", "dark.bmp", "stone_bl.bmp",
-                                     "stone_fl.bmp", "box.bmp", "barrel.bmp", "lamp.bmp"},
-                         .cells = 6,
-                         .existing = {},
-                         .parts = {"2:stone_bl", "4:stone_fl", "box", "barrel", "lamp"}};
+        QTest::newRow("first export")
+            << ExportRow{{}, {}, {}, copies + QStringList{"Summary.wsm", "Area1.wid", "dark.bmp"}};
         QTest::newRow("beside Area1-3, default background")
-            << ExportRow{.written = {"Area4.wid", "stone_ug.bmp", "box.bmp"},
-                         .existing = oneToThree,
-                         .defaultBackground = true};
-        QTest::newRow("replacing Area2")
-            << ExportRow{.written = {"Area2.wid", "dark.bmp", "stone_ug.bmp", "box.bmp"},
-                         .existing = oneToThree,
-                         .selected = "Area2.wid"};
-        // Listed second and after a gap, but its own number counts.
-        QTest::newRow("replacing Area10")
-            << ExportRow{.written = {"Area10.wid", "dark.bmp", "stone_ug.bmp", "box.bmp"},
-                         .existing = {"Area1.wid", "Area10.wid", "Area3.wid"},
-                         .selected = "Area10.wid"};
-        QTest::newRow("cancelled after changing the folder")
-            << ExportRow{.existing = {}, .cancel = true};
+            << ExportRow{{}, Twist::DefaultBg, oneToThree, copies + QStringList{"Area4.wid"}};
+        QTest::newRow("replacing Area2") << ExportRow{
+            {}, {}, oneToThree, copies + QStringList{"Area2.wid", "dark.bmp"}, "Area2.wid"};
+        QTest::newRow("replacing Area10, listed second after a gap: its own number counts")
+            << ExportRow{{}, {}, gap, copies + QStringList{"Area10.wid", "dark.bmp"}, "Area10.wid"};
+        QTest::newRow("cancelled after changing the folder") << ExportRow{{}, Twist::Cancel, {}};
         QTest::newRow("folder replaced by a file") << ExportRow{
             box("保存場所のフォルダ「@」が見つかりません。\n存在するフォルダを指定してください。"),
-            Fault::FolderIsFile};
+            Twist::FolderIsFile};
         QTest::newRow("read-only folder")
             << ExportRow{box("保存場所のフォルダ「@"
                              "」に書き込めません。\n書き込みのできるフォルダを指定してください。"),
-                         Fault::ReadOnly};
-        QTest::newRow("part bitmap gone") << ExportRow{
-            box("部品のビットマップ「&/box.bmp」が見つかりません。\n何も書き出していません。"),
-            Fault::PartGone};
-        QTest::newRow("number not whole") << ExportRow{
-            box("エリア番号「abc」は整数ではありません。\n整数を入力してください。"), {}, "abc"};
-        QTest::newRow("name without Shift-JIS form")
-            << ExportRow{.told = box("「한국」にはシフトJISで表せない文字があります。\nCardWirth "
-                                     "のファイルに書き込めないため、名前を変えてください。"),
-                         .parts = {"1:stone_ug", "한국"}};
-        QTest::newRow("existing area number, No") << ExportRow{asked("Area1.wid"), {}, "1"};
+                         Twist::ReadOnly};
+        QTest::newRow("proposed number (count of area files + 1) taken, No")
+            << ExportRow{asked("Area2.wid"), {}, {"Area2.wid"}};
         QTest::newRow("existing-file mode, nothing selected")
-            << ExportRow{box("リストから上書きするファイルを選択してください。", "Tarn 警告"),
-                         Fault::Unselected};
+            << ExportRow{box("リストから上書きするファイルを選択してください。",
+                             QMessageBox::Warning, "Tarn 警告"),
+                         Twist::Unselected};
         QTest::newRow("Area2.wid is a folder")
-            << ExportRow{.told = failed("Area2.wid", EISDIR), .fault = Fault::AreaDir};
-        QTest::newRow("dark.bmp is a folder")
-            << ExportRow{.told = failed("dark.bmp", EISDIR), .fault = Fault::DarkDir};
-        // What went before is whole; nothing after it is begun.
-        QTest::newRow("disk fills at dark.bmp") << ExportRow{
-            failed("dark.bmp", ENOSPC), Fault::DiskFull, {}, {"stone_ug.bmp", "box.bmp"}};
+            << ExportRow{failed("Area2.wid", EISDIR), Twist::AreaDir};
+        QTest::newRow("disk fills at dark.bmp: what went before is whole, nothing after begun")
+            << ExportRow{failed("dark.bmp", ENOSPC), Twist::DiskFull, {"Area1.wid"}, copies};
     }
     void exportScenario() {
         QFETCH(ExportRow, row);
-        row.told.replace('@', out_).replace('&', parts_);
+        row.told.replace('@', out_);
         for (const QString& name : row.existing)
             writeFile(out_ + '/' + name, "old");
-        for (const QString& part : row.parts)
-            add(part);
-        in<QAction>(window_.get(), "mnuWrte")->trigger();
-        QPointer<FrmWrite> dialog = in<FrmWrite>(window_.get(), "frmWrite");
-        in<QLineEdit>(dialog, "txtFolder")->setText(out_);
-        auto* list = in<QListWidget>(dialog, "lst");
+        // Slots 2 and 4 and three objects; each part's file holds its own name.
+        const auto part = [this](const QString& name) {
+            writeFile(folder_->path(name + ".bmp"), name.toUtf8());
+            return QFile::encodeName(folder_->path(name + ".bmp")).toStdString();
+        };
+        window_->scene().slot(2) = {"wall_bl", part("wall_bl"), {}, {}};
+        window_->scene().slot(4) = {"wall_fl", part("wall_fl"), {}, {}};
+        for (const char* name : {"box", "jar", "orb"})
+            window_->scene().objects.push_back({name, "0", "0", "F", part(name), {}, {}});
+
+        trigger("mnuWrte");
+        QPointer<FrmWrite> dialog = window_->findChild<FrmWrite*>("frmWrite");
+        auto* folder = dialog->findChild<QLineEdit*>("txtFolder");
+        auto* number = dialog->findChild<QLineEdit*>("txtNewFILE");
+        auto* list = dialog->findChild<QListWidget*>("lst");
+        folder->setText(out_);
         QCOMPARE(entries(list), row.existing);
-        QCOMPARE(text(dialog, "txtNewFILE"), QString::number(row.existing.size() + 1));
-        QCOMPARE(in(dialog, "opt(1)")->isEnabled(), !row.existing.isEmpty());
-        if (!row.selected.isEmpty() || row.fault == Fault::Unselected)
+        QCOMPARE(number->text(), QString::number(row.existing.size() + 1));
+        QCOMPARE(dialog->findChild<QWidget*>("opt(1)")->isEnabled(), !row.existing.isEmpty());
+        if (!row.selected.isEmpty() || row.twist == Twist::Unselected)
             click(dialog, "opt(1)");
         if (!row.selected.isEmpty())
             clickRow(list, list->findItems(row.selected, Qt::MatchExactly).value(0));
-        if (!row.number.isEmpty())
-            in<QLineEdit>(dialog, "txtNewFILE")->setText(row.number);
-        if (row.defaultBackground)
+        if (row.twist == Twist::DefaultBg)
             click(dialog, "optBG(0)");
-        strike(row.fault);
-        auto before = snapshot(work_);
-        ModalScript script(
-            {press(row.told == asked("Area1.wid") ? QMessageBox::No : QMessageBox::Ok)});
-        click(dialog, row.cancel ? "CancelButton" : "OKButton");
+        strike(row.twist);
+        auto expected = snapshot(folder_->path("work"));
+        ModalScript script({press(QMessageBox::No)}); // a box without No is closed
+        click(dialog, row.twist == Twist::Cancel ? "CancelButton" : "OKButton");
 
-        QCOMPARE(shown(script.seen()), row.told.isEmpty() ? QStringList() : QStringList{row.told});
-        if (row.told.isEmpty()) {
-            QTRY_VERIFY(dialog.isNull());
-        } else { // still open with the user's choices
-            QVERIFY(dialog && dialog->isVisible());
-            QCOMPARE(text(dialog, "txtFolder"), out_);
-            QCOMPARE(text(dialog, "txtNewFILE"), row.number.isEmpty() ? "2" : row.number);
+        QCOMPARE(shown(script), row.told.isEmpty() ? QStringList() : QStringList{row.told});
+        QTRY_COMPARE(dialog && dialog->isVisible(), !row.told.isEmpty());
+        if (!row.told.isEmpty()) // still open with the user's choices
+            QCOMPARE(std::pair(folder->text(), number->text()),
+                     std::pair(out_, QString::number(row.existing.size() + 1)));
+        QFile::copy(TARN_TEST_DATA "/export/summary.wsm", folder_->path("Summary.wsm"));
+        QFile::copy(TARN_TEST_DATA "/export/dark.bmp", folder_->path("dark.bmp"));
+        for (const QString& file : row.written) { // each as it should be, beside the parts
+            if (file.startsWith("Area"))          // the core's own for this scene
+                WriteArea(window_->scene(), folder_->path().toStdString(),
+                          file.mid(4).chopped(4).toInt(), 6,
+                          row.twist == Twist::DefaultBg ? "MapOfWirth.BMP" : "dark.bmp");
+            expected.insert(out_ + '/' + file, fileBytes(folder_->path(file)));
         }
-        auto after = snapshot(work_);
-        for (const QString& file : row.written) {
-            before.remove(out_ + '/' + file);
-            QCOMPARE(after.take(out_ + '/' + file),
-                     file.startsWith("Area")
-                         ? area(file.mid(4).chopped(4).toInt(), row.cells, row.defaultBackground)
-                     : file == "Summary.wsm" || file == "dark.bmp"
-                         ? fileBytes(TARN_TEST_DATA "/export/" + file.toLower())
-                         : fileBytes(parts_ + '/' + file));
-        }
-        QCOMPARE(after, before);
-        if (row.fault != Fault::ReadOnly) // nobody cannot write the settings
-            QCOMPARE(storedFolder(), row.cancel ? "-" : out_);
+        QCOMPARE(snapshot(folder_->path("work")), expected);
+        const std::string stored = folder_->context().ini().getini("MemWData", "MofSLoc", "-");
+        if (row.twist != Twist::ReadOnly) // nobody cannot write the settings
+            QCOMPARE(QString::fromStdString(stored), row.twist == Twist::Cancel ? "-" : out_);
     }
 };
 
