@@ -81,8 +81,6 @@ class FrmMain : public QMainWindow {
     QLabel* use(int slot) const;
     QLabel* pctOb() const { return pctOb_; }
     QFrame* pathPanel() const { return frame_; }
-    // Drive of the program folder, recorded at load.
-    QString pathBuff() const { return pathBuff_; }
 
     // Tells the user that a listed part file could not be loaded.
     void warnUnreadablePart(const QString& path);
@@ -179,7 +177,7 @@ class FrmMain : public QMainWindow {
     std::array<QPushButton*, 6> cmdRead_{};
     QAction* mnuPath_ = nullptr;
 
-    QString pathBuff_;
+    QString pathBuff_; // drive of the program folder, recorded at load
     QString shownDrive_;
     QPointer<FrmBoot> versionScreen_;
     std::function<void()> exit_;

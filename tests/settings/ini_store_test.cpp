@@ -1,6 +1,7 @@
 #include "../../fuzz/ini_property.h"
 #include "settings/ini_store.h"
 #include "support/temp_folder.h"
+#include "support/unprivileged_user.h"
 
 #include <gtest/gtest.h>
 
@@ -38,6 +39,13 @@ TEST_F(Ini, RoundTripsAndKeepsTheEarlierFileOnFailure) {
     testing::injectWriteFailure(0, 0);
     EXPECT_EQ(read(), "[MemData]\nMof0=" + value + "\n");
     EXPECT_EQ(dir.entries(), std::vector<std::string>{"tarn.ini"});
+    fs::permissions(file, fs::perms::none);
+    {
+        const test::UnprivilegedUser nobody(dir.path(), 0777); // only the file refuses
+        ASSERT_TRUE(nobody.ok());
+        EXPECT_EQ(get("Mof0"), "-");
+        EXPECT_FALSE(store.putini("MemData", "Mof1", "/b")) << "rewritten from nothing";
+    }
     fs::remove(file);
     fs::create_directories(file + "/inside"); // a folder in the settings file's place
     EXPECT_EQ(get("Mof0"), "-");

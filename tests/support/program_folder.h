@@ -34,12 +34,6 @@ class ProgramFolder {
     QString path(const QString& relative) const { return dir_.filePath(relative); }
     AppContext context() const { return {dir_.path(), QStringLiteral("tarn")}; }
 
-    // Replaces the settings file with the given lines.
-    void writeIni(const QString& text) const {
-        QFile file(path(QStringLiteral("tarn.ini")));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(text.toUtf8());
-    }
     QString iniValue(const QString& key) const {
         return QString::fromStdString(
             context().ini().getini("MemData", key.toStdString(), "App.Path"));
