@@ -210,14 +210,12 @@ using PixelRule = std::function<bool(const Hit&, Rgb&)>;
 // Paints a part of the given size whose top-left corner sits at (left, top)
 // on the canvas; pixels the rule declines keep the key colour.
 Picture paintPart(int left, int top, int width, int height, const PixelRule& rule) {
-    Picture part(width, height, kKey);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            Rgb colour;
-            if (rule(locate(left + x + 0.5, top + y + 0.5), colour))
-                part.setPixel(x, y, colour);
-        }
-    }
+    Picture part = paint(width, height, [&](double x, double y) -> std::optional<Rgb> {
+        Rgb colour;
+        if (rule(locate(left + x, top + y), colour))
+            return colour;
+        return std::nullopt;
+    });
     part.setPixel(0, 0, kKey);
     return part;
 }

@@ -18,7 +18,6 @@
 namespace tarn::test {
 
 struct SeenDialog {
-    QString objectName;
     QString title;
     QString text; // a message box's text; a file dialog's suggested name
     QMessageBox::Icon icon = QMessageBox::NoIcon;
@@ -50,7 +49,7 @@ class ModalScript {
     }
 
     static SeenDialog describe(QDialog* dialog) {
-        SeenDialog seen{dialog->objectName(), dialog->windowTitle(), {}, {}, {}};
+        SeenDialog seen{dialog->windowTitle(), {}, {}, {}};
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             seen.text = box->text();
             seen.icon = box->icon();

@@ -21,6 +21,8 @@ class TempFolder {
             (std::filesystem::temp_directory_path() / "tarn-output-XXXXXX").string();
         if (::mkdtemp(pattern.data()) != nullptr)
             path_ = pattern;
+        else
+            ADD_FAILURE() << "cannot make a temporary folder";
     }
     ~TempFolder() {
         std::error_code ec;
@@ -31,7 +33,6 @@ class TempFolder {
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    bool ok() const { return !path_.empty(); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
     const std::filesystem::path& path() const { return path_; }
 
