@@ -17,7 +17,7 @@ FUZZ_FLAGS ?= -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DT
 timed = s=$$(date +%s); $(2); rc=$$?; echo "== $(1): $$(($$(date +%s) - s)) s"; exit $$rc
 
 PKGS := cmake g++ make ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev \
-        libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
+        nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
         xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil
 
 .PHONY: deps build run test test-sanitize test-fuzz bench clean

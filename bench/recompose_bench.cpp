@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,9 +18,9 @@ using namespace tarn;
 
 // A part with a gradient body and a key-coloured area around an ellipse, as a
 // drawn wall or object has; masked the way the program masks it.
-void makePart(Picture& picture, Mask& mask, int w, int h, int seed) {
+PartImagePtr makePart(int w, int h, int seed) {
     const Rgb key{255, 0, 255};
-    picture = Picture(w, h);
+    Picture picture(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
             const double dx = (x - w / 2.0) / (w / 2.0), dy = (y - h / 2.0) / (h / 2.0);
@@ -30,8 +31,9 @@ void makePart(Picture& picture, Mask& mask, int w, int h, int seed) {
                                           static_cast<std::uint8_t>(x + y + seed * 13)}
                                     : key);
         }
-    mask = Mask(w, h);
+    Mask mask(w, h);
     makemask(picture, mask, w, h);
+    return std::make_shared<PartImage>(PartImage{std::move(picture), std::move(mask)});
 }
 
 struct Item {
@@ -51,30 +53,30 @@ struct BenchScene {
         for (int i = 1; i <= kSlotCount; ++i) {
             Slot& s = scene.slot(i);
             s.name = "part" + std::to_string(i);
-            makePart(s.picture, s.mask, sizes[i][0], sizes[i][1], i);
+            s.image = makePart(sizes[i][0], sizes[i][1], i);
         }
         for (int k = 0; k < kMaxObjects; ++k) {
             ObjectRow row;
-            row.x = std::to_string(20 + k * 43);
-            row.y = std::to_string(60 + (k % 3) * 50);
-            row.flag = k % 2 ? "T" : "F";
-            makePart(row.picture, row.mask, 64, 80, 20 + k);
+            row.x = 20 + k * 43;
+            row.y = 60 + (k % 3) * 50;
+            row.layer = k % 2 ? Layer::InFront : Layer::BehindFront;
+            row.shown = row.source = makePart(64, 80, 20 + k);
             scene.objects.push_back(row);
         }
         for (int i = 1; i <= kSlotCount; ++i) {
             const Slot& s = scene.slot(i);
-            add(s.picture, s.mask, kSlotPlaces[static_cast<std::size_t>(i)].x,
+            add(s.picture(), s.mask(), kSlotPlaces[static_cast<std::size_t>(i)].x,
                 kSlotPlaces[static_cast<std::size_t>(i)].y);
             if (i == 3)
-                addObjects("F");
+                addObjects(Layer::BehindFront);
         }
-        addObjects("T");
+        addObjects(Layer::InFront);
     }
 
-    void addObjects(const char* flag) {
+    void addObjects(Layer layer) {
         for (const ObjectRow& row : scene.objects)
-            if (row.flag == flag)
-                add(row.picture, row.mask, wholeNumber(row.x), wholeNumber(row.y));
+            if (row.layer == layer)
+                add(row.picture(), row.mask(), row.x, row.y);
     }
 
     void add(const Picture& p, const Mask& m, int x, int y) {

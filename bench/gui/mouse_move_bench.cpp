@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     sendMove(window->canvasView(), QPointF(101, 51));
     window->canvasView()->repaint();
     window->canvasView()->removeEventFilter(&counter);
-    if (window->scene().objects[9].x != "100" || window->lst(7)->item(9)->text() != "100" ||
+    if (window->scene().objects[9].x != 100 || window->lst(7)->item(9)->text() != "100" ||
         counter.paints != 1) {
         std::fprintf(stderr, "a left-button move did not move and repaint the object\n");
         return 1;

@@ -4,7 +4,6 @@
 #include "app/folder_listing.h"
 #include "app/frm_boot.h"
 #include "app/list_box.h"
-#include "scene/compose.h"
 
 #include <QAction>
 #include <QApplication>
@@ -109,8 +108,8 @@ QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
 } // namespace
 
 FrmMain::FrmMain(AppContext context, QWidget* parent)
-    : QMainWindow(parent), context_(std::move(context)), objects_(newObjectArea()),
-      exit_([] { QCoreApplication::exit(0); }),
+    : QMainWindow(parent), context_(std::move(context)),
+      document_(context_.programFolder.toStdString()), exit_([] { QCoreApplication::exit(0); }),
       driveProbe_([](const QString& drive) { return canEnterFolder(drive); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarn"));
@@ -143,6 +142,9 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
             list, &ListBox::mouseReleased, this,
             [this, i](Qt::MouseButton b, Qt::MouseButtons bs) { onListMouseRelease(i, b, bs); });
     }
+
+    linkObjectColumns();
+    document_.addObserver([this](const DocumentChange& change) { documentChanged(change); });
 
     // The window keeps its size; the window manager adds its frame around it.
     setFixedSize(kWidth, kHeight);
@@ -332,13 +334,26 @@ void FrmMain::load() {
 }
 
 void FrmMain::recompose() {
-    tarn::recompose(scene_);
-    showCanvas();
+    document_.recompose();
+}
+
+void FrmMain::documentChanged(const DocumentChange& change) {
+    if (change.terrain)
+        showSlots();
+    if (change.objects)
+        showObjectRows();
+    if (change.canvas)
+        showCanvas();
 }
 
 void FrmMain::showCanvas() {
-    canvas_->showCanvas(scene_.canvas);
+    canvas_->showCanvas(document_.canvas());
     emit recomposed();
+}
+
+void FrmMain::showSlots() {
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        use(slot)->setText(QString::fromStdString(document_.scene().slot(slot).name));
 }
 
 void FrmMain::setExitHandler(std::function<void()> handler) {

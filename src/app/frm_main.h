@@ -1,8 +1,7 @@
 #pragma once
 
 #include "app/app_context.h"
-#include "scene/pixel_array.h"
-#include "scene/scene.h"
+#include "document/scene_document.h"
 
 #include <QMainWindow>
 #include <QPoint>
@@ -27,17 +26,10 @@ class FolderList;
 class FrmBoot;
 class ListBox;
 
-// Working state of the object area (drag origin and the like); defined with
-// the object handlers.
-struct ObjectArea;
-ObjectArea* newObjectArea();
-struct ObjectAreaDeleter {
-    void operator()(ObjectArea* area) const;
-};
-
-// The main window. It owns the scene for the life of the program and shows its
-// canvas in pctMain; every control carries its own objectName ("lst(4)",
-// "cmdClear(2)", "mnuPath", ...), so findChild finds it.
+// The main window: a view of the scene document, which it keeps for the life of
+// the program. Handlers ask the document for an edit; lists, labels and pctMain
+// are refreshed from what the document says has changed. every control carries its own objectName
+// ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild finds it.
 //
 // The handlers are split over several files: frm_main.cpp (window, menu, load,
 // close, End, version, refresh), frm_main_terrain.cpp, frm_main_path.cpp,
@@ -60,16 +52,12 @@ class FrmMain : public QMainWindow {
     // it cannot be reached any more).
     void load();
 
-    Scene& scene() { return scene_; }
-    const Scene& scene() const { return scene_; }
+    SceneDocument& document() { return document_; }
+    const Scene& scene() const { return document_.scene(); }
     const AppContext& context() const { return context_; }
-    // The window's reusable pixel array (terrain choice, effects).
-    PixelArray& workArray() { return work_; }
 
-    // Rebuilds the canvas from the scene and shows it.
+    // Composes the canvas afresh (dropping any tone) and shows it.
     void recompose();
-    // Shows the canvas as it is (after an effect has changed it directly).
-    void showCanvas();
 
     // The folder list's current path: absolute, no trailing "/" except "/".
     QString currentFolder() const;
@@ -96,7 +84,7 @@ class FrmMain : public QMainWindow {
     void setDriveProbe(std::function<bool(const QString&)> probe);
 
   signals:
-    // After every rebuild of the canvas.
+    // After every change of the canvas shown.
     void recomposed();
 
   public slots:
@@ -159,10 +147,15 @@ class FrmMain : public QMainWindow {
     void showPathNotFound();
     void showSlotPath(QPushButton* button, int index);
 
+    // Views of the document.
+    void documentChanged(const DocumentChange& change);
+    void showCanvas();
+    void showSlots();
+    void showObjectRows();
+    void linkObjectColumns();
+
     AppContext context_;
-    Scene scene_;
-    PixelArray work_;
-    std::unique_ptr<ObjectArea, ObjectAreaDeleter> objects_;
+    SceneDocument document_;
 
     CanvasView* canvas_ = nullptr;
     std::array<ListBox*, kListCount> lst_{};

@@ -4,30 +4,12 @@
 
 #include "app/list_box.h"
 #include "app/picture_io.h"
-#include "objects/object_list.h"
 
 #include <QLabel>
 #include <QPixmap>
 #include <QScrollBar>
 
-#include <optional>
-
 namespace tarn {
-
-// Working state of the object area, kept for the life of the window: the rows'
-// operations with their drag origin and exchange files.
-struct ObjectArea {
-    std::optional<ObjectList> list;
-    bool columnsLinked = false;
-};
-
-ObjectArea* newObjectArea() {
-    return new ObjectArea;
-}
-
-void ObjectAreaDeleter::operator()(ObjectArea* area) const {
-    delete area;
-}
 
 namespace {
 
@@ -36,8 +18,18 @@ constexpr int kFirstObjectList = 6;
 constexpr int kLastObjectList = 10;
 
 QString textOf(const ObjectRow& row, int list) {
-    const std::string* texts[] = {&row.name, &row.x, &row.y, &row.flag, &row.path};
-    return QString::fromStdString(*texts[list - kFirstObjectList]);
+    switch (list) {
+    case 6:
+        return QString::fromStdString(row.name);
+    case 7:
+        return QString::number(row.x);
+    case 8:
+        return QString::number(row.y);
+    case 9:
+        return QString::fromLatin1(layerText(row.layer));
+    default:
+        return QString::fromStdString(row.path);
+    }
 }
 
 void setRowText(ListBox* list, int row, const QString& text) {
@@ -48,32 +40,24 @@ void setRowText(ListBox* list, int row, const QString& text) {
     }
 }
 
-// Created on first use: the window's scene and program folder are fixed by then.
-ObjectList& objectListOf(ObjectArea& area, FrmMain& window) {
-    if (!area.list)
-        area.list.emplace(window.scene(), window.context().programFolder.toStdString());
-    return *area.list;
-}
+} // namespace
 
 // The four visible columns scroll together so that their rows stay lined up.
-void linkObjectColumns(ObjectArea& area, const FrmMain& window) {
-    if (area.columnsLinked)
-        return;
-    area.columnsLinked = true;
+void FrmMain::linkObjectColumns() {
     for (int a = kFirstObjectList; a < kLastObjectList; ++a)
         for (int b = kFirstObjectList; b < kLastObjectList; ++b)
             if (a != b)
-                QObject::connect(window.lst(a)->verticalScrollBar(), &QScrollBar::valueChanged,
-                                 window.lst(b)->verticalScrollBar(), &QScrollBar::setValue);
+                connect(lst(a)->verticalScrollBar(), &QScrollBar::valueChanged,
+                        lst(b)->verticalScrollBar(), &QScrollBar::setValue);
 }
 
 // Brings lst(6) .. lst(10) to the rows of the scene. Items are changed in
 // place, so the selections of rows that still exist stay where they are.
-void showObjectRows(ObjectArea& area, const FrmMain& window) {
-    const std::vector<ObjectRow>& rows = window.scene().objects;
+void FrmMain::showObjectRows() {
+    const std::vector<ObjectRow>& rows = document_.scene().objects;
     const int n = static_cast<int>(rows.size());
     for (int i = kFirstObjectList; i <= kLastObjectList; ++i) {
-        ListBox* list = window.lst(i);
+        ListBox* list = lst(i);
         // A list moves its selection to a neighbour when the selected row goes;
         // here the row is gone, so nothing is selected.
         const bool selectionGoes = list->selectedRow() >= n;
@@ -88,10 +72,7 @@ void showObjectRows(ObjectArea& area, const FrmMain& window) {
         for (int r = 0; r < n; ++r)
             setRowText(list, r, textOf(rows[static_cast<std::size_t>(r)], i));
     }
-    linkObjectColumns(area, window);
 }
-
-} // namespace
 
 void FrmMain::onObjectPreview(int row) {
     Picture part;
@@ -110,77 +91,64 @@ void FrmMain::onObjectPreview(int row) {
 void FrmMain::onInsert() {
     ListBox* parts = lst(0);
     const int row = parts->selectedRow();
-    ObjectList& list = objectListOf(*objects_, *this);
-    if (row >= 0 && list.count() < kMaxObjects) {
-        const QString path = partPath(0, row);
-        Picture part;
-        // Read before the row is added, so a part that cannot be read adds nothing.
-        if (!loadPicture(path, part)) {
-            warnUnreadablePart(path);
-        } else {
-            const QListWidgetItem* item = parts->item(row);
-            list.insert(item->text().toStdString(), currentFolder().toStdString(),
-                        item->data(kFileNameRole).toString().toStdString(), std::move(part));
-            showObjectRows(*objects_, *this);
-        }
+    if (row < 0 || document_.scene().objects.size() >= kMaxObjects) {
+        document_.recompose();
+        return;
     }
-    recompose();
+    const QString path = partPath(0, row);
+    Picture part;
+    // Read before the row is added, so a part that cannot be read adds nothing.
+    if (!loadPicture(path, part)) {
+        warnUnreadablePart(path);
+        document_.recompose();
+        return;
+    }
+    const QListWidgetItem* item = parts->item(row);
+    document_.insertObject(item->text().toStdString(), currentFolder().toStdString(),
+                           item->data(kFileNameRole).toString().toStdString(), std::move(part));
 }
 
 void FrmMain::onDelete() {
-    const int current = lst(kNameList)->selectedRow();
-    if (current >= 0) {
-        objectListOf(*objects_, *this).remove(current);
-        showObjectRows(*objects_, *this);
-    }
-    recompose();
+    document_.deleteObject(lst(kNameList)->selectedRow());
 }
 
 void FrmMain::onFlagChosen(int row) {
-    // Shown on the canvas by the recompose of the mouse release over the list.
-    if (objectListOf(*objects_, *this).toggleFlag(row))
-        setRowText(lst(9), row,
-                   QString::fromStdString(scene_.objects[static_cast<std::size_t>(row)].flag));
+    document_.toggleLayer(row);
 }
 
 void FrmMain::onMirror(int direction) {
-    const int current = lst(kNameList)->selectedRow();
-    if (!objectListOf(*objects_, *this).mirror(current, direction + 1))
-        return;
-    recompose();
+    document_.mirrorObject(lst(kNameList)->selectedRow(), direction + 1);
 }
 
 void FrmMain::onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons) {
     hidePathPanel();
     if (buttons != Qt::LeftButton)
         return;
-    const int current = lst(kNameList)->selectedRow();
-    if (objectListOf(*objects_, *this).move(current, position.x(), position.y())) {
-        const ObjectRow& row = scene_.objects[static_cast<std::size_t>(current)];
-        setRowText(lst(7), current, QString::fromStdString(row.x));
-        setRowText(lst(8), current, QString::fromStdString(row.y));
-    }
-    recompose();
+    document_.moveObject(lst(kNameList)->selectedRow(), position.x(), position.y());
 }
 
-// A press or release over the canvas does nothing: objects move with the moves.
-void FrmMain::onCanvasMousePress(QPoint, Qt::MouseButton, Qt::MouseButtons) {}
+// A press or release over the canvas begins or ends a gesture: the moves
+// between them are one step to undo.
+void FrmMain::onCanvasMousePress(QPoint, Qt::MouseButton, Qt::MouseButtons) {
+    document_.endGesture();
+}
 
-void FrmMain::onCanvasMouseRelease(QPoint, Qt::MouseButton, Qt::MouseButtons) {}
+void FrmMain::onCanvasMouseRelease(QPoint, Qt::MouseButton, Qt::MouseButtons) {
+    document_.endGesture();
+}
 
 void FrmMain::onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons) {
     // The list has already selected the row under the pointer.
     if (index == kNameList && button == Qt::LeftButton)
-        objectListOf(*objects_, *this).recordDragOrigin(lst(kNameList)->selectedRow());
+        document_.recordDragOrigin(lst(kNameList)->selectedRow());
 }
 
 void FrmMain::onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons) {
-    if (index == kNameList && button == Qt::LeftButton &&
-        objectListOf(*objects_, *this).finishDragExchange(lst(kNameList)->selectedRow()))
-        showObjectRows(*objects_, *this);
+    if (index == kNameList && button == Qt::LeftButton)
+        document_.finishDragExchange(lst(kNameList)->selectedRow());
     // A release over any list brings its choice to the canvas.
-    if (index >= 0 && index < kListCount)
-        recompose();
+    else if (index >= 0 && index < kListCount)
+        document_.recompose();
 }
 
 } // namespace tarn

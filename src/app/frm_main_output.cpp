@@ -2,7 +2,6 @@
 #include "app/frm_main.h"
 #include "app/picture_io.h"
 #include "app/save_as_flow.h"
-#include "output/effects.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -10,25 +9,23 @@
 namespace tarn {
 
 void FrmMain::onSaveAs() {
-    saveAsFlow(this, scene_.canvas, context_);
+    saveAsFlow(this, document_.canvas(), context_);
 }
 
 void FrmMain::onCopy() {
     // setImage replaces every format on the clipboard, so nothing copied
     // earlier, by any program, is left beside the picture.
-    QGuiApplication::clipboard()->setImage(toQImage(scene_.canvas));
+    QGuiApplication::clipboard()->setImage(toQImage(document_.canvas()));
 }
 
-// The effects tone only the canvas; the next recompose brings the parts'
-// own colours back.
+// The effects tone only the canvas; the next redraw brings the parts' own
+// colours back.
 void FrmMain::onGray() {
-    grayscale(scene_.canvas, work_);
-    showCanvas();
+    document_.applyTone(Tone::Gray);
 }
 
 void FrmMain::onSepia() {
-    sepia(scene_.canvas, work_);
-    showCanvas();
+    document_.applyTone(Tone::Sepia);
 }
 
 } // namespace tarn

@@ -104,7 +104,7 @@ QString problemText(const ExportResult& result) {
 
 } // namespace
 
-FrmWrite::FrmWrite(Scene& scene, const AppContext& context, QWidget* parent)
+FrmWrite::FrmWrite(const Scene& scene, const AppContext& context, QWidget* parent)
     : QDialog(parent), scene_(scene), context_(context) {
     setObjectName(QStringLiteral("frmWrite"));
     setWindowTitle(QStringLiteral("シナリオ ひな形書き出し"));

@@ -24,7 +24,7 @@ class FrmWrite : public QDialog {
     Q_OBJECT
 
   public:
-    FrmWrite(Scene& scene, const AppContext& context, QWidget* parent = nullptr);
+    FrmWrite(const Scene& scene, const AppContext& context, QWidget* parent = nullptr);
 
   private:
     void buildControls();
@@ -38,7 +38,7 @@ class FrmWrite : public QDialog {
     bool reportProblem(const ExportResult& result);
     ExportRequest buildRequest() const;
 
-    Scene& scene_;
+    const Scene& scene_;
     AppContext context_;
 
     QLabel* label5_ = nullptr;

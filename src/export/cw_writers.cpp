@@ -55,10 +55,10 @@ AreaCell slotCell(int i, const std::string& name) {
 }
 
 AreaCell objectCell(const ObjectRow& row) {
-    return {saturate(std::int64_t{wholeNumber(row.x)} + kCellShiftX),
-            wholeNumber(row.y),
-            saturate(kNumberOffset + row.picture.width()),
-            row.picture.height(),
+    return {saturate(std::int64_t{row.x} + kCellShiftX),
+            row.y,
+            saturate(kNumberOffset + row.picture().width()),
+            row.picture().height(),
             row.name + ".bmp",
             1};
 }
@@ -111,15 +111,15 @@ std::vector<AreaCell> areaCells(const Scene& scene, const std::string& backgroun
             if (!scene.slot(i).name.empty())
                 cells.push_back(slotCell(i, scene.slot(i).name));
     };
-    auto addObjects = [&](const char* flag) {
+    auto addObjects = [&](Layer layer) {
         for (const ObjectRow& row : scene.objects)
-            if (row.flag == flag)
+            if (row.layer == layer)
                 cells.push_back(objectCell(row));
     };
     addSlots(1, 3);
-    addObjects("F");
+    addObjects(Layer::BehindFront);
     addSlots(4, 5);
-    addObjects("T");
+    addObjects(Layer::InFront);
     return cells;
 }
 

@@ -3,9 +3,34 @@
 #include "scene/mask.h"
 #include "scene/part_names.h"
 
+#include <memory>
 #include <utility>
 
 namespace tarn {
+
+PartImagePtr objectImage(Picture picture) {
+    if (picture.isNull())
+        return nullptr;
+    auto image = std::make_shared<PartImage>();
+    image->mask = Mask(picture.width(), picture.height(), kWhite);
+    makemask(picture, image->mask, picture.width(), picture.height());
+    image->picture = std::move(picture);
+    return image;
+}
+
+PartImagePtr mirroredImage(const PartImagePtr& source, bool leftRight, bool upDown) {
+    if (!source || (!leftRight && !upDown))
+        return source;
+    auto image = std::make_shared<PartImage>(*source);
+    for (const std::int16_t type : {std::int16_t{1}, std::int16_t{2}}) {
+        if (type == 1 ? !leftRight : !upDown)
+            continue;
+        flippic(image->picture, image->picture.width(), image->picture.height(), image->picture,
+                type);
+        flippic(image->mask, image->mask.width(), image->mask.height(), image->mask, type);
+    }
+    return image;
+}
 
 ObjectList::ObjectList(Scene& scene, const std::string& programFolder)
     : scene_(scene), files_(programFolder) {}
@@ -14,32 +39,23 @@ InsertResult ObjectList::insert(const std::string& name, const std::string& fold
                                 const std::string& fileName, Picture picture) {
     if (count() >= kMaxObjects)
         return InsertResult::ListFull;
-    if (picture.isNull())
+    PartImagePtr image = objectImage(std::move(picture));
+    if (!image)
         return InsertResult::NoPicture;
     ObjectRow r;
     r.name = name;
     r.path = trimpath(folder) + "/" + fileName;
-    r.mask = Mask(picture.width(), picture.height(), kWhite);
-    makemask(picture, r.mask, picture.width(), picture.height());
-    r.picture = std::move(picture);
+    r.source = image;
+    r.shown = std::move(image);
     scene_.objects.push_back(std::move(r));
     return InsertResult::Added;
 }
 
-void ObjectList::keepTexts(const ObjectRow& r) {
-    origin_.SWAP_OLD = r.name;
-    origin_.SWAP_OLDX = r.x;
-    origin_.SWAP_OLDY = r.y;
-    origin_.SWAP_OLDC = r.flag;
-    origin_.SWAP_OLDADR = r.path;
-}
-
 void ObjectList::neighbourExchange(int i) {
-    const IoStatus oldWritten = files_.writeOld(at(i).picture, at(i).mask);
-    const IoStatus newWritten = files_.writeNew(at(i + 1).picture, at(i + 1).mask);
+    const IoStatus oldWritten = files_.writeOld(at(i).picture(), at(i).mask());
+    const IoStatus newWritten = files_.writeNew(at(i + 1).picture(), at(i + 1).mask());
     if (recordStatus_.ok())
         recordStatus_ = oldWritten.ok() ? newWritten : oldWritten;
-    keepTexts(at(i));
     std::swap(at(i), at(i + 1));
 }
 
@@ -51,18 +67,15 @@ int ObjectList::remove(int row) {
         neighbourExchange(i);
     scene_.objects.pop_back();
     // The OLD files now hold a neighbour, not a pressed row.
-    origin_.armed = false;
+    originArmed_ = false;
     return isRow(row) ? row : -1;
 }
 
 bool ObjectList::toggleFlag(int row) {
     if (!isRow(row))
         return false;
-    std::string& flag = at(row).flag;
-    if (flag == "F")
-        flag = "T";
-    else if (flag == "T")
-        flag = "F";
+    Layer& layer = at(row).layer;
+    layer = layer == Layer::BehindFront ? Layer::InFront : Layer::BehindFront;
     return true;
 }
 
@@ -70,36 +83,34 @@ bool ObjectList::mirror(int row, int type) {
     if (!isRow(row) || (type != 1 && type != 2))
         return false;
     ObjectRow& r = at(row);
-    const auto t = static_cast<std::int16_t>(type);
-    flippic(r.picture, r.picture.width(), r.picture.height(), r.picture, t);
-    flippic(r.mask, r.mask.width(), r.mask.height(), r.mask, t);
+    (type == 1 ? r.mirroredLeftRight : r.mirroredUpDown) ^= true;
+    r.shown = mirroredImage(r.source, r.mirroredLeftRight, r.mirroredUpDown);
     return true;
 }
 
 bool ObjectList::move(int row, int x, int y) {
     if (!isRow(row))
         return false;
-    at(row).x = std::to_string(x);
-    at(row).y = std::to_string(y);
+    at(row).x = x;
+    at(row).y = y;
     return true;
 }
 
 bool ObjectList::recordDragOrigin(int row) {
     if (!isRow(row))
         return false;
-    keepTexts(at(row));
-    origin_.OLD_SWAPINDEX = row;
-    origin_.armed = true;
-    recordStatus_ = files_.writeOld(at(row).picture, at(row).mask);
+    OLD_SWAPINDEX = row;
+    originArmed_ = true;
+    recordStatus_ = files_.writeOld(at(row).picture(), at(row).mask());
     return true;
 }
 
 bool ObjectList::finishDragExchange(int target) {
-    const bool armed = std::exchange(origin_.armed, false);
-    const int o = origin_.OLD_SWAPINDEX;
+    const bool armed = std::exchange(originArmed_, false);
+    const int o = OLD_SWAPINDEX;
     if (!armed || !isRow(target) || !isRow(o) || target == o)
         return false;
-    recordStatus_ = files_.writeNew(at(target).picture, at(target).mask);
+    recordStatus_ = files_.writeNew(at(target).picture(), at(target).mask());
     std::swap(at(o), at(target));
     return true;
 }

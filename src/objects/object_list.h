@@ -7,28 +7,18 @@
 
 namespace tarn {
 
-// The texts of the row pressed in the name column, kept for the exchange at the
-// release. Delete uses the five texts as its temporaries as well.
-struct DragOrigin {
-    std::string SWAP_OLD;    // name
-    std::string SWAP_OLDX;   // X
-    std::string SWAP_OLDY;   // Y
-    std::string SWAP_OLDC;   // front-pass flag
-    std::string SWAP_OLDADR; // source path
-    int OLD_SWAPINDEX = 0;
-    // Only a press that recorded a row may lead to an exchange, and only once:
-    // a release after a press on no row, or a second release, would otherwise
-    // exchange with stale texts.
-    bool armed = false;
-};
-
 enum class InsertResult { Added, ListFull, NoPicture };
 
-// The object rows of a scene and every edit of them. Rows are always exchanged
-// whole in memory, so a row's picture and mask stay with its texts; the exchange
-// files are written as the record of each exchange and a failure to write them
-// changes nothing else. None of these redraws the canvas: the caller runs
-// recompose where the user expects the picture to change.
+// The image an object row composes for a loaded part: key colour (its top-left
+// pixel) turned white, with its mask. Null for an empty picture.
+PartImagePtr objectImage(Picture picture);
+// `source` mirrored left-right and/or top-bottom; `source` itself when neither.
+PartImagePtr mirroredImage(const PartImagePtr& source, bool leftRight, bool upDown);
+
+// The object rows of a scene and every edit of them. Rows are exchanged whole
+// in memory, so a row's image stays with its fields; the exchange files are
+// written as the record of each exchange, and a failure to write them changes
+// nothing else. None of these redraws the canvas.
 class ObjectList {
   public:
     ObjectList(Scene& scene, const std::string& programFolder);
@@ -37,13 +27,12 @@ class ObjectList {
     bool isRow(int row) const { return row >= 0 && row < count(); }
     const ObjectRow& row(int r) const { return scene_.objects[static_cast<std::size_t>(r)]; }
     const ExchangeFiles& exchangeFiles() const { return files_; }
-    const DragOrigin& dragOrigin() const { return origin_; }
     // Status of the exchange file writes of the last operation that wrote any.
     const IoStatus& lastRecordStatus() const { return recordStatus_; }
 
-    // Masks the loaded part (key colour = its top-left pixel) and appends the row
-    // name, "0", "0", "F", folder/fileName. Refused with 10 rows present or
-    // without a picture; then nothing changes.
+    // Masks the loaded part and appends the row name, 0, 0, "F",
+    // folder/fileName. Refused with 10 rows present or without a picture; then
+    // nothing changes.
     InsertResult insert(const std::string& name, const std::string& folder,
                         const std::string& fileName, Picture picture);
 
@@ -51,30 +40,36 @@ class ObjectList {
     // the row that is current afterwards: the same index, or -1 if none is there.
     int remove(int row);
 
-    // "F" <-> "T"; any other text stays. False when the row does not exist.
+    // "F" <-> "T". False when the row does not exist.
     bool toggleFlag(int row);
 
-    // type 1 mirrors left-right, 2 top-bottom; picture and mask in place.
+    // type 1 mirrors left-right, 2 top-bottom: the flag turns and the shown
+    // image is derived again.
     bool mirror(int row, int type);
 
-    // Stores the top-left corner as decimal texts.
     bool move(int row, int x, int y);
 
-    // Left press over the name column on `row`: texts and OLD files recorded.
+    // Left press over the name column on `row`: the row and OLD files recorded.
     bool recordDragOrigin(int row);
 
     // Left release over the name column with `target` selected (-1: none).
     // Exchanges the origin row and the target row; true if they were exchanged.
     bool finishDragExchange(int target);
 
+    // Any other edit between press and release makes the recorded row stale.
+    void forgetDragOrigin() { originArmed_ = false; }
+
   private:
     ObjectRow& at(int r) { return scene_.objects[static_cast<std::size_t>(r)]; }
-    void keepTexts(const ObjectRow& r);
     void neighbourExchange(int i);
 
     Scene& scene_;
     ExchangeFiles files_;
-    DragOrigin origin_;
+    int OLD_SWAPINDEX = 0;
+    // Only a press that recorded a row may lead to an exchange, and only once:
+    // a release after a press on no row, or a second release, would otherwise
+    // exchange with a stale row.
+    bool originArmed_ = false;
     IoStatus recordStatus_;
 };
 

@@ -22,12 +22,12 @@ void composeSpan(std::uint8_t* __restrict d, const std::uint8_t* __restrict p,
         d[i] = static_cast<std::uint8_t>(p[i] ^ (m[i] & ~d[i]));
 }
 
-void composeObjects(Scene& scene, const char* flag) {
+void composeObjects(Scene& scene, Layer layer) {
     for (const ObjectRow& row : scene.objects) {
-        if (row.flag != flag)
+        if (row.layer != layer)
             continue;
-        maskedCopy(scene.canvas, row.picture, row.mask, wholeNumber(row.x), wholeNumber(row.y),
-                   row.picture.width(), row.picture.height());
+        maskedCopy(scene.canvas, row.picture(), row.mask(), row.x, row.y, row.picture().width(),
+                   row.picture().height());
     }
 }
 
@@ -71,13 +71,13 @@ void recompose(Scene& scene) {
         const Slot& slot = scene.slot(i);
         if (!slot.name.empty()) {
             const Point at = kSlotPlaces[static_cast<std::size_t>(i)];
-            maskedCopy(canvas, slot.picture, slot.mask, at.x, at.y, slot.picture.width(),
-                       slot.picture.height());
+            maskedCopy(canvas, slot.picture(), slot.mask(), at.x, at.y, slot.picture().width(),
+                       slot.picture().height());
         }
         if (i == 3) // objects behind the front walls, whether or not slot 3 is filled
-            composeObjects(scene, "F");
+            composeObjects(scene, Layer::BehindFront);
     }
-    composeObjects(scene, "T");
+    composeObjects(scene, Layer::InFront);
 }
 
 } // namespace tarn

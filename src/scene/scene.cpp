@@ -7,6 +7,15 @@ namespace tarn {
 
 Scene::Scene() : canvas(kCanvasWidth, kCanvasHeight, kBlack) {}
 
+const PartImage& noPartImage() {
+    static const PartImage none;
+    return none;
+}
+
+const char* layerText(Layer layer) {
+    return layer == Layer::InFront ? "T" : "F";
+}
+
 NumberReading readWholeNumber(std::string_view text, std::int64_t& value) {
     constexpr std::int64_t kClamp = 100'000'000'000LL;
     const std::size_t b = text.find_first_not_of(" \t");

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,24 +27,53 @@ struct Point {
 inline constexpr std::array<Point, kSlotCount + 1> kSlotPlaces{
     {{0, 0}, {80, 80}, {0, 0}, {240, 0}, {0, 80}, {240, 80}}};
 
+// A part as it is composed: its key pixels white, and its mask. Never changed
+// once made and shared between the scene and its history, so keeping many
+// states of a scene costs no pixel copies.
+struct PartImage {
+    Picture picture;
+    Mask mask;
+};
+using PartImagePtr = std::shared_ptr<const PartImage>;
+
+// An empty picture, for a slot or row that has none.
+const PartImage& noPartImage();
+
 // One terrain slot. It is composed iff its name is not empty; clearing empties
-// name and path and leaves the pictures alone.
+// name and path and leaves the image alone.
 struct Slot {
     std::string name; // list entry: file name without ".bmp"
     std::string path; // file the part was loaded from
-    Picture picture;  // key pixels already white
-    Mask mask;
+    PartImagePtr image;
+
+    const Picture& picture() const { return (image ? *image : noPartImage()).picture; }
+    const Mask& mask() const { return (image ? *image : noPartImage()).mask; }
+    friend bool operator==(const Slot&, const Slot&) = default;
 };
 
-// One object row. X, Y and flag are kept as the texts the lists show.
+// Which terrain an object stands in front of: "F" rows are drawn behind the
+// front walls, "T" rows over all terrain.
+enum class Layer : std::uint8_t { BehindFront, InFront };
+
+// The flag text the lists show and the scene files keep.
+const char* layerText(Layer layer);
+
+// One object row. The image shown is derived from the source image and the two
+// mirror flags, so the row can always be rebuilt from what it records.
 struct ObjectRow {
     std::string name;
-    std::string x = "0";
-    std::string y = "0";
-    std::string flag = "F"; // "F": behind the front walls, "T": in front; else not drawn
-    std::string path;       // source bitmap
-    Picture picture;
-    Mask mask;
+    std::string path; // source bitmap
+    int x = 0;        // top-left corner on the canvas; any whole number
+    int y = 0;
+    Layer layer = Layer::BehindFront;
+    bool mirroredLeftRight = false;
+    bool mirroredUpDown = false;
+    PartImagePtr source; // as loaded, key pixels white, not mirrored
+    PartImagePtr shown;  // source mirrored as the flags say
+
+    const Picture& picture() const { return (shown ? *shown : noPartImage()).picture; }
+    const Mask& mask() const { return (shown ? *shown : noPartImage()).mask; }
+    friend bool operator==(const ObjectRow&, const ObjectRow&) = default;
 };
 
 class Scene {
@@ -53,6 +83,8 @@ class Scene {
     // i from 1 to 5.
     Slot& slot(int i) { return slots_[static_cast<std::size_t>(i - 1)]; }
     const Slot& slot(int i) const { return slots_[static_cast<std::size_t>(i - 1)]; }
+    std::array<Slot, kSlotCount>& terrain() { return slots_; }
+    const std::array<Slot, kSlotCount>& terrain() const { return slots_; }
 
     std::vector<ObjectRow> objects; // at most kMaxObjects rows
     Picture canvas;                 // kCanvasWidth x kCanvasHeight

@@ -1,9 +1,8 @@
 #include "scene/terrain_edit.h"
 
-#include "scene/compose.h"
 #include "scene/mask.h"
 
-#include <utility>
+#include <memory>
 
 namespace tarn {
 
@@ -15,29 +14,33 @@ bool isTerrainSlot(int slot) {
 
 } // namespace
 
-bool chooseTerrainPart(Scene& scene, int slot, const std::string& name, const std::string& path,
-                       const Picture& part, PixelArray& work) {
-    if (!isTerrainSlot(slot) || part.isNull())
-        return false;
+PartImagePtr terrainImage(const Picture& part, PixelArray& work) {
+    if (part.isNull())
+        return nullptr;
     const int width = part.width();
     const int height = part.height();
-
-    // Masked on copies so that a failure half way leaves the slot untouched.
-    Picture picture = part;
-    Mask mask(width, height);
+    // Masked on copies so that a failure half way changes nothing.
+    auto image = std::make_shared<PartImage>(PartImage{part, Mask(width, height)});
     PixelArray maskArray;
-    if (getbits(picture, work) < 0 || getbits(picture, maskArray) < 0)
-        return false;
+    if (getbits(image->picture, work) < 0 || getbits(image->picture, maskArray) < 0)
+        return nullptr;
     maskbits(work, maskArray, width, height);
-    if (setbits(picture, work) != 0 || setbits(mask, maskArray) != 0)
-        return false;
+    if (setbits(image->picture, work) != 0 || setbits(image->mask, maskArray) != 0)
+        return nullptr;
+    return image;
+}
 
+bool chooseTerrainPart(Scene& scene, int slot, const std::string& name, const std::string& path,
+                       const Picture& part, PixelArray& work) {
+    if (!isTerrainSlot(slot))
+        return false;
+    PartImagePtr image = terrainImage(part, work);
+    if (!image)
+        return false;
     Slot& target = scene.slot(slot);
     target.name = name;
     target.path = path;
-    target.picture = std::move(picture);
-    target.mask = std::move(mask);
-    recompose(scene);
+    target.image = std::move(image);
     return true;
 }
 
@@ -47,18 +50,12 @@ bool clearSlot(Scene& scene, int slot) {
     Slot& target = scene.slot(slot);
     target.name.clear();
     target.path.clear();
-    scene.canvas.fill(kBlack);
-    recompose(scene);
     return true;
 }
 
 void clearAll(Scene& scene) {
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        scene.slot(slot).name.clear();
-        scene.slot(slot).path.clear();
-    }
-    scene.canvas.fill(kBlack);
-    recompose(scene);
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        clearSlot(scene, slot);
 }
 
 } // namespace tarn

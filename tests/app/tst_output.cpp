@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "app/frm_write.h"
 #include "app/list_box.h"
+#include "app/save_as_flow.h"
 #include "export/cw_writers.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
@@ -158,9 +159,9 @@ class TestOutput : public QObject {
             press(QMessageBox::StandardButton(row.answer ? row.answer : QMessageBox::Ok))(box);
             QVERIFY(!window_->findChild<FrmJpg*>()); // asked before the JPEG dialog opens
         };
-        window_->scene().canvas = row.canvas;
         ModalScript script({typeFileName(path), answer});
-        trigger("mnuSaveAs");
+        // Canvases no scene of parts would give, straight into the flow the menu runs.
+        saveAsFlow(window_.get(), row.canvas, folder_->context());
 
         QCOMPARE(shown(script),
                  QStringList{box("新規画像", QMessageBox::NoIcon, "名前を付けて保存", 0)} +
@@ -267,10 +268,15 @@ class TestOutput : public QObject {
             writeFile(folder_->path(name + ".bmp"), name.toUtf8());
             return QFile::encodeName(folder_->path(name + ".bmp")).toStdString();
         };
-        window_->scene().slot(2) = {"wall_bl", part("wall_bl"), {}, {}};
-        window_->scene().slot(4) = {"wall_fl", part("wall_fl"), {}, {}};
-        for (const char* name : {"box", "jar", "orb"})
-            window_->scene().objects.push_back({name, "0", "0", "F", part(name), {}, {}});
+        SceneState state;
+        state.terrain[1] = {"wall_bl", part("wall_bl"), {}};
+        state.terrain[3] = {"wall_fl", part("wall_fl"), {}};
+        for (const char* name : {"box", "jar", "orb"}) {
+            state.objects.emplace_back();
+            state.objects.back().name = name;
+            state.objects.back().path = part(name);
+        }
+        window_->document().replaceState(state);
 
         trigger("mnuWrte");
         QPointer<FrmWrite> dialog = window_->findChild<FrmWrite*>("frmWrite");

@@ -20,12 +20,26 @@ Bytes golden(const std::string& name) {
     return test::fileBytes(TARN_TEST_DATA "/export/" + name);
 }
 
+PartImagePtr image(int width, int height) {
+    return std::make_shared<PartImage>(PartImage{Picture(width, height), Mask(width, height)});
+}
+
 Slot slot(const std::string& name, const std::string& path = "", int width = 12, int height = 10) {
-    return {name, path, Picture(width, height), Mask(width, height)};
+    return {name, path, image(width, height)};
+}
+
+ObjectRow object(const std::string& name, int x, int y, Layer layer, int width, int height) {
+    ObjectRow row;
+    row.name = name;
+    row.x = x;
+    row.y = y;
+    row.layer = layer;
+    row.shown = row.source = image(width, height);
+    return row;
 }
 
 // area1_all_cells.wid was put together from the layout tables: every slot, objects
-// "F", "T" and neither, halves to even, a full-width name counted in bytes.
+// "F" and "T", a full-width name counted in bytes.
 TEST(CwWriters, ExampleFiles) {
     EXPECT_EQ(summaryBytes(), golden("summary.wsm")); // 62 bytes
     EXPECT_EQ(darkBmpBytes(), golden("dark.bmp"));    // 246 bytes
@@ -40,13 +54,12 @@ TEST(CwWriters, ExampleFiles) {
     ASSERT_TRUE(encodeArea(scene, 1, 1, kDefaultBackgroundName, out).ok());
     EXPECT_EQ(out, golden("area1_default.wid"));    // 82 bytes
     scene.slot(1) = slot("stone_ug", "", 300, 150); // the cell keeps the slot's own size
-    scene.objects.push_back({"box", "100", "50", "F", "", Picture(64, 80), Mask(64, 80)});
+    scene.objects.push_back(object("box", 100, 50, Layer::BehindFront, 64, 80));
     ASSERT_TRUE(encodeArea(scene, 2, 3, kDarkBackgroundName, out).ok());
     EXPECT_EQ(out, golden("area2_dark.wid")); // 151 bytes
 
-    scene.objects = {{"front", "-90", "7", "T", "", Picture(5, 4), Mask(5, 4)},
-                     {"behind", "2.5", "3.5", "F", "", Picture(9, 8), Mask(9, 8)},
-                     {"none", "0", "0", "X", "", Picture(1, 1), Mask(1, 1)}};
+    scene.objects = {object("front", -90, 7, Layer::InFront, 5, 4),
+                     object("behind", 2, 4, Layer::BehindFront, 9, 8)};
     for (int i = 1; i <= kSlotCount; ++i)
         scene.slot(i) = slot(i == 4 ? "石壁_fl" : "s" + std::to_string(i));
     ASSERT_TRUE(encodeArea(scene, 1, 8, kDefaultBackgroundName, out).ok());

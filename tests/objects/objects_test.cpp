@@ -24,7 +24,7 @@ TEST(ObjectList, RowsStayWholeOneExchangePerPress) {
         {{{Press, 2}, {Delete, 0}, {Release, 0}}, {1, 2, 3}},
     };
     const auto fields = [](const ObjectRow& r) {
-        return std::tie(r.name, r.x, r.y, r.flag, r.path, r.picture, r.mask);
+        return std::tie(r.name, r.x, r.y, r.layer, r.path, r.picture(), r.mask());
     };
     for (const auto& g : gestures) {
         SCOPED_TRACE(&g - gestures);
@@ -44,8 +44,8 @@ TEST(ObjectList, RowsStayWholeOneExchangePerPress) {
         ASSERT_TRUE(list.mirror(3, 1) && list.mirror(3, 2) && !list.mirror(3, 3));
         for (int i = 0; i < 14 * 7; ++i) {
             const int x = i % 14, y = i / 14;
-            EXPECT_EQ(list.row(3).picture.pixel(x, y), plain.picture.pixel(13 - x, 6 - y));
-            EXPECT_EQ(list.row(3).mask.pixel(x, y), plain.mask.pixel(13 - x, 6 - y));
+            EXPECT_EQ(list.row(3).picture().pixel(x, y), plain.picture().pixel(13 - x, 6 - y));
+            EXPECT_EQ(list.row(3).mask().pixel(x, y), plain.mask().pixel(13 - x, 6 - y));
         }
         const std::vector<ObjectRow> former = scene.objects;
         for (const auto& [step, row] : g.steps) {

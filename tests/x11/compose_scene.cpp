@@ -2,12 +2,14 @@
 //   compose_scene <out.bmp> <slot 1> .. <slot 5> <object> <x> <y>
 // Parts are 24-bit uncompressed BMPs; the object is drawn with the flag "F".
 #include "objects/bmp_reader.h"
+#include "objects/object_list.h"
 #include "output/bmp_writer.h"
 #include "output/file_write.h"
 #include "scene/compose.h"
 #include "scene/mask.h"
 #include "scene/terrain_edit.h"
 
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -30,14 +32,13 @@ int main(int argc, char* argv[]) {
             !tarn::chooseTerrainPart(scene, slot, "slot", argv[1 + slot], part, work))
             return 1;
     }
-    tarn::ObjectRow row;
-    if (!readPart(argv[7], row.picture))
+    tarn::Picture object;
+    if (!readPart(argv[7], object))
         return 1;
-    row.mask = tarn::Mask(row.picture.width(), row.picture.height());
-    tarn::makemask(row.picture, row.mask, row.picture.width(), row.picture.height());
-    row.x = argv[8];
-    row.y = argv[9];
-    row.flag = "F";
+    tarn::ObjectRow row;
+    row.shown = row.source = tarn::objectImage(std::move(object));
+    row.x = std::atoi(argv[8]);
+    row.y = std::atoi(argv[9]);
     scene.objects.push_back(std::move(row));
     tarn::recompose(scene);
     return tarn::saveBmp24(scene.canvas, argv[1]).ok() ? 0 : 1;

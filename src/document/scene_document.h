@@ -1,0 +1,160 @@
+#pragma once
+
+#include "document/scene_file.h"
+#include "objects/object_list.h"
+#include "scene/pixel_array.h"
+#include "scene/scene.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// An effect on the canvas since it was last composed.
+enum class Tone : std::uint8_t { Gray, Sepia };
+
+// Everything a scene records. The canvas is a function of it: the slots and
+// objects composed, then the tones applied in order.
+struct SceneState {
+    std::array<Slot, kSlotCount> terrain;
+    std::vector<ObjectRow> objects;
+    std::vector<Tone> tones;
+    friend bool operator==(const SceneState&, const SceneState&) = default;
+};
+
+// One user action, as the history names it.
+enum class EditKind {
+    ChoosePart,
+    ClearSlot,
+    ClearAll,
+    InsertObject,
+    DeleteObject,
+    MirrorObject,
+    ToggleLayer,
+    MoveObject,
+    ExchangeRows,
+    Gray,
+    Sepia,
+    Recompose, // a redraw that drops the tones
+    Replace,
+};
+
+// What an observer is told has changed.
+struct DocumentChange {
+    bool terrain = false; // names, paths or images of the terrain slots
+    bool objects = false; // the object rows
+    bool canvas = false;
+    bool history = false; // what can be undone or redone, or the unsaved mark
+    bool file = false;    // the scene file the document is kept in
+};
+
+// Reads a part file into a picture; false when it cannot. The app reads
+// through Qt, which knows every bitmap form the parts come in.
+using PartLoader = std::function<bool(const std::string& path, Picture& out)>;
+
+struct SceneOpenResult {
+    SceneFileStatus status;           // why the file itself could not be used
+    std::vector<std::string> missing; // parts that could not be read; the rest opened
+    bool ok() const { return status.ok(); }
+};
+
+// The one owner of the scene: its record, its derived canvas, its history and
+// the file it is kept in. Every change goes through an edit here, which tells
+// the observers what changed.
+class SceneDocument {
+  public:
+    // At least this many steps can be undone.
+    static constexpr int kHistoryLimit = 500;
+
+    explicit SceneDocument(const std::string& programFolder);
+
+    const Scene& scene() const { return scene_; }
+    const Picture& canvas() const { return scene_.canvas; }
+    const std::vector<Tone>& tones() const { return tones_; }
+    // The exchange files of the object rows, with the status of their last write.
+    const ObjectList& objectList() const { return objects_; }
+
+    using Observer = std::function<void(const DocumentChange&)>;
+    // Returns a key for removeObserver.
+    int addObserver(Observer observer);
+    void removeObserver(int key);
+
+    // Edits. Each one that changes anything is one step of the history; those
+    // that compose the canvas drop the tones, as a redraw does.
+    bool choosePart(int slot, const std::string& name, const std::string& path,
+                    const Picture& part);
+    bool clearSlot(int slot);
+    void clearAll();
+    InsertResult insertObject(const std::string& name, const std::string& folder,
+                              const std::string& fileName, Picture part);
+    // The row current afterwards, or -1.
+    int deleteObject(int row);
+    // type 1 left-right, 2 top-bottom; false (nothing at all happens) without such a row.
+    bool mirrorObject(int row, int type);
+    bool toggleLayer(int row);
+    // Moves of one gesture fold into one step until endGesture.
+    bool moveObject(int row, int x, int y);
+    void endGesture();
+    bool recordDragOrigin(int row);
+    bool finishDragExchange(int target);
+    void applyTone(Tone tone);
+    // Composes the canvas afresh, dropping the tones.
+    void recompose();
+    // Takes a whole record at once, as one step.
+    void replaceState(SceneState state);
+
+    bool canUndo() const { return index_ > 0; }
+    bool canRedo() const { return index_ < static_cast<int>(history_.size()); }
+    bool undo();
+    bool redo();
+    // True from the first edit after the last open, save or new scene, until an
+    // undo or redo returns to that state.
+    bool isModified() const { return index_ != cleanIndex_; }
+
+    // The file the scene was last opened from or saved to; "" for a new scene.
+    const std::string& filePath() const { return filePath_; }
+    // An empty scene with no history and no file.
+    void newScene();
+    // Reads the scene file and every part it names. A file that cannot be used
+    // leaves the document exactly as it was; parts that cannot be read are left
+    // out and listed, and the rest opens.
+    SceneOpenResult open(const std::string& path, const PartLoader& loadPart);
+    // Writes the scene file whole; on success it becomes the document's file.
+    SceneFileStatus save(const std::string& path);
+    // What a scene file would record of the current state.
+    SceneFileData fileData() const;
+
+  private:
+    struct Step {
+        EditKind kind;
+        SceneState before;
+        SceneState after;
+        int row = -1; // the moved row, for folding moves of one gesture
+    };
+
+    SceneState state() const;
+    void assign(SceneState state);
+    void setState(const SceneState& state);
+    // Records the step from `before` to the current state when anything changed.
+    void commit(EditKind kind, SceneState before, int row = -1);
+    void rebuildCanvas();
+    void notify(const DocumentChange& change);
+    void resetHistory();
+
+    Scene scene_;
+    std::vector<Tone> tones_;
+    ObjectList objects_;
+    PixelArray work_;
+    std::vector<Step> history_;
+    int index_ = 0;      // steps before it are done, the others undone
+    int cleanIndex_ = 0; // -1 when the saved state has left the history
+    bool gestureOpen_ = false;
+    std::string filePath_;
+    std::vector<std::pair<int, Observer>> observers_;
+    int nextObserverKey_ = 0;
+};
+
+} // namespace tarn

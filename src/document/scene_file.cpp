@@ -1,0 +1,232 @@
+#include "document/scene_file.h"
+
+#include "output/file_write.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cerrno>
+#include <filesystem>
+#include <limits>
+#include <system_error>
+
+namespace tarn {
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+constexpr const char* kFormatName = "tarn-scene";
+// Keys of the five slots, in slot order: a reader of the file sees the layer.
+constexpr std::array<const char*, kSlotCount> kSlotKeys{"ground", "backLeft", "backRight",
+                                                        "frontLeft", "frontRight"};
+// Far deeper than a scene file ever nests; bounds the parser's work on hostile text.
+constexpr int kMaxDepth = 8;
+
+std::string storedPath(const std::string& path, const fs::path& folder) {
+    const fs::path part = fs::path(path).lexically_normal();
+    const auto first = [](const fs::path& p) {
+        auto it = p.begin();
+        return (it != p.end() && ++it != p.end()) ? *it : fs::path();
+    };
+    if (part.is_absolute() && folder.is_absolute() && !first(part).empty() &&
+        first(part) == first(folder)) {
+        const fs::path relative = part.lexically_relative(folder);
+        if (!relative.empty())
+            return relative.generic_string();
+    }
+    return part.generic_string();
+}
+
+std::string absolutePath(const std::string& stored, const fs::path& folder) {
+    const fs::path p(stored);
+    return (p.is_absolute() ? p : folder / p).lexically_normal().string();
+}
+
+// Depth of brackets outside strings, so that a wall of "[" is refused before parsing.
+bool nestsTooDeep(std::string_view text) {
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (inString) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '[' || c == '{') {
+            if (++depth > kMaxDepth)
+                return true;
+        } else if (c == ']' || c == '}') {
+            --depth;
+        }
+    }
+    return false;
+}
+
+bool readText(const json& object, const char* key, std::string& out, bool mayBeEmpty) {
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_string())
+        return false;
+    out = it->get<std::string>();
+    return (mayBeEmpty || !out.empty()) && out.find('\0') == std::string::npos;
+}
+
+bool readInt(const json& object, const char* key, int& out) {
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_number_integer())
+        return false;
+    if (it->is_number_unsigned()) {
+        const auto v = it->get<std::uint64_t>();
+        if (v > static_cast<std::uint64_t>(std::numeric_limits<int>::max()))
+            return false;
+        out = static_cast<int>(v);
+        return true;
+    }
+    const auto v = it->get<std::int64_t>();
+    if (v < std::numeric_limits<int>::min() || v > std::numeric_limits<int>::max())
+        return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
+bool readBool(const json& object, const char* key, bool& out) {
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_boolean())
+        return false;
+    out = it->get<bool>();
+    return true;
+}
+
+SceneFileStatus problem(SceneFileProblem p, int error = 0) {
+    return {p, {}, error};
+}
+
+SceneFileStatus parse(const json& root, const fs::path& folder, SceneFileData& out) {
+    if (!root.is_object())
+        return problem(SceneFileProblem::NotAScene);
+    const auto format = root.find("format");
+    if (format == root.end() || *format != kFormatName)
+        return problem(SceneFileProblem::NotAScene);
+    int version = 0;
+    if (!readInt(root, "version", version) || version < 1)
+        return problem(SceneFileProblem::Damaged);
+    if (version > kSceneFormatVersion)
+        return problem(SceneFileProblem::NewerVersion);
+
+    SceneFileData data;
+    const auto slots = root.find("slots");
+    if (slots == root.end() || !slots->is_object())
+        return problem(SceneFileProblem::Damaged);
+    for (std::size_t i = 0; i < kSlotKeys.size(); ++i) {
+        const auto slot = slots->find(kSlotKeys[i]);
+        if (slot == slots->end() || slot->is_null())
+            continue;
+        SceneFileSlot& s = data.terrain[i];
+        if (!slot->is_object() || !readText(*slot, "name", s.name, false) ||
+            !readText(*slot, "path", s.path, false))
+            return problem(SceneFileProblem::Damaged);
+        s.path = absolutePath(s.path, folder);
+    }
+    const auto objects = root.find("objects");
+    if (objects == root.end() || !objects->is_array() || objects->size() > kMaxObjects)
+        return problem(SceneFileProblem::Damaged);
+    for (const json& o : *objects) {
+        SceneFileObject row;
+        std::string layer;
+        if (!o.is_object() || !readText(o, "name", row.name, false) ||
+            !readText(o, "path", row.path, false) || !readInt(o, "x", row.x) ||
+            !readInt(o, "y", row.y) || !readText(o, "layer", layer, false) ||
+            (layer != "F" && layer != "T") ||
+            !readBool(o, "mirrorLeftRight", row.mirroredLeftRight) ||
+            !readBool(o, "mirrorUpDown", row.mirroredUpDown))
+            return problem(SceneFileProblem::Damaged);
+        row.layer = layer == "T" ? Layer::InFront : Layer::BehindFront;
+        row.path = absolutePath(row.path, folder);
+        data.objects.push_back(std::move(row));
+    }
+    out = std::move(data);
+    return {};
+}
+
+} // namespace
+
+std::string sceneFileText(const SceneFileData& data, const std::string& sceneFolder) {
+    const fs::path folder = fs::path(sceneFolder).lexically_normal();
+    json slots = json::object();
+    for (std::size_t i = 0; i < kSlotKeys.size(); ++i) {
+        const SceneFileSlot& s = data.terrain[i];
+        slots[kSlotKeys[i]] = s.name.empty()
+                                  ? json(nullptr)
+                                  : json{{"name", s.name}, {"path", storedPath(s.path, folder)}};
+    }
+    json objects = json::array();
+    for (const SceneFileObject& o : data.objects)
+        objects.push_back({{"name", o.name},
+                           {"path", storedPath(o.path, folder)},
+                           {"x", o.x},
+                           {"y", o.y},
+                           {"layer", layerText(o.layer)},
+                           {"mirrorLeftRight", o.mirroredLeftRight},
+                           {"mirrorUpDown", o.mirroredUpDown}});
+    const json root{{"format", kFormatName},
+                    {"version", kSceneFormatVersion},
+                    {"slots", slots},
+                    {"objects", objects}};
+    // Names stay readable; text that is not UTF-8 is written with replacement
+    // characters rather than failing (it cannot come from a listed part).
+    return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+}
+
+SceneFileStatus parseSceneFile(std::string_view text, const std::string& sceneFolder,
+                               SceneFileData& out) {
+    if (text.size() > kMaxSceneFileBytes)
+        return problem(SceneFileProblem::TooLarge);
+    if (nestsTooDeep(text))
+        return problem(SceneFileProblem::Damaged);
+    try {
+        const json root = json::parse(text.begin(), text.end(), nullptr, false);
+        if (root.is_discarded())
+            return problem(SceneFileProblem::Damaged);
+        return parse(root, fs::path(sceneFolder).lexically_normal(), out);
+    } catch (...) {
+        // Nothing the library throws may cross into the caller.
+        return problem(SceneFileProblem::Damaged);
+    }
+}
+
+SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
+    SceneFileStatus status;
+    std::error_code ec;
+    const fs::file_status kind = fs::status(path, ec);
+    if (ec || !fs::is_regular_file(kind)) {
+        status = problem(SceneFileProblem::Unreadable, ec ? ec.value() : EINVAL);
+    } else if (fs::file_size(path, ec) > kMaxSceneFileBytes || ec) {
+        status =
+            problem(ec ? SceneFileProblem::Unreadable : SceneFileProblem::TooLarge, ec.value());
+    } else {
+        Bytes bytes;
+        const IoStatus io = readWholeFile(path, bytes);
+        if (!io.ok()) {
+            status = problem(SceneFileProblem::Unreadable, io.number);
+        } else {
+            const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+            status = parseSceneFile(text, fs::absolute(path).parent_path().string(), out);
+        }
+    }
+    status.file = path;
+    return status;
+}
+
+SceneFileStatus writeSceneFile(const std::string& path, const SceneFileData& data) {
+    const std::string text = sceneFileText(data, fs::absolute(path).parent_path().string());
+    const IoStatus io = writeFileAtomically(
+        path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
+    if (!io.ok())
+        return {SceneFileProblem::WriteFailed, path, io.number};
+    return {SceneFileProblem::None, path, 0};
+}
+
+} // namespace tarn

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "scene/scene.h"
+
+#include <array>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tarn {
+
+// Scene files: JSON a person can read and diff, kept with the extension ".tarn".
+inline constexpr int kSceneFormatVersion = 1;
+inline constexpr const char* kSceneFileExtension = ".tarn";
+// Far more than any scene needs; a larger file is not read at all.
+inline constexpr std::size_t kMaxSceneFileBytes = 1u << 20;
+
+struct SceneFileSlot {
+    std::string name; // empty: the slot is empty
+    std::string path; // absolute
+    friend bool operator==(const SceneFileSlot&, const SceneFileSlot&) = default;
+};
+
+struct SceneFileObject {
+    std::string name;
+    std::string path; // absolute
+    int x = 0;
+    int y = 0;
+    Layer layer = Layer::BehindFront;
+    bool mirroredLeftRight = false;
+    bool mirroredUpDown = false;
+    friend bool operator==(const SceneFileObject&, const SceneFileObject&) = default;
+};
+
+// What a scene file records: the five slots and the object rows in order.
+struct SceneFileData {
+    std::array<SceneFileSlot, kSlotCount> terrain;
+    std::vector<SceneFileObject> objects; // at most kMaxObjects
+    friend bool operator==(const SceneFileData&, const SceneFileData&) = default;
+};
+
+enum class SceneFileProblem {
+    None,
+    Unreadable,   // the file cannot be opened or read; error says why
+    TooLarge,     // larger than kMaxSceneFileBytes
+    Damaged,      // not JSON, cut short, or a field missing or of the wrong kind
+    NotAScene,    // JSON, but not a Tarn scene
+    NewerVersion, // written by a later Tarn
+    WriteFailed,  // error says why
+};
+
+struct SceneFileStatus {
+    SceneFileProblem problem = SceneFileProblem::None;
+    std::string file;
+    int error = 0; // the platform's error number, where there is one
+    bool ok() const { return problem == SceneFileProblem::None; }
+};
+
+// The text of a scene file kept in `sceneFolder`. Part paths are written
+// relative to that folder where the two share a folder tree below the root,
+// so a scene moved together with its parts still finds them; absolute
+// otherwise.
+std::string sceneFileText(const SceneFileData& data, const std::string& sceneFolder);
+
+// Reads the text of a scene file kept in `sceneFolder`, making every part path
+// absolute again. On any problem `out` is left untouched.
+SceneFileStatus parseSceneFile(std::string_view text, const std::string& sceneFolder,
+                               SceneFileData& out);
+
+// The same from and to a file; writing is whole or not at all.
+SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out);
+SceneFileStatus writeSceneFile(const std::string& path, const SceneFileData& data);
+
+} // namespace tarn
