@@ -57,7 +57,7 @@ test-sanitize: deps
 test-fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja $(FUZZ_FLAGS)
 	@$(call timed,fuzzer build,cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers)
-	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) 3)
+	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) 4)
 
 bench: build
 	$(BUILD)/bench/tarn_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true

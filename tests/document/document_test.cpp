@@ -1,0 +1,326 @@
+#include "document/scene_document.h"
+#include "objects/bmp_reader.h"
+#include "output/bmp_writer.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+namespace tarn {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Parts as 24-bit BMPs in a folder, read back the way the window's loader would.
+bool loadBmp(const std::string& path, Picture& out) {
+    Bytes bytes;
+    return readWholeFile(path, bytes).ok() && decodeBmp24(bytes, out).ok();
+}
+
+struct Fixture {
+    test::TempFolder program;
+    test::TempFolder work;
+    SceneDocument doc{program.path().string()};
+    std::string parts = work.file("parts");
+
+    Fixture() {
+        fs::create_directories(parts);
+        // Terrain wide enough to cover where the objects go; objects small and lopsided.
+        for (int slot = 1; slot <= kSlotCount; ++slot)
+            write("t" + std::to_string(slot) + ".bmp", test::part(120 + slot, 90 + slot, slot));
+        for (int k = 0; k < 3; ++k)
+            write("ob" + std::to_string(k) + ".bmp", test::part(9 + 2 * k, 13 - k, 10 + k));
+    }
+    void write(const std::string& name, const Picture& p) const {
+        ASSERT_TRUE(saveBmp24(p, parts + "/" + name).ok());
+    }
+    void choose(int slot) {
+        Picture p;
+        const std::string path = parts + "/t" + std::to_string(slot) + ".bmp";
+        ASSERT_TRUE(loadBmp(path, p));
+        ASSERT_TRUE(doc.choosePart(slot, "t" + std::to_string(slot), path, p));
+    }
+    void insert(int k) {
+        const std::string file = "ob" + std::to_string(k) + ".bmp";
+        Picture p;
+        ASSERT_TRUE(loadBmp(parts + "/" + file, p));
+        ASSERT_EQ(doc.insertObject("ob" + std::to_string(k), parts, file, p), InsertResult::Added);
+    }
+    // A scene with every slot and three objects, placed over the terrain.
+    void fill() {
+        for (int slot = 1; slot <= kSlotCount; ++slot)
+            choose(slot);
+        for (int k = 0; k < 3; ++k) {
+            insert(k);
+            doc.moveObject(k, 60 + 50 * k, 70 + 3 * k);
+            doc.endGesture();
+        }
+    }
+};
+
+struct Seen {
+    Picture canvas;
+    SceneFileData record;
+    std::vector<Tone> tones;
+    bool operator==(const Seen&) const = default;
+};
+
+Seen seen(const SceneDocument& doc) {
+    return {doc.canvas(), doc.fileData(), doc.tones()};
+}
+
+// Every kind of edit is one step: undo gives back exactly the earlier canvas and
+// record, redo exactly the later one, and the observers hear of both.
+TEST(SceneDocument, EveryEditUndoesAndRedoesExactly) {
+    const struct {
+        const char* name;
+        std::function<void(Fixture&)> edit;
+    } edits[] = {
+        {"choose a part", [](Fixture& f) { f.choose(2); }},
+        {"clear a slot", [](Fixture& f) { f.doc.clearSlot(4); }},
+        {"clear all", [](Fixture& f) { f.doc.clearAll(); }},
+        {"insert", [](Fixture& f) { f.insert(1); }},
+        {"delete the first row", [](Fixture& f) { EXPECT_EQ(f.doc.deleteObject(0), 0); }},
+        {"mirror left-right", [](Fixture& f) { f.doc.mirrorObject(1, 1); }},
+        {"mirror top-bottom", [](Fixture& f) { f.doc.mirrorObject(2, 2); }},
+        {"toggle the layer", [](Fixture& f) { f.doc.toggleLayer(0); }},
+        {"exchange rows",
+         [](Fixture& f) {
+             f.doc.recordDragOrigin(0);
+             EXPECT_TRUE(f.doc.finishDragExchange(2));
+         }},
+        {"gray", [](Fixture& f) { f.doc.applyTone(Tone::Gray); }},
+        {"sepia", [](Fixture& f) { f.doc.applyTone(Tone::Sepia); }},
+        {"a drag of many moves",
+         [](Fixture& f) {
+             for (int i = 0; i < 30; ++i)
+                 f.doc.moveObject(1, -20 + 9 * i, 300 - 11 * i);
+             f.doc.endGesture();
+         }},
+    };
+    for (const auto& e : edits) {
+        SCOPED_TRACE(e.name);
+        Fixture f;
+        f.fill();
+        f.doc.applyTone(Tone::Sepia); // every edit that composes drops it, and undo brings it back
+        int heard = 0;
+        f.doc.addObserver([&](const DocumentChange& c) { heard += c.canvas; });
+        const Seen before = seen(f.doc);
+        e.edit(f);
+        const Seen after = seen(f.doc);
+        ASSERT_NE(after, before);
+        EXPECT_TRUE(f.doc.canUndo() && !f.doc.canRedo());
+        ASSERT_TRUE(f.doc.undo());
+        EXPECT_EQ(seen(f.doc), before);
+        EXPECT_TRUE(f.doc.canRedo());
+        ASSERT_TRUE(f.doc.redo());
+        EXPECT_EQ(seen(f.doc), after);
+        EXPECT_GE(heard, 3);
+    }
+}
+
+// Nothing happens without a row; a press without a release, or an undo in
+// between, never leads to an exchange with a stale row.
+TEST(SceneDocument, EditsOfNoRowAndStaleDrags) {
+    Fixture f;
+    f.fill();
+    const Seen start = seen(f.doc);
+    EXPECT_FALSE(f.doc.mirrorObject(-1, 1));
+    EXPECT_FALSE(f.doc.mirrorObject(3, 1));
+    EXPECT_FALSE(f.doc.toggleLayer(7));
+    EXPECT_FALSE(f.doc.moveObject(-1, 5, 5));
+    EXPECT_EQ(f.doc.deleteObject(-1), -1);
+    EXPECT_EQ(seen(f.doc), start);
+
+    f.doc.recordDragOrigin(0);
+    f.doc.toggleLayer(1);
+    EXPECT_FALSE(f.doc.finishDragExchange(2)); // the recorded row may have changed
+    f.doc.recordDragOrigin(0);
+    f.doc.undo();
+    EXPECT_FALSE(f.doc.finishDragExchange(2));
+}
+
+TEST(SceneDocument, HistoryDepthAndTheUnsavedMark) {
+    Fixture f;
+    EXPECT_FALSE(f.doc.isModified());
+    f.insert(0);
+    const Seen first = seen(f.doc);
+    for (int i = 1; i <= 260; ++i) { // separate gestures, one step each
+        f.doc.moveObject(0, i, -i);
+        f.doc.endGesture();
+    }
+    EXPECT_TRUE(f.doc.isModified());
+    ASSERT_TRUE(f.doc.save(f.work.file("a.tarn")).ok());
+    EXPECT_FALSE(f.doc.isModified());
+    for (int i = 0; i < 260; ++i)
+        ASSERT_TRUE(f.doc.undo()) << i;
+    EXPECT_EQ(seen(f.doc), first);
+    EXPECT_TRUE(f.doc.isModified());
+    for (int i = 0; i < 260; ++i)
+        f.doc.redo();
+    EXPECT_FALSE(f.doc.isModified()); // back at the saved state
+    f.doc.undo();
+    f.doc.toggleLayer(0); // the saved state can no longer be reached
+    for (int i = 0; i < 3; ++i)
+        f.doc.undo();
+    while (f.doc.canRedo())
+        f.doc.redo();
+    EXPECT_TRUE(f.doc.isModified());
+
+    f.doc.newScene();
+    EXPECT_FALSE(f.doc.canUndo() || f.doc.isModified());
+    EXPECT_EQ(f.doc.canvas(), Picture(kCanvasWidth, kCanvasHeight));
+    EXPECT_EQ(f.doc.filePath(), "");
+}
+
+// Saved, then opened in a fresh document: the same canvas and record, mirrors
+// included; moved together with the parts, it still finds them.
+TEST(SceneFile, RoundTripAndMovedTogether) {
+    Fixture f;
+    f.fill();
+    f.doc.mirrorObject(0, 1);
+    f.doc.mirrorObject(2, 2);
+    f.doc.mirrorObject(2, 1);
+    f.doc.toggleLayer(1);
+    f.doc.moveObject(2, -7, 250);
+    const std::string scene = f.work.file("views/first.tarn");
+    fs::create_directories(f.work.file("views"));
+    ASSERT_TRUE(f.doc.save(scene).ok());
+    const std::string text(reinterpret_cast<const char*>(test::fileBytes(scene).data()),
+                           test::fileBytes(scene).size());
+    EXPECT_NE(text.find("\"../parts/ob0.bmp\""), std::string::npos) << text;
+
+    test::TempFolder elsewhere;
+    fs::rename(f.work.path(), elsewhere.file("moved"));
+    for (const std::string& path : {scene, elsewhere.file("moved/views/first.tarn")}) {
+        SCOPED_TRACE(path);
+        SceneDocument other(f.program.path().string());
+        const SceneOpenResult opened = other.open(path, loadBmp);
+        if (path == scene) { // the old place is gone
+            EXPECT_EQ(opened.status.problem, SceneFileProblem::Unreadable);
+            continue;
+        }
+        ASSERT_TRUE(opened.ok());
+        EXPECT_TRUE(opened.missing.empty());
+        EXPECT_EQ(other.canvas(), f.doc.canvas());
+        SceneFileData expected = f.doc.fileData();
+        for (SceneFileSlot& s : expected.terrain)
+            s.path.replace(0, f.work.path().string().size(), elsewhere.file("moved"));
+        for (SceneFileObject& o : expected.objects)
+            o.path.replace(0, f.work.path().string().size(), elsewhere.file("moved"));
+        EXPECT_EQ(other.fileData(), expected);
+        EXPECT_FALSE(other.isModified() || other.canUndo());
+        EXPECT_EQ(other.filePath(), path);
+    }
+}
+
+TEST(SceneFile, PathsRelativeOnlyWithinOneTree) {
+    SceneFileData data;
+    data.terrain[0] = {"g", "/home/a/parts/g_ug.bmp"};
+    data.objects.push_back({"ob", "/srv/parts/ob.bmp", 1, 2, Layer::InFront, true, false});
+    const std::string text = sceneFileText(data, "/home/a/views");
+    EXPECT_NE(text.find("\"../parts/g_ug.bmp\""), std::string::npos);
+    EXPECT_NE(text.find("\"/srv/parts/ob.bmp\""), std::string::npos);
+    SceneFileData back;
+    ASSERT_TRUE(parseSceneFile(text, "/home/a/views", back).ok());
+    EXPECT_EQ(back, data);
+}
+
+// A part that cannot be read is left out and named; the rest opens.
+TEST(SceneFile, MissingPartsAreListedAndTheRestOpens) {
+    Fixture f;
+    f.fill();
+    const std::string scene = f.work.file("s.tarn");
+    ASSERT_TRUE(f.doc.save(scene).ok());
+    fs::remove(f.parts + "/t2.bmp");
+    fs::remove(f.parts + "/ob1.bmp");
+    std::ofstream(f.parts + "/ob2.bmp") << "no longer a picture";
+
+    SceneDocument other(f.program.path().string());
+    const SceneOpenResult opened = other.open(scene, loadBmp);
+    ASSERT_TRUE(opened.ok());
+    EXPECT_EQ(opened.missing, (std::vector<std::string>{f.parts + "/t2.bmp", f.parts + "/ob1.bmp",
+                                                        f.parts + "/ob2.bmp"}));
+    EXPECT_EQ(other.scene().slot(2).name, "");
+    EXPECT_EQ(other.scene().slot(3).name, "t3");
+    ASSERT_EQ(other.scene().objects.size(), 1u);
+    EXPECT_EQ(other.scene().objects[0].name, "ob0");
+    EXPECT_TRUE(other.isModified()); // saving now would drop what is missing
+}
+
+// A file that cannot be used changes nothing: record, canvas, history, file.
+TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
+    const std::string valid =
+        R"({"format":"tarn-scene","version":1,"slots":{"ground":null},"objects":[]})";
+    const std::string row = R"({"name":"a","path":"a.bmp","x":1,"y":2,"layer":"F",)"
+                            R"("mirrorLeftRight":false,"mirrorUpDown":false})";
+    std::string eleven = R"({"format":"tarn-scene","version":1,"slots":{},"objects":[)";
+    for (int i = 0; i < 11; ++i)
+        eleven += (i ? "," : "") + row;
+    eleven += "]}";
+    const auto withRow = [&](const std::string& r) {
+        return R"({"format":"tarn-scene","version":1,"slots":{},"objects":[)" + r + "]}";
+    };
+    const struct {
+        std::string text;
+        SceneFileProblem problem;
+    } files[] = {
+        {"", SceneFileProblem::Damaged},
+        {valid.substr(0, valid.size() - 3), SceneFileProblem::Damaged},
+        {"\xEF\xBB\xBF\x00\x01garbage", SceneFileProblem::Damaged},
+        {std::string(5000, '['), SceneFileProblem::Damaged},
+        {R"({"format":"tarn-scene","version":2,"slots":{},"objects":[]})",
+         SceneFileProblem::NewerVersion},
+        {R"({"format":"tarn-scene","version":0,"slots":{},"objects":[]})",
+         SceneFileProblem::Damaged},
+        {R"({"format":"other","version":1})", SceneFileProblem::NotAScene},
+        {R"([1,2,3])", SceneFileProblem::NotAScene},
+        {eleven, SceneFileProblem::Damaged},
+        {withRow(R"({"name":"a","path":"a.bmp","x":1e3,"y":2,"layer":"F",)"
+                 R"("mirrorLeftRight":false,"mirrorUpDown":false})"),
+         SceneFileProblem::Damaged},
+        {withRow(R"({"name":"a","path":"a.bmp","x":4294967296,"y":2,"layer":"F",)"
+                 R"("mirrorLeftRight":false,"mirrorUpDown":false})"),
+         SceneFileProblem::Damaged},
+        {withRow(R"({"name":"a","path":"a.bmp","x":1,"y":2,"layer":"X",)"
+                 R"("mirrorLeftRight":false,"mirrorUpDown":false})"),
+         SceneFileProblem::Damaged},
+        {withRow(R"({"name":"","path":"a.bmp","x":1,"y":2,"layer":"F",)"
+                 R"("mirrorLeftRight":false,"mirrorUpDown":false})"),
+         SceneFileProblem::Damaged},
+        {withRow(R"({"name":"a","path":"a\u0000.bmp","x":1,"y":2,"layer":"F",)"
+                 R"("mirrorLeftRight":false,"mirrorUpDown":false})"),
+         SceneFileProblem::Damaged},
+        {withRow(R"({"name":"a","path":"a.bmp","x":1,"y":2,"layer":"T"})"),
+         SceneFileProblem::Damaged},
+        {std::string(kMaxSceneFileBytes + 1, ' '), SceneFileProblem::TooLarge},
+    };
+    Fixture f;
+    f.fill();
+    ASSERT_TRUE(f.doc.save(f.work.file("kept.tarn")).ok());
+    f.doc.toggleLayer(0);
+    const Seen before = seen(f.doc);
+    for (const auto& file : files) {
+        SCOPED_TRACE(file.text.substr(0, 80));
+        const std::string path = f.work.file("bad.tarn");
+        ASSERT_TRUE(writeFileAtomically(path, test::bytesOf(file.text)).ok());
+        const SceneOpenResult opened = f.doc.open(path, loadBmp);
+        EXPECT_EQ(opened.status.problem, file.problem);
+        EXPECT_EQ(opened.status.file, path);
+        EXPECT_EQ(seen(f.doc), before);
+        EXPECT_EQ(f.doc.filePath(), f.work.file("kept.tarn"));
+        EXPECT_TRUE(f.doc.isModified() && f.doc.canUndo());
+    }
+    SceneFileData parsed;
+    EXPECT_TRUE(parseSceneFile(valid, "/x", parsed).ok());
+    EXPECT_EQ(f.doc.open(f.work.path().string(), loadBmp).status.problem,
+              SceneFileProblem::Unreadable); // a folder
+}
+
+} // namespace
+} // namespace tarn
