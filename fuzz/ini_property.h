@@ -5,7 +5,7 @@
 // the written one back, and writing the same value again changes no byte.
 // Shared by the fuzzer and the tests that replay the inputs it found.
 
-#include "output/file_write.h"
+#include "base/file_write.h"
 #include "settings/ini_store.h"
 
 #include <array>

@@ -4,10 +4,12 @@
 // corridor seen in perspective, lit by the viewer's torch.
 #include "sample_art.h"
 
+#include "base/paths.h"
 #include "output/bmp_writer.h"
 #include "scene/scene.h"
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 
 namespace sample {
@@ -290,21 +292,21 @@ bool writeSet(const std::string& folder, const std::string& prefix, const Materi
 
 bool writePart(const Picture& picture, const std::string& folder, const std::string& name,
                bool palette) {
-    const std::string path = folder + "/" + name;
+    const std::string path = tarn::joinPath(folder, name);
     if (palette) {
-        tarn::IoStatus status;
+        tarn::Status status;
         const int result = tarn::save256(picture, path, false, &status);
         if (result != tarn::kSave256Written) {
             std::fprintf(stderr, "make_sample_parts: %s: save256 gave %d %s\n", path.c_str(),
-                         result, status.description.c_str());
+                         result, std::strerror(status.error));
             return false;
         }
         return true;
     }
-    const tarn::IoStatus status = tarn::saveBmp24(picture, path);
+    const tarn::Status status = tarn::saveBmp24(picture, path);
     if (!status.ok()) {
         std::fprintf(stderr, "make_sample_parts: %s: %s\n", path.c_str(),
-                     status.description.c_str());
+                     std::strerror(status.error));
         return false;
     }
     return true;

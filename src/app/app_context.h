@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/paths.h"
 #include "settings/ini_store.h"
 
 #include <QString>
@@ -12,7 +13,9 @@ struct AppContext {
     QString programFolder;      // no trailing "/"
     QString executableBaseName; // e.g. "tarn"
 
-    QString mySystemFolder() const { return programFolder + QStringLiteral("/MySystem"); }
+    QString mySystemFolder() const {
+        return QString::fromStdString(joinPath(programFolder.toStdString(), "MySystem"));
+    }
     IniStore ini() const {
         return IniStore(programFolder.toStdString(), executableBaseName.toStdString());
     }

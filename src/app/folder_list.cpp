@@ -1,6 +1,7 @@
 #include "app/folder_list.h"
 
 #include "app/folder_listing.h"
+#include "base/paths.h"
 
 #include <QHeaderView>
 #include <QStyle>
@@ -20,7 +21,7 @@ QTreeWidgetItem* makeItem(const QString& text, const QString& path, const QIcon&
 }
 
 QString childPath(const QString& parent, const QString& name) {
-    return parent.endsWith(QLatin1Char('/')) ? parent + name : parent + QLatin1Char('/') + name;
+    return QString::fromStdString(joinPath(parent.toStdString(), name.toStdString()));
 }
 
 } // namespace

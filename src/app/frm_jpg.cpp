@@ -1,6 +1,7 @@
 #include "app/frm_jpg.h"
 
 #include "app/picture_io.h"
+#include "base/paths.h"
 #include "output/jpeg_writer.h"
 #include "scene/scene.h"
 
@@ -166,7 +167,8 @@ void FrmJpg::makepreview() {
     // The working folder may have been removed since start-up; without it no
     // preview could ever be written.
     QDir().mkpath(mySystemFolder_);
-    const QString previewPath = mySystemFolder_ + QStringLiteral("/tmp.jpg");
+    const QString previewPath =
+        QString::fromStdString(joinPath(mySystemFolder_.toStdString(), "tmp.jpg"));
     Picture preview;
     if (!encode(previewPath) || !loadPicture(previewPath, preview)) {
         showError();

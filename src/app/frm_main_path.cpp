@@ -6,6 +6,7 @@
 #include "app/folder_list.h"
 #include "app/folder_listing.h"
 #include "app/list_box.h"
+#include "base/paths.h"
 #include "scene/part_names.h"
 
 #include <QAction>
@@ -106,8 +107,8 @@ QString FrmMain::partPath(int list, int row) const {
     const QListWidgetItem* item = box != nullptr ? box->item(row) : nullptr;
     if (item == nullptr)
         return {};
-    return QString::fromStdString(trimpath(currentFolder().toStdString())) + QLatin1Char('/') +
-           item->data(kFileNameRole).toString();
+    return QString::fromStdString(joinPath(currentFolder().toStdString(),
+                                           item->data(kFileNameRole).toString().toStdString()));
 }
 
 void FrmMain::setDriveProbe(std::function<bool(const QString&)> probe) {

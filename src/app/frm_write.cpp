@@ -1,4 +1,5 @@
 #include "app/frm_write.h"
+#include "app/messages.h"
 #include "app/overwrite_question.h"
 
 #include "scene/scene.h"
@@ -92,8 +93,7 @@ QString problemText(const ExportResult& result) {
     case ExportProblem::WriteFailed:
         return QStringLiteral("エラー発生！\n「%1」を書き込めませんでした。\n%2（エラー番号 %3）\n"
                               "エリアファイルは書き出していません。")
-            .arg(subject, QString::fromStdString(result.io.description),
-                 QString::number(result.io.number));
+            .arg(subject, statusDescription(result.io), QString::number(result.io.error));
     case ExportProblem::None:
     case ExportProblem::AreaExists:
     case ExportProblem::NothingSelected:

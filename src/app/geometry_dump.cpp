@@ -5,7 +5,7 @@
 // and the window itself as "<window> x y width height" (its client area).
 #include "app/geometry_dump.h"
 
-#include "output/file_write.h"
+#include "base/file_write.h"
 
 #include <QApplication>
 #include <QFile>

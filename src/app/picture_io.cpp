@@ -1,6 +1,6 @@
 #include "app/picture_io.h"
 
-#include "output/little_endian.h"
+#include "scene/bmp.h"
 #include "scene/scene.h"
 
 #include <QFile>
@@ -31,47 +31,33 @@ Picture fromQImage(const QImage& image) {
 
 namespace {
 
-std::uint32_t u32le(const QByteArray& b, int at) {
-    return getU32le(
-        {reinterpret_cast<const std::uint8_t*>(b.constData()), static_cast<std::size_t>(b.size())},
-        static_cast<std::size_t>(at));
-}
-
 // Qt decodes an uncompressed BMP that ends early without complaint and leaves
 // the missing rows as whatever memory held, so the length is checked first.
 // Other pictures, compressed BMPs and devices of unknown length pass.
 bool bmpPixelsPresent(QIODevice* device) {
-    constexpr int kHeaders = 14 + 40;
-    const QByteArray head = device->peek(kHeaders);
+    const QByteArray head = device->peek(kBmpHeadersSize);
     if (!head.startsWith("BM") || device->isSequential())
         return true;
     if (head.size() < 14 + 16)
         return false;
-    const std::uint32_t infoSize = u32le(head, 14);
+    BmpHeader h;
+    const bool whole = readBmpHeader({reinterpret_cast<const std::uint8_t*>(head.constData()),
+                                      static_cast<std::size_t>(head.size())},
+                                     h);
     // Pixels said to start inside the headers would be read from the headers.
-    if (infoSize > 1024 * 1024 || u32le(head, 10) < 14 + infoSize)
+    if (h.infoSize > 1024 * 1024 || h.pixelOffset < kBmpFileHeaderSize + h.infoSize)
         return false;
-    std::int64_t width = 0, height = 0, bits = 0;
-    if (infoSize == 12) { // the old core header: 16-bit sizes
-        width = static_cast<std::uint16_t>(u32le(head, 18));
-        height = static_cast<std::uint16_t>(u32le(head, 20));
-        bits = static_cast<std::uint16_t>(u32le(head, 24));
-    } else {
-        if (head.size() < kHeaders)
-            return false;
-        const std::uint32_t compression = u32le(head, 30);
-        if (compression != 0 && compression != 3) // run-length and embedded pictures
-            return true;
-        width = static_cast<std::int32_t>(u32le(head, 18));
-        height = static_cast<std::int32_t>(u32le(head, 22));
-        bits = static_cast<std::uint16_t>(u32le(head, 28));
-    }
-    if (height < 0)
-        height = -height;
+    if (!whole)
+        return false;
+    // Run-length and embedded pictures; the core header has no compression field.
+    if (h.compression != 0 && h.compression != 3)
+        return true;
+    const std::int64_t width = h.width;
+    const std::int64_t height = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
     if (width <= 0 || width > kMaxPartSide || height > kMaxPartSide)
         return true; // the size check refuses these
-    const std::int64_t rowBytes = (width * bits + 31) / 32 * 4;
-    return device->size() >= static_cast<std::int64_t>(u32le(head, 10)) + rowBytes * height;
+    const std::int64_t rowBytes = (width * h.bitCount + 31) / 32 * 4;
+    return device->size() >= static_cast<std::int64_t>(h.pixelOffset) + rowBytes * height;
 }
 
 bool readPicture(QImageReader& reader, Picture& out) {

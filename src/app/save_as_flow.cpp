@@ -2,6 +2,7 @@
 #include "app/overwrite_question.h"
 
 #include "app/frm_jpg.h"
+#include "app/messages.h"
 #include "output/bmp_writer.h"
 
 #include <QFile>
@@ -43,16 +44,16 @@ void tell(QWidget* mainWindow, QMessageBox::Icon icon, const QString& text) {
     box.exec();
 }
 
-void reportWriteFailure(QWidget* mainWindow, const IoStatus& status) {
+void reportWriteFailure(QWidget* mainWindow, const Status& status) {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("エラー発生！"),
-                    QStringLiteral("エラー番号 ") + QString::number(status.number) +
-                        QStringLiteral(" ") + QString::fromStdString(status.description),
+                    QStringLiteral("エラー番号 ") + QString::number(status.error) +
+                        QStringLiteral(" ") + statusDescription(status),
                     QMessageBox::Ok, mainWindow);
     box.exec();
 }
 
 void saveBmp(QWidget* mainWindow, const Picture& canvas, const std::string& path) {
-    IoStatus status;
+    Status status;
     const int result = save256(canvas, path, true, &status);
     // Error numbers 1 and 3 look like result codes; the status tells them apart.
     if (!status.ok()) {

@@ -1,6 +1,6 @@
 #include "document/scene_file.h"
 
-#include "output/file_write.h"
+#include "base/file_write.h"
 
 #include <nlohmann/json.hpp>
 
@@ -208,9 +208,9 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
             problem(ec ? SceneFileProblem::Unreadable : SceneFileProblem::TooLarge, ec.value());
     } else {
         Bytes bytes;
-        const IoStatus io = readWholeFile(path, bytes);
+        const Status io = readWholeFile(path, bytes);
         if (!io.ok()) {
-            status = problem(SceneFileProblem::Unreadable, io.number);
+            status = problem(SceneFileProblem::Unreadable, io.error);
         } else {
             const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
             status = parseSceneFile(text, fs::absolute(path).parent_path().string(), out);
@@ -222,10 +222,10 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
 
 SceneFileStatus writeSceneFile(const std::string& path, const SceneFileData& data) {
     const std::string text = sceneFileText(data, fs::absolute(path).parent_path().string());
-    const IoStatus io = writeFileAtomically(
+    const Status io = writeFileAtomically(
         path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     if (!io.ok())
-        return {SceneFileProblem::WriteFailed, path, io.number};
+        return {SceneFileProblem::WriteFailed, path, io.error};
     return {SceneFileProblem::None, path, 0};
 }
 

@@ -1,7 +1,9 @@
 #include "export/cw_writers.h"
 
+#include "base/little_endian.h"
+#include "base/paths.h"
 #include "export/sjis.h"
-#include "output/little_endian.h"
+#include "scene/bmp.h"
 
 #include <array>
 #include <limits>
@@ -97,7 +99,7 @@ Bytes summaryBytes() {
     return out;
 }
 
-IoStatus WriteSummary(const std::string& folder) {
+Status WriteSummary(const std::string& folder) {
     const Bytes bytes = summaryBytes();
     return writeFileAtomically(joinPath(folder, kSummaryFileName), bytes);
 }
@@ -167,7 +169,7 @@ ExportResult WriteArea(const Scene& scene, const std::string& folder, int n, int
     if (ExportResult r = encodeArea(scene, n, c, backgroundName, bytes); !r.ok())
         return r;
     const std::string path = joinPath(folder, areaFileName(n));
-    if (IoStatus io = writeFileAtomically(path, bytes); !io.ok())
+    if (Status io = writeFileAtomically(path, bytes); !io.ok())
         return {ExportProblem::WriteFailed, path, io};
     return {};
 }
@@ -175,37 +177,19 @@ ExportResult WriteArea(const Scene& scene, const std::string& folder, int n, int
 Bytes darkBmpBytes() {
     constexpr std::uint32_t kFileSize = 246;
     constexpr std::uint32_t kPixelOffset = 118; // 14 + 40 + 16 palette entries of 4 bytes
-    constexpr std::uint32_t kInfoSize = 40;
-    constexpr std::uint32_t kSide = 10;
+    constexpr int kSide = 10;
     constexpr std::uint16_t kBitsPerPixel = 4;
     constexpr std::uint32_t kColoursUsed = 16;
-    Bytes out{'B', 'M'};
-    appendU32le(out, kFileSize);
-    appendU32le(out, 0); // reserved
-    appendU32le(out, kPixelOffset);
-    appendU32le(out, kInfoSize);
-    appendU32le(out, kSide);
-    appendU32le(out, kSide);
-    appendU16le(out, 1); // planes
-    appendU16le(out, kBitsPerPixel);
-    appendU32le(out, 0); // no compression
-    appendU32le(out, 0); // image size
-    appendU32le(out, 0); // resolutions
-    appendU32le(out, 0);
-    appendU32le(out, kColoursUsed);
-    // Important colours, a black palette, black pixels and a zero tail that the
-    // file size counts: all zero.
-    putZeros(out, kFileSize - out.size());
+    // A black palette, black pixels and a zero tail that the file size counts:
+    // all zero.
+    Bytes out(kFileSize, 0);
+    putBmpHeaders(out, kSide, kSide, kBitsPerPixel, kPixelOffset, kColoursUsed);
     return out;
 }
 
-IoStatus WriteDarkBmp(const std::string& path) {
+Status WriteDarkBmp(const std::string& path) {
     const Bytes bytes = darkBmpBytes();
     return writeFileAtomically(path, bytes);
-}
-
-std::string joinPath(const std::string& folder, const std::string& name) {
-    return folder + "/" + name;
 }
 
 } // namespace tarn

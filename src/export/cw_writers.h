@@ -1,7 +1,7 @@
 #pragma once
 
+#include "base/file_write.h"
 #include "export/export_procedure.h"
-#include "output/file_write.h"
 #include "scene/scene.h"
 
 #include <cstdint>
@@ -23,7 +23,7 @@ bool appendCountedString(Bytes& out, const std::string& utf8);
 // The fixed 62-byte scenario summary.
 Bytes summaryBytes();
 // Summary.wsm in the folder, replaced whole.
-IoStatus WriteSummary(const std::string& folder);
+Status WriteSummary(const std::string& folder);
 
 // One image cell of an area file.
 struct AreaCell {
@@ -59,9 +59,6 @@ ExportResult WriteArea(const Scene& scene, const std::string& folder, int n, int
 // The 246-byte all-black 10 x 10 bitmap used as the black background.
 Bytes darkBmpBytes();
 // Writes it to path, replaced whole.
-IoStatus WriteDarkBmp(const std::string& path);
-
-// folder + "/" + name.
-std::string joinPath(const std::string& folder, const std::string& name);
+Status WriteDarkBmp(const std::string& path);
 
 } // namespace tarn

@@ -2,7 +2,8 @@
 
 #include "export/cw_writers.h"
 #include "export/sjis.h"
-#include "settings/ini_store.h"
+
+#include "base/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -21,11 +22,13 @@ namespace {
 constexpr std::int64_t kLargestAreaNumber = std::numeric_limits<std::int32_t>::max() - 40000;
 constexpr std::int64_t kSmallestAreaNumber = std::numeric_limits<std::int32_t>::min();
 
-IoStatus ioStatus(int number) {
-    return {number, errorDescription(number)};
+Status ioStatus(int number) {
+    return systemError(number);
 }
 
-ExportResult problem(ExportProblem p, std::string subject, IoStatus io = {}) {
+ExportResult problem(ExportProblem p, std::string subject, Status io = {}) {
+    if (!io.ok() && io.file.empty())
+        io.file = subject;
     return {p, std::move(subject), std::move(io)};
 }
 
@@ -237,16 +240,16 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
     // stays absent, and nothing after it is touched: an area file is only ever
     // written last, when every bitmap it names is in place.
     if (writeSummary)
-        if (IoStatus io = WriteSummary(folder); !io.ok())
+        if (Status io = WriteSummary(folder); !io.ok())
             return problem(ExportProblem::WriteFailed, summaryPath, io);
     for (const Copy& copy : copies)
         // A part already in the scenario folder is its own copy and is skipped there.
-        if (IoStatus io = copyFileAtomically(copy.source, copy.destination); !io.ok())
+        if (Status io = copyFileAtomically(copy.source, copy.destination); !io.ok())
             return problem(ExportProblem::WriteFailed, copy.destination, io);
     if (black)
-        if (IoStatus io = WriteDarkBmp(darkPath); !io.ok())
+        if (Status io = WriteDarkBmp(darkPath); !io.ok())
             return problem(ExportProblem::WriteFailed, darkPath, io);
-    if (IoStatus io = writeFileAtomically(areaPath, area); !io.ok())
+    if (Status io = writeFileAtomically(areaPath, area); !io.ok())
         return problem(ExportProblem::WriteFailed, areaPath, io);
     return {};
 }

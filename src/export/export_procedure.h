@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/file_write.h"
+#include "base/status.h"
 #include "scene/scene.h"
 
 #include <string>
@@ -36,7 +36,7 @@ enum class ExportProblem {
 struct ExportResult {
     ExportProblem problem = ExportProblem::None;
     std::string subject;
-    IoStatus io;
+    Status io;
     bool ok() const { return problem == ExportProblem::None; }
 };
 

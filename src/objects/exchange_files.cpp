@@ -1,7 +1,8 @@
 #include "objects/exchange_files.h"
 
-#include "output/bmp_writer.h"
-#include "scene/part_names.h"
+#include "base/file_write.h"
+#include "base/paths.h"
+#include "scene/bmp.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -10,33 +11,33 @@
 namespace tarn {
 
 ExchangeFiles::ExchangeFiles(const std::string& programFolder)
-    : folder_(trimpath(programFolder) + "/MySystem") {}
+    : folder_(joinPath(programFolder, "MySystem")) {}
 
 std::string ExchangeFiles::path(ExchangeFile file) const {
     switch (file) {
     case ExchangeFile::OldPic:
-        return folder_ + "/OLDPIC.emf";
+        return joinPath(folder_, "OLDPIC.emf");
     case ExchangeFile::OldPicMask:
-        return folder_ + "/OLDPICMASK.emf";
+        return joinPath(folder_, "OLDPICMASK.emf");
     case ExchangeFile::NewPic:
-        return folder_ + "/NEWPIC.emf";
+        return joinPath(folder_, "NEWPIC.emf");
     case ExchangeFile::NewPicMask:
-        return folder_ + "/NEWPICMASK.emf";
+        return joinPath(folder_, "NEWPICMASK.emf");
     }
     return {};
 }
 
-IoStatus ExchangeFiles::writeOld(const Picture& picture, const Mask& mask) const {
+Status ExchangeFiles::writeOld(const Picture& picture, const Mask& mask) const {
     return writePair(ExchangeFile::OldPic, ExchangeFile::OldPicMask, picture, mask);
 }
 
-IoStatus ExchangeFiles::writeNew(const Picture& picture, const Mask& mask) const {
+Status ExchangeFiles::writeNew(const Picture& picture, const Mask& mask) const {
     return writePair(ExchangeFile::NewPic, ExchangeFile::NewPicMask, picture, mask);
 }
 
-IoStatus ExchangeFiles::writePair(ExchangeFile pictureFile, ExchangeFile maskFile,
-                                  const Picture& picture, const Mask& mask) const {
-    IoStatus status = writeOne(pictureFile, picture);
+Status ExchangeFiles::writePair(ExchangeFile pictureFile, ExchangeFile maskFile,
+                                const Picture& picture, const Mask& mask) const {
+    Status status = writeOne(pictureFile, picture);
     if (status.ok())
         status = writeOne(maskFile, mask);
     if (status.ok())
@@ -50,20 +51,22 @@ IoStatus ExchangeFiles::writePair(ExchangeFile pictureFile, ExchangeFile maskFil
     return status;
 }
 
-IoStatus ExchangeFiles::writeOne(ExchangeFile file, const Picture& picture) const {
+Status ExchangeFiles::writeOne(ExchangeFile file, const Picture& picture) const {
     if (picture.isNull())
-        return {EINVAL, errorDescription(EINVAL)}; // a BMP cannot hold an empty picture
+        return systemError(EINVAL, path(file)); // a BMP cannot hold an empty picture
     const Bytes bytes = encodeBmp24(picture);
     return writeFileAtomically(path(file), bytes, Durability::Scratch);
 }
 
-ExchangeReadResult ExchangeFiles::read(ExchangeFile file, Picture& out) const {
-    ExchangeReadResult result;
+Status ExchangeFiles::read(ExchangeFile file, Picture& out) const {
     Bytes bytes;
-    result.io = readWholeFile(path(file), bytes);
-    if (result.io.ok())
-        result.bmp = decodeBmp24(bytes, out);
-    return result;
+    Status status = readWholeFile(path(file), bytes);
+    if (status.ok()) {
+        status = decodeBmp24(bytes, out);
+        if (!status.ok())
+            status.file = path(file);
+    }
+    return status;
 }
 
 } // namespace tarn

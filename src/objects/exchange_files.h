@@ -1,7 +1,6 @@
 #pragma once
 
-#include "objects/bmp_reader.h"
-#include "output/file_write.h"
+#include "base/status.h"
 #include "scene/picture.h"
 
 #include <string>
@@ -9,12 +8,6 @@
 namespace tarn {
 
 enum class ExchangeFile { OldPic, OldPicMask, NewPic, NewPicMask };
-
-struct ExchangeReadResult {
-    IoStatus io;
-    BmpReadResult bmp;
-    bool ok() const { return io.ok() && bmp.ok(); }
-};
 
 // The four working files in <program folder>/MySystem that record the pictures of
 // an object row exchange. Each holds a 24-bit BMP with the exact pixels and size
@@ -29,16 +22,17 @@ class ExchangeFiles {
     // Writes the picture and its mask to OLDPIC/OLDPICMASK (writeOld) or
     // NEWPIC/NEWPICMASK (writeNew). If that fails, MySystem is created and both
     // files are written again; the status is that of the last attempt.
-    IoStatus writeOld(const Picture& picture, const Mask& mask) const;
-    IoStatus writeNew(const Picture& picture, const Mask& mask) const;
+    Status writeOld(const Picture& picture, const Mask& mask) const;
+    Status writeNew(const Picture& picture, const Mask& mask) const;
 
-    // On failure `out` keeps its contents.
-    ExchangeReadResult read(ExchangeFile file, Picture& out) const;
+    // A file that cannot be read (System) or decoded (a Bmp code); on failure
+    // `out` keeps its contents.
+    Status read(ExchangeFile file, Picture& out) const;
 
   private:
-    IoStatus writePair(ExchangeFile pictureFile, ExchangeFile maskFile, const Picture& picture,
-                       const Mask& mask) const;
-    IoStatus writeOne(ExchangeFile file, const Picture& picture) const;
+    Status writePair(ExchangeFile pictureFile, ExchangeFile maskFile, const Picture& picture,
+                     const Mask& mask) const;
+    Status writeOne(ExchangeFile file, const Picture& picture) const;
 
     std::string folder_;
 };

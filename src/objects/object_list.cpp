@@ -1,7 +1,7 @@
 #include "objects/object_list.h"
 
+#include "base/paths.h"
 #include "scene/mask.h"
-#include "scene/part_names.h"
 
 #include <memory>
 #include <utility>
@@ -44,7 +44,7 @@ InsertResult ObjectList::insert(const std::string& name, const std::string& fold
         return InsertResult::NoPicture;
     ObjectRow r;
     r.name = name;
-    r.path = trimpath(folder) + "/" + fileName;
+    r.path = joinPath(folder, fileName);
     r.source = image;
     r.shown = std::move(image);
     scene_.objects.push_back(std::move(r));
@@ -52,17 +52,14 @@ InsertResult ObjectList::insert(const std::string& name, const std::string& fold
 }
 
 void ObjectList::neighbourExchange(int i) {
-    const IoStatus oldWritten = files_.writeOld(at(i).picture(), at(i).mask());
-    const IoStatus newWritten = files_.writeNew(at(i + 1).picture(), at(i + 1).mask());
-    if (recordStatus_.ok())
-        recordStatus_ = oldWritten.ok() ? newWritten : oldWritten;
+    files_.writeOld(at(i).picture(), at(i).mask());
+    files_.writeNew(at(i + 1).picture(), at(i + 1).mask());
     std::swap(at(i), at(i + 1));
 }
 
 int ObjectList::remove(int row) {
     if (!isRow(row))
         return -1;
-    recordStatus_ = {};
     for (int i = row; i + 1 < count(); ++i)
         neighbourExchange(i);
     scene_.objects.pop_back();
@@ -101,7 +98,7 @@ bool ObjectList::recordDragOrigin(int row) {
         return false;
     OLD_SWAPINDEX = row;
     originArmed_ = true;
-    recordStatus_ = files_.writeOld(at(row).picture(), at(row).mask());
+    files_.writeOld(at(row).picture(), at(row).mask());
     return true;
 }
 
@@ -110,7 +107,7 @@ bool ObjectList::finishDragExchange(int target) {
     const int o = OLD_SWAPINDEX;
     if (!armed || !isRow(target) || !isRow(o) || target == o)
         return false;
-    recordStatus_ = files_.writeNew(at(target).picture(), at(target).mask());
+    files_.writeNew(at(target).picture(), at(target).mask());
     std::swap(at(o), at(target));
     return true;
 }

@@ -27,8 +27,6 @@ class ObjectList {
     bool isRow(int row) const { return row >= 0 && row < count(); }
     const ObjectRow& row(int r) const { return scene_.objects[static_cast<std::size_t>(r)]; }
     const ExchangeFiles& exchangeFiles() const { return files_; }
-    // Status of the exchange file writes of the last operation that wrote any.
-    const IoStatus& lastRecordStatus() const { return recordStatus_; }
 
     // Masks the loaded part and appends the row name, 0, 0, "F",
     // folder/fileName. Refused with 10 rows present or without a picture; then
@@ -70,7 +68,6 @@ class ObjectList {
     // a release after a press on no row, or a second release, would otherwise
     // exchange with a stale row.
     bool originArmed_ = false;
-    IoStatus recordStatus_;
 };
 
 } // namespace tarn

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "output/file_write.h"
+#include "base/file_write.h"
+#include "scene/bmp.h"
 #include "scene/picture.h"
 
 #include <string>
@@ -19,13 +20,13 @@ inline constexpr int kSave256TooManyColours = 3;
 int encode256(const Picture& picture, bool reserve, Bytes& out);
 
 // encode256, then the file written whole. Returns 0, 1, 3, or the errno of a
-// failed write with `status` filled in; on any failure the file is untouched.
+// failed write with `status` (System) filled in; on any failure the file is
+// untouched.
 int save256(const Picture& picture, const std::string& path, bool reserve,
-            IoStatus* status = nullptr);
+            Status* status = nullptr);
 
-// Uncompressed 24-bit BMP, rows bottom-up, padded to 4 bytes. Empty bytes for
-// an empty or oversized picture (saveBmp24 then gives EINVAL or EFBIG).
-Bytes encodeBmp24(const Picture& picture);
-IoStatus saveBmp24(const Picture& picture, const std::string& path);
+// encodeBmp24, then the file written whole; an empty or oversized picture gives
+// EINVAL or EFBIG.
+Status saveBmp24(const Picture& picture, const std::string& path);
 
 } // namespace tarn

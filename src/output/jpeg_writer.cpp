@@ -1,6 +1,6 @@
 #include "output/jpeg_writer.h"
 
-#include "output/file_write.h"
+#include "base/file_write.h"
 
 #include <csetjmp>
 #include <cstdio>
@@ -125,7 +125,7 @@ std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_
     MemoryDestination file{};
     if (!encode(raster, width, height, quality, progressive, file))
         return kJpegEncoderFailed;
-    const IoStatus written =
+    const Status written =
         writeFileAtomically(path, std::span<const std::uint8_t>(file.data, file.size));
     std::free(file.data);
     return written.ok() ? kJpegWritten : kJpegWriteFailed;

@@ -1,6 +1,6 @@
 #include "scene/part_names.h"
 
-#include "settings/ini_store.h"
+#include "base/paths.h"
 
 namespace tarn {
 
@@ -35,12 +35,6 @@ std::string getsname(const std::string& name) {
         if (name[a] == '_' && name[a + 3] == '_')
             return name.substr(a, 4);
     return {};
-}
-
-std::string trimpath(const std::string& path) {
-    if (!path.empty() && path.back() == '/')
-        return path.substr(0, path.size() - 1);
-    return path;
 }
 
 PartLists makelist(const std::vector<std::string>& fileNames) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/paths.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -8,8 +10,6 @@ namespace tarn {
 
 // First four-character group whose first and fourth characters are "_"; or "".
 std::string getsname(const std::string& name);
-// The path without one trailing "/"; "/" itself becomes "".
-std::string trimpath(const std::string& path);
 
 struct PartEntry {
     std::string entry;    // what the list shows: the file name without its last four characters

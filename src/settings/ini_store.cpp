@@ -1,6 +1,7 @@
 #include "settings/ini_store.h"
 
-#include "output/file_write.h"
+#include "base/file_write.h"
+#include "base/paths.h"
 
 #include <cerrno>
 #include <climits>
@@ -230,12 +231,8 @@ std::string lowerCase(std::string s) {
 
 } // namespace
 
-IniStore::IniStore(std::string programFolder, std::string executableBaseName) {
-    path_ = std::move(programFolder);
-    if (!path_.empty() && path_.back() != '/')
-        path_ += '/';
-    path_ += lowerCase(std::move(executableBaseName)) + ".ini";
-}
+IniStore::IniStore(const std::string& programFolder, std::string executableBaseName)
+    : path_(joinPath(programFolder, lowerCase(std::move(executableBaseName)) + ".ini")) {}
 
 std::string IniStore::getini(const std::string& section, const std::string& key,
                              const std::string& defaultValue) const {
@@ -258,7 +255,7 @@ bool IniStore::putini(const std::string& section, const std::string& key,
     Bytes bytes;
     // A file that exists but cannot be read is left alone: rewriting it from
     // nothing would lose every other setting in it.
-    if (const IoStatus read = readWholeFile(target, bytes); !read.ok() && read.number != ENOENT)
+    if (const Status read = readWholeFile(target, bytes); !read.ok() && read.error != ENOENT)
         return false;
     const IniText ini =
         splitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));

@@ -8,7 +8,7 @@ namespace tarn {
 // lower case>.ini. Every call reads or writes the file anew; nothing is cached.
 class IniStore {
   public:
-    IniStore(std::string programFolder, std::string executableBaseName);
+    IniStore(const std::string& programFolder, std::string executableBaseName);
 
     // The stored value (whole, however long), or the default when the file,
     // section or key is missing. Section and key match without regard to case.
@@ -23,8 +23,5 @@ class IniStore {
   private:
     std::string path_;
 };
-
-// Text after the last "." of a name; "" when there is none.
-std::string getext(const std::string& name);
 
 } // namespace tarn

@@ -5,6 +5,7 @@
 #include "app/frm_main.h"
 #include "app/frm_write.h"
 #include "app/list_box.h"
+#include "app/messages.h"
 #include "app/save_as_flow.h"
 #include "export/cw_writers.h"
 #include "support/modal_script.h"
@@ -128,8 +129,7 @@ class TestOutput : public QObject {
         QTest::addColumn<SaveRow>("row");
         const auto failed = [](int error) {
             const QString text = QStringLiteral("エラー番号 %1 ").arg(error);
-            return box(text + errorDescription(error).c_str(), QMessageBox::Warning,
-                       "エラー発生！");
+            return box(text + errorDescription(error), QMessageBox::Warning, "エラー発生！");
         };
         const QString notSaved = "」は保存しませんでした。\n"
                                  "ファイル名の末尾が「bmp」または「jpg」のときに保存します。";
@@ -229,7 +229,7 @@ class TestOutput : public QObject {
         const auto failed = [](const QString& file, int error) {
             const QString text = "エラー発生！\n「@/%1」を書き込めませんでした。\n"
                                  "%2（エラー番号 %3）\nエリアファイルは書き出していません。";
-            return box(text.arg(file, QString::fromStdString(errorDescription(error))).arg(error));
+            return box(text.arg(file, errorDescription(error)).arg(error));
         };
         QTest::newRow("first export")
             << ExportRow{{}, {}, {}, copies + QStringList{"Summary.wsm", "Area1.wid", "dark.bmp"}};

@@ -1,5 +1,5 @@
 #include "document/scene_document.h"
-#include "objects/bmp_reader.h"
+#include "scene/bmp.h"
 #include "output/bmp_writer.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"

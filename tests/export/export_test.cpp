@@ -1,6 +1,6 @@
+#include "base/little_endian.h"
 #include "export/cw_writers.h"
 #include "export/export_procedure.h"
-#include "output/little_endian.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>

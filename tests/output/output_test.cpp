@@ -59,9 +59,9 @@ int write(Kind kind, const Picture& p, const std::string& file, int quality = 65
     if (kind == EightBit)
         return save256(p, file, true);
     if (kind == FullColour)
-        return saveBmp24(p, file).number;
+        return saveBmp24(p, file).error;
     if (kind == Dark)
-        return WriteDarkBmp(file).number;
+        return WriteDarkBmp(file).error;
     const auto q = static_cast<std::uint8_t>(quality);
     return DCSavetoJPEG(p, p.width(), p.height(), file, q, kind == ProgressiveJpeg) == 0 ? 0 : -1;
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "output/file_write.h"
+#include "base/file_write.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Composes with the core alone what the end-to-end test builds in the window:
 //   compose_scene <out.bmp> <slot 1> .. <slot 5> <object> <x> <y>
 // Parts are 24-bit uncompressed BMPs; the object is drawn with the flag "F".
-#include "objects/bmp_reader.h"
+#include "base/file_write.h"
 #include "objects/object_list.h"
 #include "output/bmp_writer.h"
-#include "output/file_write.h"
+#include "scene/bmp.h"
 #include "scene/compose.h"
 #include "scene/mask.h"
 #include "scene/terrain_edit.h"

@@ -1,9 +1,8 @@
-#include "output/file_write.h"
+#include "base/file_write.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -14,8 +13,15 @@ namespace {
 int g_injectedError = 0;
 std::size_t g_injectedAfter = 0;
 
-IoStatus fail(int number) {
-    return {number, errorDescription(number)};
+// The callers below name the file; the bodies only know what failed.
+Status fail(int error) {
+    return systemError(error);
+}
+
+Status named(Status status, const std::string& path) {
+    if (!status.ok())
+        status.file = path;
+    return status;
 }
 
 bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
@@ -42,38 +48,8 @@ bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
 }
 } // namespace
 
-std::string errorDescription(int number) {
-    switch (number) {
-    case 0:
-        return "正常に終了しました。";
-    case ENOENT:
-        return "ファイルまたはフォルダーが見つかりません。";
-    case EACCES:
-    case EPERM:
-        return "アクセスが拒否されました。";
-    case ENOSPC:
-        return "ディスクの空き容量が不足しています。";
-    case EDQUOT:
-        return "ディスクの割り当て容量を超えました。";
-    case EROFS:
-        return "読み取り専用のファイルシステムです。";
-    case EISDIR:
-        return "同じ名前のフォルダーが存在します。";
-    case ENOTDIR:
-        return "パスの途中がフォルダーではありません。";
-    case ENAMETOOLONG:
-        return "ファイル名が長すぎます。";
-    case EIO:
-        return "入出力エラーが発生しました。";
-    case EFBIG:
-        return "ファイルが大きすぎます。";
-    default:
-        return std::strerror(number);
-    }
-}
-
-IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                             Durability durability) {
+static Status writeUnnamed(const std::string& path, std::span<const std::uint8_t> bytes,
+                           Durability durability) {
     struct stat st {};
     if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return fail(EISDIR);
@@ -108,7 +84,7 @@ IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8
     return {};
 }
 
-IoStatus readWholeFile(const std::string& path, Bytes& out) {
+static Status readUnnamed(const std::string& path, Bytes& out) {
     out.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -138,15 +114,24 @@ IoStatus readWholeFile(const std::string& path, Bytes& out) {
     return {};
 }
 
-IoStatus copyFileAtomically(const std::string& source, const std::string& destination) {
+Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                           Durability durability) {
+    return named(writeUnnamed(path, bytes, durability), path);
+}
+
+Status readWholeFile(const std::string& path, Bytes& out) {
+    return named(readUnnamed(path, out), path);
+}
+
+Status copyFileAtomically(const std::string& source, const std::string& destination) {
     struct stat a {
     }, b{};
     if (::stat(source.c_str(), &a) != 0)
-        return fail(errno);
+        return systemError(errno, source);
     if (::stat(destination.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino)
         return {};
     Bytes bytes;
-    if (IoStatus s = readWholeFile(source, bytes); !s.ok())
+    if (Status s = readWholeFile(source, bytes); !s.ok())
         return s;
     return writeFileAtomically(destination, bytes);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "base/status.h"
+
 #include <cstdint>
 #include <span>
 #include <string>
@@ -9,17 +11,6 @@ namespace tarn {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// What went wrong with a file: the platform error number and a description the
-// user can read. number == 0 means success.
-struct IoStatus {
-    int number = 0;
-    std::string description;
-    bool ok() const { return number == 0; }
-};
-
-// Japanese description of an errno value, for the message boxes.
-std::string errorDescription(int number);
-
 // Durable files are flushed to the disk before the rename; scratch files (the
 // working files, rewritten many times a second) are only renamed, which still
 // keeps them whole for every reader.
@@ -27,16 +18,16 @@ enum class Durability { Durable, Scratch };
 
 // Puts bytes on disk whole or not at all: written to a temporary file beside the
 // target, then renamed over it. On failure the target is untouched and no
-// temporary file remains.
-IoStatus writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                             Durability durability = Durability::Durable);
+// temporary file remains. Every failure is System, naming the path.
+Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                           Durability durability = Durability::Durable);
 
-// Reads a whole file; false (with the status) when it cannot.
-IoStatus readWholeFile(const std::string& path, Bytes& out);
+// Reads a whole file; on failure `out` is empty.
+Status readWholeFile(const std::string& path, Bytes& out);
 
 // Copies source to destination through writeFileAtomically. A copy of a file
 // onto itself is skipped, so the source is never truncated.
-IoStatus copyFileAtomically(const std::string& source, const std::string& destination);
+Status copyFileAtomically(const std::string& source, const std::string& destination);
 
 namespace testing {
 // Makes the next writes fail with errorNumber once afterBytes bytes have gone

@@ -1,0 +1,67 @@
+#include "app/messages.h"
+
+#include <QCoreApplication>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tarn {
+
+namespace {
+QString tr(const char* text) {
+    return QCoreApplication::translate("tarn::Messages", text);
+}
+} // namespace
+
+QString errorDescription(int error) {
+    switch (error) {
+    case 0:
+        return tr("正常に終了しました。");
+    case ENOENT:
+        return tr("ファイルまたはフォルダーが見つかりません。");
+    case EACCES:
+    case EPERM:
+        return tr("アクセスが拒否されました。");
+    case ENOSPC:
+        return tr("ディスクの空き容量が不足しています。");
+    case EDQUOT:
+        return tr("ディスクの割り当て容量を超えました。");
+    case EROFS:
+        return tr("読み取り専用のファイルシステムです。");
+    case EISDIR:
+        return tr("同じ名前のフォルダーが存在します。");
+    case ENOTDIR:
+        return tr("パスの途中がフォルダーではありません。");
+    case ENAMETOOLONG:
+        return tr("ファイル名が長すぎます。");
+    case EIO:
+        return tr("入出力エラーが発生しました。");
+    case EFBIG:
+        return tr("ファイルが大きすぎます。");
+    default:
+        return QString::fromUtf8(std::strerror(error));
+    }
+}
+
+QString statusDescription(const Status& status) {
+    switch (status.code) {
+    case StatusCode::Ok:
+    case StatusCode::System:
+        return errorDescription(status.error);
+    case StatusCode::BmpTruncated:
+        return tr("ビットマップファイルが途中で切れています。");
+    case StatusCode::NotBmp:
+        return tr("ビットマップファイルではありません。");
+    case StatusCode::BmpBadFileHeader:
+        return tr("ビットマップファイルのヘッダーが壊れています。");
+    case StatusCode::BmpUnsupportedHeader:
+        return tr("対応していない形式のビットマップです。");
+    case StatusCode::BmpUnsupportedFormat:
+        return tr("24ビットの非圧縮ビットマップではありません。");
+    case StatusCode::BmpBadSize:
+        return tr("ビットマップの大きさが正しくありません。");
+    }
+    return {};
+}
+
+} // namespace tarn

@@ -1,0 +1,20 @@
+#include "base/paths.h"
+
+namespace tarn {
+
+std::string trimpath(const std::string& path) {
+    if (!path.empty() && path.back() == '/')
+        return path.substr(0, path.size() - 1);
+    return path;
+}
+
+std::string joinPath(const std::string& folder, const std::string& name) {
+    return trimpath(folder) + "/" + name;
+}
+
+std::string getext(const std::string& name) {
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+} // namespace tarn

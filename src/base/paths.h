@@ -1,0 +1,14 @@
+#pragma once
+
+#include <string>
+
+namespace tarn {
+
+// The path without one trailing "/"; "/" itself becomes "".
+std::string trimpath(const std::string& path);
+// trimpath of the folder, "/", the name: the one way the core builds a path.
+std::string joinPath(const std::string& folder, const std::string& name);
+// Text after the last "." of a name; "" when there is none.
+std::string getext(const std::string& name);
+
+} // namespace tarn
