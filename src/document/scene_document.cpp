@@ -244,7 +244,23 @@ SceneFileData SceneDocument::fileData() const {
     return data;
 }
 
+PartImagePtr makePartImage(const PartLoader& loadPart, const std::string& path, PartKind kind) {
+    Picture part;
+    if (!loadPart(path, part))
+        return nullptr;
+    if (kind == PartKind::Object)
+        return objectImage(std::move(part));
+    PixelArray work;
+    return terrainImage(part, work);
+}
+
 SceneOpenResult SceneDocument::open(const std::string& path, const PartLoader& loadPart) {
+    return open(path, [&loadPart](const std::string& part, PartKind kind) {
+        return makePartImage(loadPart, part, kind);
+    });
+}
+
+SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoader& loadImage) {
     SceneOpenResult result;
     SceneFileData data;
     result.status = readSceneFile(path, data);
@@ -256,35 +272,20 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartLoader& l
         const SceneFileSlot& s = data.terrain[i];
         if (s.name.empty())
             continue;
-        Picture part;
-        PartImagePtr image;
-        if (loadPart(s.path, part))
-            image = terrainImage(part, work_);
-        if (!image) {
+        if (PartImagePtr image = loadImage(s.path, PartKind::Terrain))
+            opened.terrain[i] = {s.name, s.path, std::move(image)};
+        else
             result.missing.push_back(s.path);
-            continue;
-        }
-        opened.terrain[i] = {s.name, s.path, std::move(image)};
     }
     for (const SceneFileObject& o : data.objects) {
-        Picture part;
-        PartImagePtr image;
-        if (loadPart(o.path, part))
-            image = objectImage(std::move(part));
+        PartImagePtr image = loadImage(o.path, PartKind::Object);
         if (!image) {
             result.missing.push_back(o.path);
             continue;
         }
-        ObjectRow row{o.name,
-                      o.path,
-                      o.x,
-                      o.y,
-                      o.layer,
-                      o.mirroredLeftRight,
-                      o.mirroredUpDown,
-                      image,
-                      mirroredImage(image, o.mirroredLeftRight, o.mirroredUpDown)};
-        opened.objects.push_back(std::move(row));
+        PartImagePtr shown = mirroredImage(image, o.mirroredLeftRight, o.mirroredUpDown);
+        opened.objects.push_back({o.name, o.path, o.x, o.y, o.layer, o.mirroredLeftRight,
+                                  o.mirroredUpDown, std::move(image), std::move(shown)});
     }
 
     resetHistory();

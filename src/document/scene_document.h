@@ -55,6 +55,13 @@ struct DocumentChange {
 // through Qt, which knows every bitmap form the parts come in.
 using PartLoader = std::function<bool(const std::string& path, Picture& out)>;
 
+enum class PartKind { Terrain, Object };
+// The image a part file composes as, in a slot or as an object; null when the
+// file cannot be read. Lets many scenes share images made once.
+using PartImageLoader = std::function<PartImagePtr(const std::string& path, PartKind kind)>;
+// Reads and masks a part as a slot or an object does.
+PartImagePtr makePartImage(const PartLoader& loadPart, const std::string& path, PartKind kind);
+
 struct SceneOpenResult {
     SceneFileStatus status;           // why the file itself could not be used
     std::vector<std::string> missing; // parts that could not be read; the rest opened
@@ -122,6 +129,7 @@ class SceneDocument {
     // leaves the document exactly as it was; parts that cannot be read are left
     // out and listed, and the rest opens.
     SceneOpenResult open(const std::string& path, const PartLoader& loadPart);
+    SceneOpenResult open(const std::string& path, const PartImageLoader& loadImage);
     // Writes the scene file whole; on success it becomes the document's file.
     SceneFileStatus save(const std::string& path);
     // What a scene file would record of the current state.

@@ -1,0 +1,152 @@
+#include "app/batch_render.h"
+
+#include "app/picture_io.h"
+#include "output/bmp_writer.h"
+#include "output/jpeg_writer.h"
+#include "scene/bmp.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <set>
+#include <thread>
+
+namespace tarn {
+
+PartImagePtr PartCache::image(const std::string& path, PartKind kind) {
+    std::shared_ptr<Entry> entry;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        std::shared_ptr<Entry>& slot = entries_[{path, kind}];
+        if (!slot)
+            slot = std::make_shared<Entry>();
+        entry = slot;
+    }
+    // Made by the first thread that asks; the others wait for it.
+    std::call_once(entry->once, [&] {
+        entry->image = makePartImage(
+            [](const std::string& file, Picture& out) {
+                return loadPicture(QFile::decodeName(QByteArray::fromStdString(file)), out);
+            },
+            path, kind);
+    });
+    return entry->image;
+}
+
+RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::optional<Tone>& tone,
+                           Picture& canvas) {
+    RenderOutcome outcome;
+    SceneDocument document{std::string()};
+    const SceneOpenResult opened = document.open(
+        QFile::encodeName(scene).toStdString(),
+        [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); });
+    if (!opened.ok()) {
+        outcome.kind = RenderOutcome::Kind::SceneUnusable;
+        outcome.scene = opened.status;
+        return outcome;
+    }
+    if (!opened.missing.empty()) {
+        outcome.kind = RenderOutcome::Kind::PartsMissing;
+        outcome.missing = opened.missing;
+        return outcome;
+    }
+    if (tone)
+        document.applyTone(*tone);
+    canvas = document.canvas();
+    return outcome;
+}
+
+RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
+                          const RenderSettings& settings, bool durable) {
+    RenderOutcome outcome;
+    const std::string target = QFile::encodeName(path).toStdString();
+    const Durability durability = durable ? Durability::Durable : Durability::Scratch;
+    Bytes bytes;
+    int error = 0;
+    switch (settings.format) {
+    case OutputFormat::Bmp: {
+        const int result = encode256(canvas, true, bytes);
+        if (result == kSave256TooManyColours)
+            bytes = encodeBmp24(canvas);
+        else if (result != kSave256Written)
+            error = result == kSave256Empty ? EINVAL : result;
+        break;
+    }
+    case OutputFormat::Png: {
+        QByteArray png;
+        QBuffer buffer(&png);
+        if (!buffer.open(QIODevice::WriteOnly) || !toQImage(canvas).save(&buffer, "PNG"))
+            error = EIO;
+        bytes.assign(png.begin(), png.end());
+        break;
+    }
+    case OutputFormat::Jpeg:
+        // The encoder writes its file whole itself.
+        errno = 0;
+        if (DCSavetoJPEG(canvas, canvas.width(), canvas.height(), target,
+                         static_cast<std::uint8_t>(settings.quality), settings.progressive) != 0)
+            error = errno != 0 ? errno : EIO;
+        break;
+    }
+    if (error == 0 && settings.format != OutputFormat::Jpeg)
+        error = writeFileAtomically(target, bytes, durability).error;
+    if (error != 0) {
+        outcome.kind = RenderOutcome::Kind::WriteFailed;
+        outcome.error = error;
+    }
+    return outcome;
+}
+
+std::vector<RenderOutcome> renderBatch(const std::vector<RenderJob>& jobs,
+                                       const RenderSettings& settings, int threads,
+                                       const std::function<void(int finished)>& done) {
+    std::vector<RenderOutcome> outcomes(jobs.size());
+    PartCache parts;
+    std::atomic<std::size_t> next{0};
+    std::atomic<int> finished{0};
+    std::mutex reporting;
+    const auto work = [&] {
+        Picture canvas;
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            RenderOutcome& outcome = outcomes[i];
+            outcome = renderCanvas(jobs[i].scene, parts, settings.tone, canvas);
+            if (outcome.ok())
+                outcome = writeCanvas(canvas, jobs[i].output, settings, false);
+            const int count = ++finished;
+            if (done) {
+                const std::lock_guard<std::mutex> lock(reporting);
+                done(count);
+            }
+        }
+    };
+    const int count = std::max(1, std::min<int>(threads, static_cast<int>(jobs.size())));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < count; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+
+    // One flush per file system at the end instead of one per file: the files
+    // are each whole already (written beside and renamed), and a batch of
+    // hundreds would otherwise wait on the disk hundreds of times.
+    std::set<QString> folders;
+    for (std::size_t i = 0; i < jobs.size(); ++i)
+        if (outcomes[i].ok())
+            folders.insert(QFileInfo(jobs[i].output).absolutePath());
+    for (const QString& folder : folders) {
+        const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0) {
+            ::syncfs(fd);
+            ::close(fd);
+        }
+    }
+    return outcomes;
+}
+
+} // namespace tarn

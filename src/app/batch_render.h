@@ -1,0 +1,73 @@
+#pragma once
+
+#include "document/scene_document.h"
+
+#include <QString>
+
+#include <atomic>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+enum class OutputFormat { Bmp, Png, Jpeg };
+
+struct RenderSettings {
+    OutputFormat format = OutputFormat::Bmp;
+    int quality = 65; // JPEG, 1 to 100
+    bool progressive = false;
+    std::optional<Tone> tone;
+};
+
+struct RenderJob {
+    QString scene;
+    QString output;
+};
+
+struct RenderOutcome {
+    enum class Kind { Written, SceneUnusable, PartsMissing, WriteFailed } kind = Kind::Written;
+    SceneFileStatus scene;            // SceneUnusable
+    std::vector<std::string> missing; // PartsMissing
+    int error = 0;                    // WriteFailed: the platform's error number
+    bool ok() const { return kind == Kind::Written; }
+};
+
+// Part images read and masked once and shared by every scene of a batch, from
+// any thread.
+class PartCache {
+  public:
+    PartImagePtr image(const std::string& path, PartKind kind);
+
+  private:
+    struct Entry {
+        std::once_flag once;
+        PartImagePtr image;
+    };
+    std::mutex mutex_;
+    std::map<std::pair<std::string, PartKind>, std::shared_ptr<Entry>> entries_;
+};
+
+// The canvas of one scene file, composed as the window composes it, with the
+// tone applied. A scene with a missing part is refused: a view without it is
+// not the view the author made.
+RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::optional<Tone>& tone,
+                           Picture& canvas);
+
+// Writes a canvas with the save-as writers: BMP in 256 colours when they fit,
+// full colour otherwise; PNG; JPEG at the given quality. `durable` false leaves
+// the flush to the caller (a batch flushes its folder once at the end).
+RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
+                          const RenderSettings& settings, bool durable);
+
+// Renders every job on `threads` threads, parts shared between them. `done`
+// is called (from any thread, one call at a time) after each job.
+std::vector<RenderOutcome> renderBatch(const std::vector<RenderJob>& jobs,
+                                       const RenderSettings& settings, int threads,
+                                       const std::function<void(int finished)>& done = {});
+
+} // namespace tarn

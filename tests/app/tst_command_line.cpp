@@ -1,0 +1,181 @@
+// The program run from a shell, without a display: pictures of scene files that
+// match the window's canvas for the same scene, failures that stay with their
+// scene, and usage errors.
+#include "app/canvas_view.h"
+#include "app/frm_main.h"
+#include "app/picture_io.h"
+#include "output/bmp_writer.h"
+#include "output/jpeg_writer.h"
+#include "scene/bmp.h"
+#include "support/program_folder.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace tarn;
+using namespace tarn::test;
+
+namespace {
+
+const QString kParts = QStringLiteral(TARN_SAMPLE_PARTS);
+
+struct Run {
+    int exitCode = -1;
+    QString err;
+};
+
+// The installed command as a user's shell starts it: no display of any kind.
+Run tarn(const QStringList& args, const QString& folder) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(folder);
+    process.start(QStringLiteral(TARN_EXECUTABLE), args);
+    if (!process.waitForFinished(60000))
+        return {};
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromLocal8Bit(process.readAllStandardError())};
+}
+
+QByteArray bytesOf(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files, QDir::Name);
+}
+
+} // namespace
+
+class TestCommandLine : public QObject {
+    Q_OBJECT
+
+    ProgramFolder folder;
+
+    // A scene of sample parts, saved by the window's document: every slot, a
+    // mirrored door behind the front walls and a chest in front.
+    QString makeScene(const QString& name, const QString& doorPart = QStringLiteral("ob_door")) {
+        SceneDocument doc(folder.path().toStdString());
+        const char* names[] = {"stone_ug", "stone_bl", "brick_br", "stone_fl", "brick_fr"};
+        for (int slot = 1; slot <= kSlotCount; ++slot) {
+            Picture part;
+            const QString path = kParts + QLatin1Char('/') + names[slot - 1] + ".bmp";
+            [&] { QVERIFY(loadPicture(path, part)); }();
+            doc.choosePart(slot, names[slot - 1], path.toStdString(), part);
+        }
+        for (const QString& object : {doorPart, QStringLiteral("ob_chest")}) {
+            const QString file = object + (object == "ob_chest" ? ".BMP" : ".bmp");
+            Picture part;
+            if (!loadPicture(kParts + '/' + file, part))
+                part = Picture(4, 4, {1, 2, 3}); // not on disk: one test wants it missing
+            doc.insertObject(object.toStdString(), kParts.toStdString(), file.toStdString(), part);
+        }
+        doc.moveObject(0, 190, 70);
+        doc.mirrorObject(0, 1);
+        doc.moveObject(1, 150, 190);
+        doc.toggleLayer(1);
+        const QString path = folder.path(name);
+        [&] { QVERIFY(doc.save(path.toStdString()).ok()); }();
+        return path;
+    }
+
+    // What the window shows for a scene file.
+    Picture windowCanvas(const QString& scene) {
+        FrmMain window(folder.context());
+        window.document().open(scene.toStdString(), [](const std::string& p, Picture& out) {
+            return loadPicture(QString::fromStdString(p), out);
+        });
+        return fromQImage(window.canvasView()->shownImage());
+    }
+
+  private slots:
+    void picturesMatchTheWindowInEveryFormat() {
+        const QString scene = makeScene("view.tarn");
+        const Picture canvas = windowCanvas(scene);
+        QVERIFY(canvas != Picture(kCanvasWidth, kCanvasHeight));
+        const QString out = folder.makeFolder("out");
+        for (const auto& [args, file] :
+             {std::pair(QStringList{"-o", "out/a.bmp"}, "a.bmp"),
+              std::pair(QStringList{"-o", "out/b.png"}, "b.png"),
+              std::pair(QStringList{"-o", "out/c.jpg", "--quality", "30", "--progressive"},
+                        "c.jpg"),
+              std::pair(QStringList{"--out-dir", "out", "--format", "jpg"}, "view.jpg")}) {
+            const Run run = tarn(QStringList{"render", scene} + args, folder.path());
+            QCOMPARE(run.exitCode, 0);
+            QVERIFY(run.err.contains("1 件のシーンのうち 1 件"));
+        }
+        // The save-as writers on the window's canvas give the same bytes.
+        Bytes bmp;
+        QCOMPARE(encode256(canvas, true, bmp), kSave256TooManyColours);
+        bmp = encodeBmp24(canvas);
+        QCOMPARE(bytesOf(out + "/a.bmp"), QByteArray(reinterpret_cast<const char*>(bmp.data()),
+                                                     static_cast<qsizetype>(bmp.size())));
+        QCOMPARE(fromQImage(QImage(out + "/b.png")), canvas);
+        for (const auto& [file, quality, progressive] :
+             {std::tuple("c.jpg", 30, true), std::tuple("view.jpg", 65, false)}) {
+            const std::string expected = folder.path("expected.jpg").toStdString();
+            QCOMPARE(DCSavetoJPEG(canvas, kCanvasWidth, kCanvasHeight, expected,
+                                  static_cast<std::uint8_t>(quality), progressive),
+                     0);
+            QCOMPARE(bytesOf(out + '/' + file), bytesOf(QString::fromStdString(expected)));
+        }
+        // Toned as the menu tones it.
+        QCOMPARE(tarn({"render", scene, "-o", "out/g.png", "--gray"}, folder.path()).exitCode, 0);
+        FrmMain window(folder.context());
+        window.document().open(scene.toStdString(), [](const std::string& p, Picture& o) {
+            return loadPicture(QString::fromStdString(p), o);
+        });
+        window.findChild<QAction*>("mnuGray")->trigger();
+        QCOMPARE(fromQImage(QImage(out + "/g.png")), fromQImage(window.canvasView()->shownImage()));
+    }
+
+    // A scene that cannot be drawn fails alone; the others are written.
+    void aFailedSceneDoesNotStopTheBatch() {
+        const QString good = makeScene("good.tarn");
+        const QString missing = makeScene("missing.tarn", "ob_gone");
+        QFile::copy(good, folder.path("cut.tarn"));
+        QFile::resize(folder.path("cut.tarn"), 40);
+        const QString out = folder.path("batch");
+        const Run run =
+            tarn({"render", "good.tarn", "missing.tarn", "cut.tarn", "--out-dir", out, "--sepia"},
+                 folder.path());
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(filesIn(out), QStringList{"good.bmp"});
+        QVERIFY2(run.err.contains("missing.tarn: ") && run.err.contains(kParts + "/ob_gone.bmp"),
+                 qPrintable(run.err));
+        QVERIFY2(run.err.contains("cut.tarn: シーンファイルが壊れています"), qPrintable(run.err));
+        QVERIFY(run.err.contains("3 件のシーンのうち 1 件を書き出しました。"));
+    }
+
+    void usageErrors() {
+        const QString scene = makeScene("u.tarn");
+        const QStringList cases[] = {
+            {"render"},
+            {"render", scene},
+            {"render", scene, "-o", "x.bmp", "--out-dir", "d"},
+            {"render", scene, scene, "-o", "x.bmp"},
+            {"render", scene, "-o", "x.bmp", "--format", "gif"},
+            {"render", scene, "-o", "x.jpg", "--quality", "0"},
+            {"render", scene, "-o", "x.jpg", "--quality", "101"},
+            {"render", scene, "-o", "x.bmp", "--gray", "--sepia"},
+            {"render", scene, "-o", "x.bmp", "--bogus"},
+            {"render", scene, "-o"},
+            {"render", scene, "u.tarn", "--out-dir", "d"}, // both would write d/u.bmp
+        };
+        for (const QStringList& args : cases) {
+            const Run run = tarn(args, folder.path());
+            QVERIFY2(run.exitCode == 2, qPrintable(args.join(' ')));
+            QVERIFY(run.err.contains("tarn --help"));
+        }
+        QVERIFY(!QFile::exists(folder.path("x.bmp")) && !QFile::exists(folder.path("x.jpg")));
+        const Run help = tarn({"--help"}, folder.path());
+        QCOMPARE(help.exitCode, 0);
+        QCOMPARE(tarn({"--version"}, folder.path()).exitCode, 0);
+    }
+};
+
+QTEST_MAIN(TestCommandLine)
+#include "tst_command_line.moc"
