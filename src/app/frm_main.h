@@ -180,7 +180,6 @@ class FrmMain : public QMainWindow {
     QString askScenePath(bool forSaving);
     QString sceneFolder() const;
     void tellSceneProblem(const QString& text);
-    QString openFailureText(const SceneFileStatus& status) const;
 
     AppContext context_;
     SceneDocument document_;

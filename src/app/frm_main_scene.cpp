@@ -2,10 +2,10 @@
 // the question about unsaved changes, undo and redo, and the title bar.
 #include "app/frm_main.h"
 
+#include "app/messages.h"
 #include "app/overwrite_question.h"
 #include "app/picture_io.h"
 #include "app/recent_scenes.h"
-#include "output/file_write.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -19,10 +19,6 @@ namespace tarn {
 namespace {
 
 const QString kSceneFilter = QStringLiteral("Tarn シーン (*.tarn)");
-
-QString systemError(int number) {
-    return QString::fromStdString(errorDescription(number));
-}
 
 } // namespace
 
@@ -127,7 +123,7 @@ bool FrmMain::saveScene(const QString& path) {
     const SceneFileStatus status = document_.save(path.toStdString());
     if (!status.ok()) {
         tellSceneProblem(tr("シーンファイル「%1」を保存できませんでした。\n%2")
-                             .arg(path, systemError(status.error)));
+                             .arg(path, errorDescription(status.error)));
         return false;
     }
     rememberScene(context_.ini(), path);
@@ -145,7 +141,7 @@ bool FrmMain::openScene(const QString& path) {
         // A recent entry that cannot be opened is not offered again.
         forgetScene(context_.ini(), file);
         showRecentScenes();
-        tellSceneProblem(openFailureText(result.status));
+        tellSceneProblem(sceneOpenFailure(result.status));
         return false;
     }
     rememberScene(context_.ini(), file);
@@ -159,25 +155,6 @@ bool FrmMain::openScene(const QString& path) {
                              .arg(QFileInfo(file).fileName(), missing.join(QLatin1Char('\n'))));
     }
     return true;
-}
-
-QString FrmMain::openFailureText(const SceneFileStatus& status) const {
-    const QString file = QString::fromStdString(status.file);
-    switch (status.problem) {
-    case SceneFileProblem::TooLarge:
-        return tr("シーンファイル「%1」は大きすぎるため開けませんでした。").arg(file);
-    case SceneFileProblem::Damaged:
-        return tr("シーンファイル「%1」は壊れているため開けませんでした。").arg(file);
-    case SceneFileProblem::NotAScene:
-        return tr("「%1」は Tarn のシーンファイルではありません。").arg(file);
-    case SceneFileProblem::NewerVersion:
-        return tr("シーンファイル「%1」は新しいバージョンの Tarn で保存されているため"
-                  "開けませんでした。")
-            .arg(file);
-    default:
-        return tr("シーンファイル「%1」を開けませんでした。\n%2")
-            .arg(file, systemError(status.error));
-    }
 }
 
 void FrmMain::tellSceneProblem(const QString& text) {
