@@ -1,6 +1,7 @@
 #include "app/boot.h"
 
 #include "app/app_context.h"
+#include "app/command_line.h"
 #include "app/frm_boot.h"
 #include "app/frm_main.h"
 
@@ -12,6 +13,7 @@
 namespace tarn {
 
 int BOOT(QApplication& app) {
+    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     AppContext context;
     context.programFolder = QCoreApplication::applicationDirPath();
     context.executableBaseName =
@@ -42,6 +44,9 @@ int BOOT(QApplication& app) {
             tickSeen = true;
     });
     main.load();
+    // A scene that cannot be opened leaves its message and an empty scene.
+    if (!command.scene.isEmpty())
+        main.openScene(command.scene);
     loaded = true;
     if (tickSeen)
         showMain();

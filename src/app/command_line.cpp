@@ -229,6 +229,14 @@ int render(const QStringList& args) {
 
 } // namespace
 
+CommandLine parseCommandLine(const QStringList& arguments) {
+    CommandLine command;
+    // `tarn SCENE.tarn`; the program's own options are taken by Qt before this.
+    if (arguments.size() > 1)
+        command.scene = arguments[1];
+    return command;
+}
+
 int runCommand(int argc, char* argv[]) {
     if (argc < 2)
         return -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 namespace tarn {
 
 // The commands that need no window: `tarn render ...`, `tarn export ...`,
@@ -7,5 +9,14 @@ namespace tarn {
 // 1 some scene failed, 2 a usage error), or -1 when the arguments name no
 // command and the window is to start.
 int runCommand(int argc, char* argv[]);
+
+// What the window was started with.
+struct CommandLine {
+    QString scene; // "" for an empty scene
+};
+
+// Reads the arguments as QCoreApplication::arguments() gives them, the program
+// first, once runCommand has found no command in them.
+CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace tarn

@@ -149,6 +149,8 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     // The window keeps its size; the window manager adds its frame around it.
     setFixedSize(kWidth, kHeight);
     showCanvas();
+    showHistory();
+    showRecentScenes();
 }
 
 FrmMain::~FrmMain() {
@@ -162,6 +164,20 @@ void FrmMain::buildMenu() {
 
     QMenu* mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
+    QAction* mnuSceneNew = addMenuAction(mnuFile, "mnuSceneNew", QStringLiteral("新しいシーン(&N)"),
+                                         QKeySequence(Qt::CTRL | Qt::Key_N));
+    QAction* mnuSceneOpen =
+        addMenuAction(mnuFile, "mnuSceneOpen", QStringLiteral("シーンを開く(&O)..."),
+                      QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* mnuSceneSave =
+        addMenuAction(mnuFile, "mnuSceneSave", QStringLiteral("シーンを保存(&V)"));
+    QAction* mnuSceneSaveAs =
+        addMenuAction(mnuFile, "mnuSceneSaveAs", QStringLiteral("名前を付けてシーンを保存..."));
+    mnuSceneRecent_ = mnuFile->addMenu(QStringLiteral("最近使ったシーン(&R)"));
+    mnuSceneRecent_->setObjectName(QStringLiteral("mnuSceneRecent"));
+    // The entries show the file name; the tooltip shows where it is.
+    mnuSceneRecent_->setToolTipsVisible(true);
+    mnuFile->addSeparator();
     QMenu* mnusaveD = mnuFile->addMenu(QStringLiteral("保存(&S)"));
     mnusaveD->setObjectName(QStringLiteral("mnusaveD"));
     QAction* mnuSaveAs =
@@ -177,6 +193,14 @@ void FrmMain::buildMenu() {
     QAction* mnuEnd = addMenuAction(mnuFile, "mnuEnd", QStringLiteral("終了(&Q)"),
                                     QKeySequence(Qt::CTRL | Qt::Key_Q));
 
+    QMenu* mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
+    mnuUndo_ = addMenuAction(mnuEdit, "mnuUndo", QStringLiteral("元に戻す(&U)"),
+                             QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo_ = addMenuAction(mnuEdit, "mnuRedo", QStringLiteral("やり直し(&R)"));
+    mnuRedo_->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+
     mnuPath_ = addMenuAction(bar, "mnuPath", QStringLiteral("パスの指定(&P)"));
 
     QMenu* mnuSpecial = bar->addMenu(QStringLiteral("特殊効果(&S)"));
@@ -191,6 +215,12 @@ void FrmMain::buildMenu() {
     QAction* mnuVersion = addMenuAction(bar, "mnuVersion", QStringLiteral("バージョン情報(&V)"));
     QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", QStringLiteral("最新情報に更新(&R)"));
 
+    connect(mnuSceneNew, &QAction::triggered, this, &FrmMain::onSceneNew);
+    connect(mnuSceneOpen, &QAction::triggered, this, &FrmMain::onSceneOpen);
+    connect(mnuSceneSave, &QAction::triggered, this, &FrmMain::onSceneSave);
+    connect(mnuSceneSaveAs, &QAction::triggered, this, &FrmMain::onSceneSaveAs);
+    connect(mnuUndo_, &QAction::triggered, this, &FrmMain::onUndo);
+    connect(mnuRedo_, &QAction::triggered, this, &FrmMain::onRedo);
     connect(mnuSaveAs, &QAction::triggered, this, &FrmMain::onSaveAs);
     connect(mnuWrte, &QAction::triggered, this, &FrmMain::onWrite);
     connect(mnuCopy, &QAction::triggered, this, &FrmMain::onCopy);
@@ -344,6 +374,8 @@ void FrmMain::documentChanged(const DocumentChange& change) {
         showObjectRows();
     if (change.canvas)
         showCanvas();
+    if (change.history || change.file)
+        showHistory();
 }
 
 void FrmMain::showCanvas() {
@@ -367,6 +399,10 @@ void FrmMain::onEnd() {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
+    if (!maySetSceneAside()) {
+        event->ignore();
+        return;
+    }
     context_.ini().putini("MemData", "MofFirst", currentFolder().toStdString());
     // The program ends with its main window: no dialog stays open on its own.
     if (versionScreen_)

@@ -16,6 +16,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QListWidget;
+class QMenu;
 class QPushButton;
 class QToolButton;
 
@@ -33,7 +34,8 @@ class ListBox;
 //
 // The handlers are split over several files: frm_main.cpp (window, menu, load,
 // close, End, version, refresh), frm_main_terrain.cpp, frm_main_path.cpp,
-// frm_main_objects.cpp, frm_main_output.cpp and frm_main_export.cpp.
+// frm_main_objects.cpp, frm_main_output.cpp, frm_main_export.cpp and
+// frm_main_scene.cpp (scene files, undo and redo, the title).
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -72,6 +74,10 @@ class FrmMain : public QMainWindow {
 
     // Tells the user that a listed part file could not be loaded.
     void warnUnreadablePart(const QString& path);
+
+    // Opens a scene file without asking about the scene shown: on failure a
+    // message, and the scene shown stays as it was.
+    bool openScene(const QString& path);
 
     // Moves the browsing lists to a folder (drive, folder, files and part
     // lists). False, with nothing changed, when the folder cannot be entered.
@@ -127,6 +133,16 @@ class FrmMain : public QMainWindow {
     // Scenario export.
     void onWrite();
 
+    // Scene files and history.
+    void onUndo();
+    void onRedo();
+    void onSceneNew();
+    void onSceneOpen();
+    // False when nothing was saved: the user cancelled or the write failed.
+    bool onSceneSave();
+    bool onSceneSaveAs();
+    void onRecentScene(int index);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -153,6 +169,17 @@ class FrmMain : public QMainWindow {
     void showSlots();
     void showObjectRows();
     void linkObjectColumns();
+    void showHistory();
+    void showRecentScenes();
+
+    // Scene files.
+    // Asks whether to save unsaved changes; false when the user keeps the scene.
+    bool maySetSceneAside();
+    bool saveScene(const QString& path);
+    // A scene file chosen in a file dialog; "" when the user cancels.
+    QString askScenePath(bool forSaving);
+    QString sceneFolder() const;
+    void tellSceneProblem(const QString& text);
 
     AppContext context_;
     SceneDocument document_;
@@ -169,6 +196,9 @@ class FrmMain : public QMainWindow {
     std::array<QPushButton*, 6> cmdMemory_{};
     std::array<QPushButton*, 6> cmdRead_{};
     QAction* mnuPath_ = nullptr;
+    QAction* mnuUndo_ = nullptr;
+    QAction* mnuRedo_ = nullptr;
+    QMenu* mnuSceneRecent_ = nullptr;
 
     QString pathBuff_; // drive of the program folder, recorded at load
     QString shownDrive_;

@@ -64,4 +64,26 @@ QString statusDescription(const Status& status) {
     return {};
 }
 
+QString sceneOpenFailure(const SceneFileStatus& status) {
+    const QString file = QString::fromStdString(status.file);
+    switch (status.problem) {
+    case SceneFileProblem::TooLarge:
+        return tr("シーンファイル「%1」は大きすぎるため開けませんでした。").arg(file);
+    case SceneFileProblem::Damaged:
+        return tr("シーンファイル「%1」は壊れているため開けませんでした。").arg(file);
+    case SceneFileProblem::NotAScene:
+        return tr("「%1」は Tarn のシーンファイルではありません。").arg(file);
+    case SceneFileProblem::NewerVersion:
+        return tr("シーンファイル「%1」は新しいバージョンの Tarn で保存されているため"
+                  "開けませんでした。")
+            .arg(file);
+    case SceneFileProblem::None:
+    case SceneFileProblem::Unreadable:
+    case SceneFileProblem::WriteFailed:
+        break;
+    }
+    return tr("シーンファイル「%1」を開けませんでした。\n%2")
+        .arg(file, errorDescription(status.error));
+}
+
 } // namespace tarn

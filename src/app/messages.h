@@ -1,6 +1,7 @@
 #pragma once
 
 #include "base/status.h"
+#include "document/scene_file.h"
 
 #include <QString>
 
@@ -11,5 +12,7 @@ namespace tarn {
 QString errorDescription(int error);
 // What a reader or writer reported.
 QString statusDescription(const Status& status);
+// Why a scene file could not be opened, naming the file.
+QString sceneOpenFailure(const SceneFileStatus& status);
 
 } // namespace tarn

@@ -25,7 +25,7 @@ struct Run {
 };
 
 // The installed command as a user's shell starts it: no display of any kind.
-Run tarn(const QStringList& args, const QString& folder) {
+Run runTarn(const QStringList& args, const QString& folder) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
@@ -103,7 +103,7 @@ class TestCommandLine : public QObject {
               std::pair(QStringList{"-o", "out/c.jpg", "--quality", "30", "--progressive"},
                         "c.jpg"),
               std::pair(QStringList{"--out-dir", "out", "--format", "jpg"}, "view.jpg")}) {
-            const Run run = tarn(QStringList{"render", scene} + args, folder.path());
+            const Run run = runTarn(QStringList{"render", scene} + args, folder.path());
             QCOMPARE(run.exitCode, 0);
             QVERIFY(run.err.contains("1 件のシーンのうち 1 件"));
         }
@@ -123,7 +123,8 @@ class TestCommandLine : public QObject {
             QCOMPARE(bytesOf(out + '/' + file), bytesOf(QString::fromStdString(expected)));
         }
         // Toned as the menu tones it.
-        QCOMPARE(tarn({"render", scene, "-o", "out/g.png", "--gray"}, folder.path()).exitCode, 0);
+        QCOMPARE(runTarn({"render", scene, "-o", "out/g.png", "--gray"}, folder.path()).exitCode,
+                 0);
         FrmMain window(folder.context());
         window.document().open(scene.toStdString(), [](const std::string& p, Picture& o) {
             return loadPicture(QString::fromStdString(p), o);
@@ -139,9 +140,9 @@ class TestCommandLine : public QObject {
         QFile::copy(good, folder.path("cut.tarn"));
         QFile::resize(folder.path("cut.tarn"), 40);
         const QString out = folder.path("batch");
-        const Run run =
-            tarn({"render", "good.tarn", "missing.tarn", "cut.tarn", "--out-dir", out, "--sepia"},
-                 folder.path());
+        const Run run = runTarn(
+            {"render", "good.tarn", "missing.tarn", "cut.tarn", "--out-dir", out, "--sepia"},
+            folder.path());
         QCOMPARE(run.exitCode, 1);
         QCOMPARE(filesIn(out), QStringList{"good.bmp"});
         QVERIFY2(run.err.contains("missing.tarn: ") && run.err.contains(kParts + "/ob_gone.bmp"),
@@ -166,14 +167,14 @@ class TestCommandLine : public QObject {
             {"render", scene, "u.tarn", "--out-dir", "d"}, // both would write d/u.bmp
         };
         for (const QStringList& args : cases) {
-            const Run run = tarn(args, folder.path());
+            const Run run = runTarn(args, folder.path());
             QVERIFY2(run.exitCode == 2, qPrintable(args.join(' ')));
             QVERIFY(run.err.contains("tarn --help"));
         }
         QVERIFY(!QFile::exists(folder.path("x.bmp")) && !QFile::exists(folder.path("x.jpg")));
-        const Run help = tarn({"--help"}, folder.path());
+        const Run help = runTarn({"--help"}, folder.path());
         QCOMPARE(help.exitCode, 0);
-        QCOMPARE(tarn({"--version"}, folder.path()).exitCode, 0);
+        QCOMPARE(runTarn({"--version"}, folder.path()).exitCode, 0);
     }
 };
 

@@ -5,6 +5,7 @@
 // recorded and dismissed so that a wrong extra box fails the test, not hangs it.
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QLineEdit>
@@ -76,6 +77,10 @@ inline ModalScript::Step typeFileName(const QString& path) {
             dialog->reject();
             return;
         }
+        // Typing in the field drops the suggested name's selection, which would
+        // otherwise win; the dialog does that only while it has the focus.
+        if (auto* view = dialog->findChild<QAbstractItemView*>(QStringLiteral("listView")))
+            view->clearSelection();
         edit->setText(path);
         for (QAbstractButton* button : buttons->buttons())
             if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole)

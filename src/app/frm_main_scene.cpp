@@ -1,0 +1,195 @@
+// Scene files from the File menu (new, open, save, save as, recent scenes),
+// the question about unsaved changes, undo and redo, and the title bar.
+#include "app/frm_main.h"
+
+#include "app/messages.h"
+#include "app/overwrite_question.h"
+#include "app/picture_io.h"
+#include "app/recent_scenes.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tarn {
+
+namespace {
+
+const QString kSceneFilter = QStringLiteral("Tarn シーン (*.tarn)");
+
+} // namespace
+
+void FrmMain::onUndo() {
+    document_.undo();
+}
+
+void FrmMain::onRedo() {
+    document_.redo();
+}
+
+void FrmMain::showHistory() {
+    mnuUndo_->setEnabled(document_.canUndo());
+    mnuRedo_->setEnabled(document_.canRedo());
+
+    const bool modified = document_.isModified();
+    const QString file = QString::fromStdString(document_.filePath());
+    if (file.isEmpty() && !modified) {
+        setWindowTitle(QStringLiteral("Tarn"));
+        return;
+    }
+    const QString name = file.isEmpty() ? tr("無題") : QFileInfo(file).fileName();
+    setWindowTitle(name + (modified ? QStringLiteral("*") : QString()) + QStringLiteral(" - Tarn"));
+}
+
+void FrmMain::showRecentScenes() {
+    mnuSceneRecent_->clear();
+    const QStringList recent = recentScenes(context_.ini());
+    for (int i = 0; i < recent.size(); ++i) {
+        QString name = QFileInfo(recent[i]).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = mnuSceneRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        action->setObjectName(QStringLiteral("mnuSceneRecent(%1)").arg(i));
+        action->setToolTip(recent[i]);
+        connect(action, &QAction::triggered, this, [this, i] { onRecentScene(i); });
+    }
+    mnuSceneRecent_->menuAction()->setEnabled(!recent.isEmpty());
+}
+
+bool FrmMain::maySetSceneAside() {
+    if (!document_.isModified())
+        return true;
+    const QString file = QString::fromStdString(document_.filePath());
+    const QString name = file.isEmpty() ? tr("無題") : QFileInfo(file).fileName();
+    QMessageBox ask(QMessageBox::Question, QStringLiteral("Tarn"),
+                    tr("このシーンへの変更を保存しますか？") + QLatin1Char('\n') + name,
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    ask.button(QMessageBox::Save)->setText(tr("保存"));
+    ask.button(QMessageBox::Discard)->setText(tr("破棄"));
+    ask.button(QMessageBox::Cancel)->setText(tr("キャンセル"));
+    ask.setDefaultButton(QMessageBox::Save);
+    ask.setEscapeButton(QMessageBox::Cancel);
+    switch (ask.exec()) {
+    case QMessageBox::Save:
+        return onSceneSave();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void FrmMain::onSceneNew() {
+    if (maySetSceneAside())
+        document_.newScene();
+}
+
+void FrmMain::onSceneOpen() {
+    if (!maySetSceneAside())
+        return;
+    const QString path = askScenePath(false);
+    if (!path.isEmpty())
+        openScene(path);
+}
+
+void FrmMain::onRecentScene(int index) {
+    const QStringList recent = recentScenes(context_.ini());
+    if (index < 0 || index >= recent.size() || !maySetSceneAside())
+        return;
+    openScene(recent[index]);
+}
+
+bool FrmMain::onSceneSave() {
+    if (document_.filePath().empty())
+        return onSceneSaveAs();
+    return saveScene(QString::fromStdString(document_.filePath()));
+}
+
+bool FrmMain::onSceneSaveAs() {
+    QString path = askScenePath(true);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QString::fromLatin1(kSceneFileExtension);
+    const QFileInfo target(path);
+    if (target.exists() && !target.isDir() && !askOverwrite(this, target.fileName()))
+        return false;
+    return saveScene(path);
+}
+
+bool FrmMain::saveScene(const QString& path) {
+    const SceneFileStatus status = document_.save(path.toStdString());
+    if (!status.ok()) {
+        tellSceneProblem(tr("シーンファイル「%1」を保存できませんでした。\n%2")
+                             .arg(path, errorDescription(status.error)));
+        return false;
+    }
+    rememberScene(context_.ini(), path);
+    showRecentScenes();
+    return true;
+}
+
+bool FrmMain::openScene(const QString& path) {
+    const QString file = QFileInfo(path).absoluteFilePath();
+    const PartLoader loader = [](const std::string& part, Picture& out) {
+        return loadPicture(QString::fromStdString(part), out);
+    };
+    const SceneOpenResult result = document_.open(file.toStdString(), loader);
+    if (!result.ok()) {
+        // A recent entry that cannot be opened is not offered again.
+        forgetScene(context_.ini(), file);
+        showRecentScenes();
+        tellSceneProblem(sceneOpenFailure(result.status));
+        return false;
+    }
+    rememberScene(context_.ini(), file);
+    showRecentScenes();
+    if (!result.missing.empty()) {
+        QStringList missing;
+        for (const std::string& part : result.missing)
+            missing << QString::fromStdString(part);
+        tellSceneProblem(tr("シーン「%1」の次のパーツを読み込めなかったため、"
+                            "それを除いて開きました。\n%2")
+                             .arg(QFileInfo(file).fileName(), missing.join(QLatin1Char('\n'))));
+    }
+    return true;
+}
+
+void FrmMain::tellSceneProblem(const QString& text) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"), text, QMessageBox::Ok, this);
+    box.exec();
+}
+
+// Where the scene dialogs start: beside the scene shown, else beside the last
+// scene used, else in the folder being browsed.
+QString FrmMain::sceneFolder() const {
+    if (!document_.filePath().empty())
+        return QFileInfo(QString::fromStdString(document_.filePath())).absolutePath();
+    const QStringList recent = recentScenes(context_.ini());
+    if (!recent.isEmpty() && QFileInfo(QFileInfo(recent.first()).absolutePath()).isDir())
+        return QFileInfo(recent.first()).absolutePath();
+    return currentFolder();
+}
+
+QString FrmMain::askScenePath(bool forSaving) {
+    QFileDialog dialog(this, forSaving ? tr("名前を付けてシーンを保存") : tr("シーンを開く"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    // Save as asks its own question, after adding the extension.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setNameFilter(kSceneFilter);
+    dialog.setDirectory(sceneFolder());
+    if (forSaving) {
+        const QString file = QString::fromStdString(document_.filePath());
+        dialog.selectFile(file.isEmpty() ? tr("無題") + QString::fromLatin1(kSceneFileExtension)
+                                         : QFileInfo(file).fileName());
+    }
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+} // namespace tarn

@@ -1,0 +1,27 @@
+#pragma once
+
+// What the main window shows of its scene beside the canvas, one line a
+// control, so that two windows (or two processes) compare in one step.
+
+#include "app/frm_main.h"
+#include "app/list_box.h"
+
+#include <QLabel>
+#include <QStringList>
+
+namespace tarn::test {
+
+inline QStringList shownScene(const FrmMain& w) {
+    QStringList lines{QStringLiteral("title: ") + w.windowTitle()};
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        lines << QStringLiteral("use(%1): %2").arg(slot).arg(w.use(slot)->text());
+    for (int i = 6; i <= 10; ++i) {
+        QStringList texts;
+        for (int row = 0; row < w.lst(i)->count(); ++row)
+            texts << w.lst(i)->item(row)->text();
+        lines << QStringLiteral("lst(%1): %2").arg(i).arg(texts.join(QLatin1Char('|')));
+    }
+    return lines;
+}
+
+} // namespace tarn::test
