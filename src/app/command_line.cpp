@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/batch_render.h"
+#include "app/messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -10,7 +11,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <set>
 #include <thread>
 
@@ -49,35 +49,12 @@ int usageError(const QString& problem) {
     return kUsageError;
 }
 
-QString systemError(int number) {
-    return QString::fromLocal8Bit(std::strerror(number));
-}
-
-QString sceneProblem(const SceneFileStatus& status) {
-    switch (status.problem) {
-    case SceneFileProblem::Unreadable:
-        return Words::tr("シーンファイルを読み込めません（%1）").arg(systemError(status.error));
-    case SceneFileProblem::TooLarge:
-        return Words::tr("シーンファイルが大きすぎます");
-    case SceneFileProblem::Damaged:
-        return Words::tr("シーンファイルが壊れています");
-    case SceneFileProblem::NotAScene:
-        return Words::tr("Tarn のシーンファイルではありません");
-    case SceneFileProblem::NewerVersion:
-        return Words::tr("新しい版の Tarn で保存されたシーンファイルです");
-    case SceneFileProblem::WriteFailed:
-    case SceneFileProblem::None:
-        break;
-    }
-    return systemError(status.error);
-}
-
 // "scene: what went wrong", naming the file where it is another.
 QString outcomeText(const RenderJob& job, const RenderOutcome& outcome) {
     const QString scene = job.scene + QStringLiteral(": ");
     switch (outcome.kind) {
     case RenderOutcome::Kind::SceneUnusable:
-        return scene + sceneProblem(outcome.scene);
+        return scene + sceneOpenFailure(outcome.scene);
     case RenderOutcome::Kind::PartsMissing: {
         QStringList files;
         for (const std::string& path : outcome.missing)
@@ -85,8 +62,8 @@ QString outcomeText(const RenderJob& job, const RenderOutcome& outcome) {
         return scene + Words::tr("部品を読み込めません: %1").arg(files.join(QStringLiteral(", ")));
     }
     case RenderOutcome::Kind::WriteFailed:
-        return scene +
-               Words::tr("%1 に書き込めません（%2）").arg(job.output, systemError(outcome.error));
+        return scene + Words::tr("%1 に書き込めません（%2）")
+                           .arg(job.output, errorDescription(outcome.error));
     case RenderOutcome::Kind::Written:
         break;
     }
