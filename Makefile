@@ -18,9 +18,12 @@ timed = s=$$(date +%s); $(2); rc=$$?; echo "== $(1): $$(($$(date +%s) - s)) s"; 
 
 PKGS := cmake g++ make ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev \
         nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
-        xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil
+        dpkg-dev xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil
 
-.PHONY: deps build run test test-sanitize test-fuzz bench clean
+PREFIX ?= /usr/local
+PACKAGE_BUILD ?= build-package
+
+.PHONY: deps build run test test-sanitize test-fuzz bench install package clean
 
 deps:
 	@missing=$$(for p in $(PKGS); do \
@@ -62,5 +65,17 @@ test-fuzz: deps
 bench: build
 	$(BUILD)/bench/tarn_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
 
+# The program, its sample parts, menu entry and icon under PREFIX.
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the same files under /usr, in $(PACKAGE_BUILD).
+package: deps
+	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTARN_WERROR=ON \
+	      -DBUILD_TESTING=OFF -DTARN_BENCH=OFF -DCMAKE_INSTALL_PREFIX=/usr
+	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB
+	@ls $(PACKAGE_BUILD)/*.deb
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(PACKAGE_BUILD)

@@ -3,6 +3,7 @@
 #include "base/paths.h"
 #include "settings/ini_store.h"
 
+#include <QDir>
 #include <QString>
 
 namespace tarn {
@@ -20,5 +21,15 @@ struct AppContext {
         return IniStore(programFolder.toStdString(), executableBaseName.toStdString());
     }
 };
+
+// The program folder for an executable in `executableFolder`: that folder, or
+// for an installed program (<prefix>/bin/tarn) the folder of its sample parts,
+// <prefix>/share/tarn/parts, which it then shows at start as it would its own.
+inline QString programFolderFor(const QString& executableFolder) {
+    const QDir installed(executableFolder + QStringLiteral("/../share/tarn/parts"));
+    if (QDir(executableFolder).dirName() == QStringLiteral("bin") && installed.exists())
+        return QDir::cleanPath(installed.absolutePath());
+    return executableFolder;
+}
 
 } // namespace tarn

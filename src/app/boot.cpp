@@ -15,7 +15,7 @@ namespace tarn {
 int BOOT(QApplication& app) {
     const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     AppContext context;
-    context.programFolder = QCoreApplication::applicationDirPath();
+    context.programFolder = programFolderFor(QCoreApplication::applicationDirPath());
     context.executableBaseName =
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toLower();
 

@@ -1,0 +1,86 @@
+"""Installs the build into a fresh prefix and starts the installed program as a
+user would, with a home of its own: the window lists the sample parts found
+under share/tarn/parts, the settings go to the user's configuration folder,
+and the command line renders from the installed parts.
+
+    install_test.py <build folder>
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+build = sys.argv[1]
+root = tempfile.mkdtemp(prefix="tarn-install-")
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+try:
+    prefix = os.path.join(root, "prefix")
+    subprocess.run(["cmake", "--install", build, "--prefix", prefix],
+                   check=True, stdout=subprocess.DEVNULL)
+    share = os.path.join(prefix, "share")
+    for path in ["bin/tarn", "share/tarn/parts/stone_ug.bmp", "share/tarn/parts/ob_chest.BMP",
+                 "share/applications/tarn.desktop", "share/icons/hicolor/scalable/apps/tarn.svg",
+                 "share/mime/packages/tarn.xml"]:
+        check(os.path.isfile(os.path.join(prefix, path)), "installed " + path)
+    with open(os.path.join(share, "applications/tarn.desktop"), encoding="utf-8") as f:
+        desktop = f.read()
+    check("Exec=tarn %f" in desktop and "application/x-tarn-scene" in desktop, "desktop entry")
+
+    # The installed files are the user's to read, not to write.
+    for folder, _, files in os.walk(prefix):
+        os.chmod(folder, 0o555)
+    home = os.path.join(root, "home")
+    os.makedirs(home)
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "XDG_CONFIG_HOME")}
+    env.update(HOME=home, QT_QPA_PLATFORM="offscreen", LANG="C.UTF-8",
+               TARN_GEOMETRY_DUMP=os.path.join(root, "screen.txt"))
+    tarn = os.path.join(prefix, "bin/tarn")
+
+    app = subprocess.Popen([tarn], env=env, cwd=home,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+    screen = ""
+    deadline = time.time() + 20
+    while time.time() < deadline and "frmMain/lst(1)[stone_ug]" not in screen:
+        time.sleep(0.2)
+        try:
+            with open(env["TARN_GEOMETRY_DUMP"], encoding="utf-8") as f:
+                screen = f.read()
+        except FileNotFoundError:
+            pass
+    app.terminate()
+    app.wait(10)
+    for entry in ["frmMain/lst(1)[stone_ug]", "frmMain/lst(0)[ob_door]", "frmMain/lst(4)[brick_fl]"]:
+        check(entry in screen, "the window lists " + entry)
+
+    scene = os.path.join(home, "view.tarn")
+    parts = os.path.join(share, "tarn/parts")
+    with open(scene, "w", encoding="utf-8") as f:
+        f.write('{"format":"tarn-scene","version":1,"slots":{"ground":{"name":"stone_ug",'
+                '"path":"%s/stone_ug.bmp"}},"objects":[{"name":"ob_door","path":"%s/ob_door.bmp",'
+                '"x":10,"y":20,"layer":"T","mirrorLeftRight":true,"mirrorUpDown":false}]}'
+                % (parts, parts))
+    run = subprocess.run([tarn, "render", scene, "-o", os.path.join(home, "view.png")],
+                         env={k: v for k, v in env.items() if k != "QT_QPA_PLATFORM"},
+                         capture_output=True, timeout=60)
+    check(run.returncode == 0, "render from installed parts: " + run.stderr.decode(errors="replace"))
+    check(os.path.isfile(os.path.join(home, "view.png")), "rendered picture written")
+    version = subprocess.run([tarn, "--version"], env=env, capture_output=True, timeout=30)
+    check(version.returncode == 0 and version.stdout.startswith(b"tarn "), "tarn --version")
+finally:
+    for folder, _, _ in os.walk(root):
+        os.chmod(folder, 0o755)
+    shutil.rmtree(root, ignore_errors=True)
+
+print("%d passed, %d failed" % (1 if not failures else 0, len(failures)))
+sys.exit(1 if failures else 0)
