@@ -14,7 +14,7 @@ void FrmMain::onWrite() {
         if (open->isVisible())
             dialog = open;
     if (dialog == nullptr) {
-        dialog = new FrmWrite(document_.scene(), context_, this);
+        dialog = new FrmWrite(document_, context_, this);
         dialog->show();
     }
     dialog->raise();

@@ -2,7 +2,9 @@
 #include "app/messages.h"
 #include "app/overwrite_question.h"
 
-#include "scene/scene.h"
+#include "export/cw_writers.h"
+
+#include "document/scene_document.h"
 
 #include <QButtonGroup>
 #include <QDir>
@@ -66,6 +68,28 @@ QString scenarioFolder(const QString& text) {
 QString problemText(const ExportResult& result) {
     const QString subject = fromNative(result.subject);
     switch (result.problem) {
+    case ExportProblem::NumberOutOfRange:
+        return FrmWrite::tr("エリア番号「%1」は使えません。\n"
+                            "%2 から %3 までの整数にしてください。")
+            .arg(subject)
+            .arg(kFirstAreaNumber)
+            .arg(kLastAreaNumber);
+    case ExportProblem::BadName: {
+        const QString character = QString::fromUtf8(result.character);
+        // A control character shows as its code, as it has no picture.
+        const bool visible = character.size() > 0 && character.at(0).isPrint();
+        const QString shown = visible ? QStringLiteral("「%1」").arg(character)
+                                      : QStringLiteral("U+%1").arg(
+                                            character.isEmpty() ? 0 : character.at(0).unicode(),
+                                            4, 16, QLatin1Char('0'));
+        return FrmWrite::tr("「%1」の文字 %2 は CardWirth のファイル名に使えません。\n"
+                            "部品の名前を変えてください。何も書き出していません。")
+            .arg(subject, shown);
+    }
+    case ExportProblem::AreaNumberTaken:
+        return FrmWrite::tr("このエリア番号は「%1」がすでに使っています。\n"
+                            "別の番号にするか、既存ファイルとして上書きしてください。")
+            .arg(subject);
     case ExportProblem::FolderMissing:
         return QStringLiteral("保存場所のフォルダ「%1」が見つかりません。\n"
                               "存在するフォルダを指定してください。")
@@ -82,14 +106,6 @@ QString problemText(const ExportResult& result) {
         return QStringLiteral("エリア番号「%1」は整数ではありません。\n"
                               "整数を入力してください。")
             .arg(subject);
-    case ExportProblem::NumberTooLarge:
-        return QStringLiteral("エリア番号「%1」はエリアファイルに書き込める範囲を超えています。\n"
-                              "-2147483648 から 2147443647 までの整数を入力してください。")
-            .arg(subject);
-    case ExportProblem::NoShiftJis:
-        return QStringLiteral("「%1」にはシフトJISで表せない文字があります。\n"
-                              "CardWirth のファイルに書き込めないため、名前を変えてください。")
-            .arg(subject);
     case ExportProblem::WriteFailed:
         return QStringLiteral("エラー発生！\n「%1」を書き込めませんでした。\n%2（エラー番号 %3）\n"
                               "エリアファイルは書き出していません。")
@@ -104,8 +120,8 @@ QString problemText(const ExportResult& result) {
 
 } // namespace
 
-FrmWrite::FrmWrite(const Scene& scene, const AppContext& context, QWidget* parent)
-    : QDialog(parent), scene_(scene), context_(context) {
+FrmWrite::FrmWrite(SceneDocument& document, const AppContext& context, QWidget* parent)
+    : QDialog(parent), document_(document), context_(context) {
     setObjectName(QStringLiteral("frmWrite"));
     setWindowTitle(QStringLiteral("シナリオ ひな形書き出し"));
     setModal(false);
@@ -132,9 +148,18 @@ FrmWrite::FrmWrite(const Scene& scene, const AppContext& context, QWidget* paren
         if (on)
             switchBackground();
     });
+    showTone();
+    observerKey_ = document_.addObserver([this](const DocumentChange& change) {
+            if (change.canvas)
+                showTone();
+        });
     connect(okButton_, &QPushButton::clicked, this, &FrmWrite::runExport);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(sizeHint());
+}
+
+FrmWrite::~FrmWrite() {
+    document_.removeObserver(observerKey_);
 }
 
 void FrmWrite::buildControls() {
@@ -218,6 +243,10 @@ void FrmWrite::buildControls() {
     buttons->addWidget(cancelButton_);
     buttons->addStretch();
 
+    lblTone_ = makeLabel("lblTone", tr("画面はグレースケール／セピア調ですが、"
+                                       "エリアには部品の元の色が使われます。"));
+    lblTone_->setWordWrap(true);
+
     auto* grid = new QGridLayout(this);
     grid->addWidget(label5_, 0, 0, 1, 2);
     grid->addWidget(txtFolder_, 1, 0, 1, 2);
@@ -225,12 +254,23 @@ void FrmWrite::buildControls() {
     grid->addLayout(buttons, 0, 2, 3, 1);
     grid->addWidget(frame3_, 3, 0);
     grid->addLayout(rightColumn, 3, 1, 1, 2);
+    grid->addWidget(lblTone_, 4, 0, 1, 3);
+}
+
+// The area shows the parts as they are, not the toned canvas.
+void FrmWrite::showTone() {
+    lblTone_->setVisible(!document_.tones().empty());
 }
 
 void FrmWrite::refreshAreaList() {
     lst_->clear();
-    for (const std::string& name : listAreaFiles(toNative(scenarioFolder(txtFolder_->text()))))
-        lst_->addItem(fromNative(name));
+    // Each area with the number the engine knows it by; the item keeps the
+    // file's own name bytes.
+    for (const AreaFile& area : listAreaFiles(toNative(scenarioFolder(txtFolder_->text())))) {
+        auto* item = new QListWidgetItem(
+            QStringLiteral("%1 (%2)").arg(fromNative(area.name)).arg(area.number), lst_);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(area.name));
+    }
     txtNewFILE_->setText(QString::number(lst_->count() + 1));
     optExisting_->setEnabled(lst_->count() > 0);
 }
@@ -273,7 +313,7 @@ ExportRequest FrmWrite::buildRequest() const {
     request.numberText = txtNewFILE_->text().toStdString();
     const QList<QListWidgetItem*> selected = lst_->selectedItems();
     if (!selected.isEmpty())
-        request.selectedFile = toNative(selected.constFirst()->text());
+        request.selectedFile = selected.constFirst()->data(Qt::UserRole).toByteArray().toStdString();
     request.background = optBgDefault_->isChecked() ? Background::Default : Background::Black;
     return request;
 }
@@ -284,13 +324,16 @@ void FrmWrite::runExport() {
 
     ExportRequest request = buildRequest();
     if (request.mode == AreaMode::ExistingFile && request.selectedFile.empty()) {
-        reportProblem({ExportProblem::NothingSelected, {}, {}});
+        ExportResult unselected;
+        unselected.problem = ExportProblem::NothingSelected;
+        reportProblem(unselected);
         return;
     }
     for (;;) {
-        const ExportResult result = exportTemplate(scene_, request);
+        const ExportResult result = exportTemplate(document_.scene(), request);
         if (result.ok()) {
             accept();
+            reportWritten(result);
             return;
         }
         if (!reportProblem(result)) {
@@ -301,6 +344,18 @@ void FrmWrite::runExport() {
         }
         request.replaceExisting = true;
     }
+}
+
+void FrmWrite::reportWritten(const ExportResult& result) {
+    QStringList files;
+    for (const std::string& file : result.written)
+        files << QStringLiteral("  ") + fromNative(file);
+    QMessageBox told(QMessageBox::Information, QStringLiteral("Tarn"),
+                     tr("エリア %1「%2」を書き出しました。\n\n書き出したファイル:\n%3")
+                         .arg(result.area)
+                         .arg(QString::fromStdString(areaName(result.area)), files.join('\n')),
+                     QMessageBox::Ok, parentWidget());
+    told.exec();
 }
 
 bool FrmWrite::reportProblem(const ExportResult& result) {

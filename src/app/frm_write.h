@@ -15,16 +15,16 @@ class QRadioButton;
 
 namespace tarn {
 
-class Scene;
+class SceneDocument;
 
 // The scenario template export dialog. Modeless: the main window stays usable
-// beside it, so slot paths and names are read from the scene only when OK runs.
-// Deletes itself when closed.
+// beside it, so the scene is read only when OK runs. Deletes itself when closed.
 class FrmWrite : public QDialog {
     Q_OBJECT
 
   public:
-    FrmWrite(const Scene& scene, const AppContext& context, QWidget* parent = nullptr);
+    ~FrmWrite() override;
+    FrmWrite(SceneDocument& document, const AppContext& context, QWidget* parent = nullptr);
 
   private:
     void buildControls();
@@ -32,13 +32,16 @@ class FrmWrite : public QDialog {
     void chooseFolder();
     void switchMode();
     void switchBackground();
+    void showTone();
     void runExport();
+    void reportWritten(const ExportResult& result);
     // Shows what stopped the export; true when the user agreed to replace an
     // existing area file and the export should run again.
     bool reportProblem(const ExportResult& result);
     ExportRequest buildRequest() const;
 
-    const Scene& scene_;
+    SceneDocument& document_;
+    int observerKey_ = -1;
     AppContext context_;
 
     QLabel* label5_ = nullptr;
@@ -65,6 +68,7 @@ class FrmWrite : public QDialog {
     QLineEdit* txtBg_ = nullptr;
     QPushButton* command3_ = nullptr;
     QLabel* label2_ = nullptr;
+    QLabel* lblTone_ = nullptr;
 };
 
 } // namespace tarn

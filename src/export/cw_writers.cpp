@@ -17,22 +17,6 @@ constexpr std::int64_t kNumberOffset = 40000;
 
 constexpr int kBackgroundWidth = 632;
 constexpr int kBackgroundHeight = 420;
-// Cells sit this far right of the canvas position.
-constexpr int kCellShiftX = 80;
-
-struct SlotCell {
-    int left;
-    int top;
-    int width;
-    int height;
-};
-// Terrain cells have a fixed place and size whatever the part's bitmap measures.
-constexpr std::array<SlotCell, kSlotCount + 1> kSlotCells{{{0, 0, 0, 0},
-                                                           {160, 80, 320, 160},
-                                                           {80, 0, 240, 160},
-                                                           {320, 0, 240, 160},
-                                                           {80, 80, 240, 200},
-                                                           {320, 80, 240, 200}}};
 
 void putI32le(Bytes& out, std::int32_t v) {
     appendU32le(out, static_cast<std::uint32_t>(v));
@@ -50,23 +34,11 @@ std::int32_t saturate(std::int64_t v) {
     return static_cast<std::int32_t>(v);
 }
 
-AreaCell slotCell(int i, const std::string& name) {
-    const SlotCell& s = kSlotCells[static_cast<std::size_t>(i)];
-    return {s.left,   s.top,         static_cast<std::int32_t>(kNumberOffset + s.width),
-            s.height, name + ".bmp", 1};
-}
-
-AreaCell objectCell(const ObjectRow& row) {
-    return {saturate(std::int64_t{row.x} + kCellShiftX),
-            row.y,
-            saturate(kNumberOffset + row.picture().width()),
-            row.picture().height(),
-            row.name + ".bmp",
-            1};
-}
-
 ExportResult noShiftJis(const std::string& text) {
-    return {ExportProblem::NoShiftJis, text, {}};
+    ExportResult r;
+    r.problem = ExportProblem::BadName;
+    r.subject = text;
+    return r;
 }
 
 } // namespace
@@ -81,9 +53,9 @@ bool appendCountedString(Bytes& out, const std::string& utf8) {
     return true;
 }
 
-Bytes summaryBytes() {
-    // Always the same placeholder: the title "タイトル未定" and constants the
-    // engine expects; 40001 matches the number field of area 1.
+Bytes summaryBytes(int startArea) {
+    // A placeholder: the title "タイトル未定" and constants the engine expects;
+    // the start area is written like an area file's number field.
     static constexpr std::uint8_t kTitle[] = {0x83, 0x5E, 0x83, 0x43, 0x83, 0x67,
                                               0x83, 0x8B, 0x96, 0xA2, 0x92, 0xE8};
     Bytes out;
@@ -94,35 +66,23 @@ Bytes summaryBytes() {
     appendU32le(out, 0);
     appendU32le(out, 1);
     putZeros(out, 9);
-    appendU32le(out, static_cast<std::uint32_t>(kNumberOffset + 1));
+    putI32le(out, saturate(kNumberOffset + startArea));
     putZeros(out, 20);
     return out;
 }
 
-Status WriteSummary(const std::string& folder) {
-    const Bytes bytes = summaryBytes();
+Status WriteSummary(const std::string& folder, int startArea) {
+    const Bytes bytes = summaryBytes(startArea);
     return writeFileAtomically(joinPath(folder, kSummaryFileName), bytes);
 }
 
-std::vector<AreaCell> areaCells(const Scene& scene, const std::string& backgroundName) {
-    std::vector<AreaCell> cells;
-    cells.push_back({0, 0, static_cast<std::int32_t>(kNumberOffset + kBackgroundWidth),
-                     kBackgroundHeight, backgroundName, 0});
-    auto addSlots = [&](int first, int last) {
-        for (int i = first; i <= last; ++i)
-            if (!scene.slot(i).name.empty())
-                cells.push_back(slotCell(i, scene.slot(i).name));
-    };
-    auto addObjects = [&](Layer layer) {
-        for (const ObjectRow& row : scene.objects)
-            if (row.layer == layer)
-                cells.push_back(objectCell(row));
-    };
-    addSlots(1, 3);
-    addObjects(Layer::BehindFront);
-    addSlots(4, 5);
-    addObjects(Layer::InFront);
-    return cells;
+AreaCell backgroundCell(const std::string& backgroundName) {
+    return {0,
+            0,
+            static_cast<std::int32_t>(kNumberOffset + kBackgroundWidth),
+            kBackgroundHeight,
+            backgroundName,
+            0};
 }
 
 std::string areaFileName(int n) {
@@ -133,12 +93,15 @@ std::string areaName(int n) {
     return "新規エリア(" + std::to_string(n) + ")";
 }
 
-ExportResult encodeArea(const Scene& scene, int n, int c, const std::string& backgroundName,
-                        Bytes& out) {
+ExportResult encodeArea(int n, const std::vector<AreaCell>& cells, Bytes& out) {
     out.clear();
     const std::int64_t numberField = kNumberOffset + n;
-    if (numberField > std::numeric_limits<std::int32_t>::max())
-        return {ExportProblem::NumberTooLarge, std::to_string(n), {}};
+    if (numberField > std::numeric_limits<std::int32_t>::max()) {
+        ExportResult r;
+        r.problem = ExportProblem::NumberOutOfRange;
+        r.subject = std::to_string(n);
+        return r;
+    }
 
     Bytes bytes;
     putZeros(bytes, 5);
@@ -147,8 +110,8 @@ ExportResult encodeArea(const Scene& scene, int n, int c, const std::string& bac
         return noShiftJis(name);
     putI32le(bytes, static_cast<std::int32_t>(numberField));
     putZeros(bytes, 9);
-    putI32le(bytes, c);
-    for (const AreaCell& cell : areaCells(scene, backgroundName)) {
+    putI32le(bytes, static_cast<std::int32_t>(cells.size()));
+    for (const AreaCell& cell : cells) {
         putI32le(bytes, cell.left);
         putI32le(bytes, cell.top);
         putI32le(bytes, cell.widthField);
@@ -163,15 +126,18 @@ ExportResult encodeArea(const Scene& scene, int n, int c, const std::string& bac
     return {};
 }
 
-ExportResult WriteArea(const Scene& scene, const std::string& folder, int n, int c,
-                       const std::string& backgroundName) {
-    Bytes bytes;
-    if (ExportResult r = encodeArea(scene, n, c, backgroundName, bytes); !r.ok())
-        return r;
-    const std::string path = joinPath(folder, areaFileName(n));
-    if (Status io = writeFileAtomically(path, bytes); !io.ok())
-        return {ExportProblem::WriteFailed, path, io};
-    return {};
+bool readAreaNumber(std::span<const std::uint8_t> head, int& n) {
+    // Type byte, four more bytes, the counted name, then the number field.
+    if (head.size() < 9 || head[0] != 0)
+        return false;
+    const std::uint32_t nameLength = getU32le(head, 5);
+    if (nameLength > head.size() || head.size() - nameLength < 13)
+        return false;
+    const auto field = static_cast<std::int32_t>(getU32le(head, 9 + nameLength));
+    // The engine keeps the area number modulo 10000, whatever the version that
+    // the ten-thousands mark.
+    n = field % 10000;
+    return true;
 }
 
 Bytes darkBmpBytes() {

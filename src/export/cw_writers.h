@@ -5,6 +5,7 @@
 #include "scene/scene.h"
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,10 +21,10 @@ inline constexpr const char* kSummaryFileName = "Summary.wsm";
 // zero byte. False, with out unchanged, when the text has no Shift-JIS form.
 bool appendCountedString(Bytes& out, const std::string& utf8);
 
-// The fixed 62-byte scenario summary.
-Bytes summaryBytes();
+// The fixed 62-byte scenario summary; the scenario starts in area `startArea`.
+Bytes summaryBytes(int startArea = 1);
 // Summary.wsm in the folder, replaced whole.
-Status WriteSummary(const std::string& folder);
+Status WriteSummary(const std::string& folder, int startArea = 1);
 
 // One image cell of an area file.
 struct AreaCell {
@@ -32,29 +33,28 @@ struct AreaCell {
     std::int32_t widthField = 0; // 40000 + width
     std::int32_t height = 0;
     std::string fileName;
-    std::uint8_t flag = 1; // 0 for the background, 1 for every part
+    std::uint8_t flag = 1; // 0 for the background, 1 for every part: see-through key colour
+    friend bool operator==(const AreaCell&, const AreaCell&) = default;
 };
 
-// The cells of the scene, back to front in the order the canvas is composed:
-// background, slots 1-3, objects flagged "F", slots 4-5, objects flagged "T".
-// Slots are placed 80 pixels right of their canvas corner at a fixed size;
-// objects at their X + 80, Y with their picture's size.
-std::vector<AreaCell> areaCells(const Scene& scene, const std::string& backgroundName);
+// The background cell: the whole 632 x 420 area.
+AreaCell backgroundCell(const std::string& backgroundName);
 
 // "Area<N>.wid"; a negative N keeps its minus sign.
 std::string areaFileName(int n);
 // The area name "新規エリア(N)".
 std::string areaName(int n);
 
-// Builds the whole area file. c is written as given. Fails with NumberTooLarge
-// when 40000 + n does not fit the signed 32-bit field, or NoShiftJis (subject:
-// the text) when a name cannot be encoded; out is then empty.
-ExportResult encodeArea(const Scene& scene, int n, int c, const std::string& backgroundName,
-                        Bytes& out);
-// Area<N>.wid in the folder, replaced whole; WriteFailed (subject: the path)
-// when it cannot be written.
-ExportResult WriteArea(const Scene& scene, const std::string& folder, int n, int c,
-                       const std::string& backgroundName);
+// Builds the whole area file, its cell count taken from the cells. Fails with
+// NumberOutOfRange when 40000 + n does not fit the signed 32-bit field, or
+// BadName (subject: the text) when a name cannot be encoded; out is then empty.
+ExportResult encodeArea(int n, const std::vector<AreaCell>& cells, Bytes& out);
+
+// The area number an area file carries, as the engine reads it: false when the
+// bytes are not an area (the type byte is not 0) or end before the number.
+bool readAreaNumber(std::span<const std::uint8_t> head, int& n);
+// How many leading bytes readAreaNumber may need at most.
+inline constexpr std::size_t kAreaHeadBytes = 9 + 1024 + 4;
 
 // The 246-byte all-black 10 x 10 bitmap used as the black background.
 Bytes darkBmpBytes();

@@ -1,5 +1,6 @@
 #include "export/export_procedure.h"
 
+#include "export/area_plan.h"
 #include "export/cw_writers.h"
 #include "export/sjis.h"
 
@@ -19,9 +20,6 @@ namespace tarn {
 
 namespace {
 
-constexpr std::int64_t kLargestAreaNumber = std::numeric_limits<std::int32_t>::max() - 40000;
-constexpr std::int64_t kSmallestAreaNumber = std::numeric_limits<std::int32_t>::min();
-
 Status ioStatus(int number) {
     return systemError(number);
 }
@@ -29,37 +27,47 @@ Status ioStatus(int number) {
 ExportResult problem(ExportProblem p, std::string subject, Status io = {}) {
     if (!io.ok() && io.file.empty())
         io.file = subject;
-    return {p, std::move(subject), std::move(io)};
+    ExportResult r;
+    r.problem = p;
+    r.subject = std::move(subject);
+    r.io = std::move(io);
+    return r;
 }
 
-// The number box as the platform's conversion read it, and whether 40000 + N
-// fits the area file's signed 32-bit number field.
-NumberReading readAreaNumber(std::string_view text, int& n) {
+// The number box as the platform's conversion reads it, kept to the numbers the
+// engine can tell apart.
+ExportResult readNumberBox(const std::string& text, int& n) {
     std::int64_t value = 0;
-    const NumberReading r = readWholeNumber(text, value);
-    if (r != NumberReading::Whole)
-        return r;
-    if (value > kLargestAreaNumber || value < kSmallestAreaNumber)
-        return NumberReading::TooLarge;
+    switch (readWholeNumber(text, value)) {
+    case NumberReading::Bad:
+        return problem(ExportProblem::BadNumber, text);
+    case NumberReading::TooLarge:
+        return problem(ExportProblem::NumberOutOfRange, text);
+    case NumberReading::Whole:
+        break;
+    }
+    if (value < kFirstAreaNumber || value > kLastAreaNumber)
+        return problem(ExportProblem::NumberOutOfRange, text);
     n = static_cast<int>(value);
-    return NumberReading::Whole;
+    return {};
 }
 
-// The N of a name of the form Area<N>.wid, when it fits the number field.
-bool numberInAreaName(const std::string& name, int& n) {
-    constexpr std::string_view prefix = "Area";
-    constexpr std::string_view suffix = ".wid";
-    if (name.size() <= prefix.size() + suffix.size() || !name.starts_with(prefix) ||
-        !name.ends_with(suffix))
-        return false;
-    const std::string middle =
-        name.substr(prefix.size(), name.size() - prefix.size() - suffix.size());
-    // Digits with at most a minus sign: no blanks, plus sign or fraction.
-    const std::size_t first = middle.starts_with('-') ? 1 : 0;
-    if (middle.size() == first ||
-        middle.find_first_not_of("0123456789", first) != std::string::npos)
-        return false;
-    return readAreaNumber(middle, n) == NumberReading::Whole;
+std::string folded(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
+
+// Whether the folder holds a summary under any case of its name.
+bool hasSummary(const std::string& folder) {
+    bool found = false;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            found = found || folded(entry->d_name) == folded(kSummaryFileName);
+        ::closedir(dir);
+    }
+    return found;
 }
 
 ExportResult checkFolder(const std::string& folder) {
@@ -96,59 +104,39 @@ bool isFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-struct Copy {
-    std::string source;
-    std::string destination;
-    std::string name; // slot or object name, for messages
-};
-
-// Every part bitmap goes to <name>.bmp, the file name the area's cell gives,
-// whatever case the source's extension had.
-std::vector<Copy> partCopies(const Scene& scene, const std::string& folder) {
-    std::vector<Copy> copies;
-    for (int i = 1; i <= kSlotCount; ++i) {
-        const Slot& slot = scene.slot(i);
-        if (!slot.name.empty())
-            copies.push_back({slot.path, joinPath(folder, slot.name + ".bmp"), slot.name});
-    }
-    for (const ObjectRow& row : scene.objects)
-        copies.push_back({row.path, joinPath(folder, row.name + ".bmp"), row.name});
-    return copies;
-}
-
 struct AreaTarget {
     int n = 0;
     std::string fileName;
 };
 
-ExportResult chooseArea(const ExportRequest& request, const std::vector<std::string>& areaFiles,
+ExportResult chooseArea(const ExportRequest& request, const std::vector<AreaFile>& areaFiles,
                         AreaTarget& target) {
     if (request.mode == AreaMode::ExistingFile) {
         // Only a file of the current listing may be replaced; a stale or foreign
         // selection must be chosen again.
-        const auto it = std::find(areaFiles.begin(), areaFiles.end(), request.selectedFile);
+        const auto it = std::find_if(areaFiles.begin(), areaFiles.end(), [&](const AreaFile& f) {
+            return f.name == request.selectedFile;
+        });
         if (request.selectedFile.empty() || it == areaFiles.end())
             return problem(ExportProblem::NothingSelected, request.selectedFile);
-        // The number its name carries; for other names the list position. Either
-        // way the new content goes into the selected file itself.
+        // The new content goes into the selected file under the number it carries.
+        if (it->number < kFirstAreaNumber || it->number > kLastAreaNumber)
+            return problem(ExportProblem::NumberOutOfRange, std::to_string(it->number));
         target.fileName = request.selectedFile;
-        if (!numberInAreaName(request.selectedFile, target.n))
-            target.n = static_cast<int>(it - areaFiles.begin()) + 1;
+        target.n = it->number;
         return {};
     }
-    switch (readAreaNumber(request.numberText, target.n)) {
-    case NumberReading::Bad:
-        return problem(ExportProblem::BadNumber, request.numberText);
-    case NumberReading::TooLarge:
-        return problem(ExportProblem::NumberTooLarge, request.numberText);
-    case NumberReading::Whole:
-        break;
-    }
+    if (ExportResult r = readNumberBox(request.numberText, target.n); !r.ok())
+        return r;
     target.fileName = areaFileName(target.n);
     // A folder of that name is no file to offer to replace.
     if (isFolder(joinPath(request.folder, target.fileName)))
         return problem(ExportProblem::WriteFailed, joinPath(request.folder, target.fileName),
                        ioStatus(EISDIR));
+    // The engine keeps one of two areas with the same number.
+    for (const AreaFile& f : areaFiles)
+        if (f.number == target.n && folded(f.name) != folded(target.fileName))
+            return problem(ExportProblem::AreaNumberTaken, f.name);
     struct stat st {};
     if (!request.replaceExisting &&
         ::lstat(joinPath(request.folder, target.fileName).c_str(), &st) == 0)
@@ -156,35 +144,55 @@ ExportResult chooseArea(const ExportRequest& request, const std::vector<std::str
     return {};
 }
 
+// Every name that goes into a file or becomes one, as the engine reads it back.
+ExportResult checkNames(const AreaPlan& plan) {
+    for (const AreaCell& cell : plan.cells) {
+        std::string character;
+        if (checkName(cell.fileName, character) != NameFault::None) {
+            ExportResult r = problem(ExportProblem::BadName, cell.fileName);
+            r.character = character;
+            return r;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
-std::vector<std::string> listAreaFiles(const std::string& folder) {
-    std::vector<std::string> names;
+std::vector<AreaFile> listAreaFiles(const std::string& folder) {
+    std::vector<AreaFile> areas;
     DIR* dir = ::opendir(folder.c_str());
     if (dir == nullptr)
-        return names;
+        return areas;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.starts_with('.') || getext(name) != "wid")
+        if (name.starts_with('.') || folded(getext(name)) != "wid")
+            continue;
+        // The engine tells an area by the type byte and numbers it from inside
+        // the file, whatever the name.
+        Bytes head;
+        const int fd = ::open(joinPath(folder, name).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+        if (fd < 0)
             continue;
         struct stat st {};
-        if (::stat(joinPath(folder, name).c_str(), &st) == 0 && S_ISREG(st.st_mode))
-            names.push_back(name);
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+            head.resize(kAreaHeadBytes);
+            const ssize_t got = ::read(fd, head.data(), head.size());
+            head.resize(got > 0 ? static_cast<std::size_t>(got) : 0);
+        }
+        ::close(fd);
+        int number = 0;
+        if (readAreaNumber(head, number))
+            areas.push_back({name, number});
     }
     ::closedir(dir);
-    auto folded = [](std::string name) {
-        for (char& c : name)
-            if (c >= 'A' && c <= 'Z')
-                c = static_cast<char>(c - 'A' + 'a');
-        return name;
-    };
     // Names differing only in case keep a fixed order between them.
-    std::sort(names.begin(), names.end(), [&](const std::string& a, const std::string& b) {
-        const std::string fa = folded(a);
-        const std::string fb = folded(b);
-        return fa != fb ? fa < fb : a < b;
+    std::sort(areas.begin(), areas.end(), [](const AreaFile& a, const AreaFile& b) {
+        const std::string fa = folded(a.name);
+        const std::string fb = folded(b.name);
+        return fa != fb ? fa < fb : a.name < b.name;
     });
-    return names;
+    return areas;
 }
 
 ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
@@ -193,30 +201,25 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
     // Everything is checked before the first byte is written.
     if (ExportResult r = checkFolder(folder); !r.ok())
         return r;
-    const std::vector<std::string> areaFiles = listAreaFiles(folder);
+    const std::vector<AreaFile> areaFiles = listAreaFiles(folder);
     AreaTarget target;
     if (ExportResult r = chooseArea(request, areaFiles, target); !r.ok())
         return r;
 
-    const std::vector<Copy> copies = partCopies(scene, folder);
-    for (const Copy& copy : copies) {
-        std::string encoded;
-        if (!toShiftJis(copy.name, encoded))
-            return problem(ExportProblem::NoShiftJis, copy.name);
-    }
-    for (const Copy& copy : copies)
-        if (copy.source.empty() || !isReadableFile(copy.source))
-            return problem(ExportProblem::SourceMissing,
-                           copy.source.empty() ? copy.name : copy.source);
-
-    const bool writeSummary = areaFiles.empty();
     const bool black = request.background == Background::Black;
     const std::string backgroundName = black ? kDarkBackgroundName : kDefaultBackgroundName;
-    // Rows flagged neither "F" nor "T" get no cell, so the count is taken from
-    // the cells themselves; for the rows the lists hold it is 1 + slots + rows.
-    const int cellCount = static_cast<int>(areaCells(scene, backgroundName).size());
+    const AreaPlan plan = planArea(scene, backgroundName);
+    if (ExportResult r = checkNames(plan); !r.ok())
+        return r;
+    for (const PartFile& file : plan.files)
+        if (file.source.empty() || !isReadableFile(file.source))
+            return problem(ExportProblem::SourceMissing,
+                           file.source.empty() ? file.fileName : file.source);
+
+    // An author's summary, or one that a scenario with areas relies on, stays.
+    const bool writeSummary = areaFiles.empty() && !hasSummary(folder);
     Bytes area;
-    if (ExportResult r = encodeArea(scene, target.n, cellCount, backgroundName, area); !r.ok())
+    if (ExportResult r = encodeArea(target.n, plan.cells, area); !r.ok())
         return r;
 
     const std::string summaryPath = joinPath(folder, kSummaryFileName);
@@ -225,8 +228,8 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
     std::vector<std::string> destinations;
     if (writeSummary)
         destinations.push_back(summaryPath);
-    for (const Copy& copy : copies)
-        destinations.push_back(copy.destination);
+    for (const PartFile& file : plan.files)
+        destinations.push_back(joinPath(folder, file.fileName));
     if (black)
         destinations.push_back(darkPath);
     destinations.push_back(areaPath);
@@ -236,22 +239,34 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
 
     // Writing. Each file is replaced whole or not at all, so when one fails the
     // files before it in this order are already complete on disk (the summary,
-    // earlier part copies, dark.bmp), the failed one keeps its old content or
+    // earlier part files, dark.bmp), the failed one keeps its old content or
     // stays absent, and nothing after it is touched: an area file is only ever
     // written last, when every bitmap it names is in place.
-    if (writeSummary)
-        if (Status io = WriteSummary(folder); !io.ok())
+    ExportResult done;
+    if (writeSummary) {
+        if (Status io = WriteSummary(folder, target.n); !io.ok())
             return problem(ExportProblem::WriteFailed, summaryPath, io);
-    for (const Copy& copy : copies)
+        done.written.push_back(kSummaryFileName);
+    }
+    for (const PartFile& file : plan.files) {
+        const std::string destination = joinPath(folder, file.fileName);
         // A part already in the scenario folder is its own copy and is skipped there.
-        if (Status io = copyFileAtomically(copy.source, copy.destination); !io.ok())
-            return problem(ExportProblem::WriteFailed, copy.destination, io);
-    if (black)
+        const Status io = file.bitmap.empty() ? copyFileAtomically(file.source, destination)
+                                                : writeFileAtomically(destination, file.bitmap);
+        if (!io.ok())
+            return problem(ExportProblem::WriteFailed, destination, io);
+        done.written.push_back(file.fileName);
+    }
+    if (black) {
         if (Status io = WriteDarkBmp(darkPath); !io.ok())
             return problem(ExportProblem::WriteFailed, darkPath, io);
+        done.written.push_back(kDarkBackgroundName);
+    }
     if (Status io = writeFileAtomically(areaPath, area); !io.ok())
         return problem(ExportProblem::WriteFailed, areaPath, io);
-    return {};
+    done.written.push_back(target.fileName);
+    done.area = target.n;
+    return done;
 }
 
 } // namespace tarn

@@ -20,15 +20,21 @@ struct ExportRequest {
     bool replaceExisting = false; // new-file mode: the user agreed to replace Area<N>.wid
 };
 
+// Area numbers the engine can tell apart: it reserves the negative ones and
+// keeps a number modulo 10000.
+inline constexpr int kFirstAreaNumber = 1;
+inline constexpr int kLastAreaNumber = 9999;
+
 enum class ExportProblem {
     None,
     FolderMissing,     // subject: the folder
     FolderNotWritable, // subject: the folder
     SourceMissing,     // subject: the part bitmap's path
     BadNumber,         // subject: the number text
-    NumberTooLarge,    // subject: the number text
-    NoShiftJis,        // subject: the name that has no Shift-JIS form
+    NumberOutOfRange,  // not kFirstAreaNumber..kLastAreaNumber; subject: the number
+    BadName,           // subject: the file name; character: the first that fails checkName
     AreaExists,        // new-file mode, replaceExisting false; subject: the area file name
+    AreaNumberTaken,   // new-file mode; subject: the area file of another name with that number
     NothingSelected,   // existing-file mode without a selected file
     WriteFailed,       // subject: the file; io says why
 };
@@ -37,17 +43,27 @@ struct ExportResult {
     ExportProblem problem = ExportProblem::None;
     std::string subject;
     Status io;
+    std::string character; // BadName only
+    // After a complete export: the files written, in order, and the area number.
+    std::vector<std::string> written;
+    int area = 0;
     bool ok() const { return problem == ExportProblem::None; }
 };
 
-// Area files of a folder: plain files whose extension is exactly "wid", sorted
-// by name without regard to case.
-std::vector<std::string> listAreaFiles(const std::string& folder);
+// A file the engine reads as an area: extension "wid" in any case and type 0.
+struct AreaFile {
+    std::string name; // the file name's own bytes
+    int number = 0;   // the area number inside the file
+    friend bool operator==(const AreaFile&, const AreaFile&) = default;
+};
+
+// Area files of a folder, sorted by name without regard to case.
+std::vector<AreaFile> listAreaFiles(const std::string& folder);
 
 // Checks everything first and writes nothing on a problem; then writes the
-// summary (only when the folder holds no area file), copies the part bitmaps
-// (slots by name, objects by Name), dark.bmp for the black background, and the
-// area file. The scene is read as it is at the call.
+// summary (only when the folder holds neither a summary nor an area file, in
+// any case), the part files of planArea, dark.bmp for the black background, and
+// the area file. The scene is read as it is at the call.
 ExportResult exportTemplate(const Scene& scene, const ExportRequest& request);
 
 } // namespace tarn

@@ -12,6 +12,7 @@ PartImagePtr objectImage(Picture picture) {
     if (picture.isNull())
         return nullptr;
     auto image = std::make_shared<PartImage>();
+    image->key = picture.pixel(0, 0);
     image->mask = Mask(picture.width(), picture.height(), kWhite);
     makemask(picture, image->mask, picture.width(), picture.height());
     image->picture = std::move(picture);

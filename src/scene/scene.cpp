@@ -12,6 +12,15 @@ const PartImage& noPartImage() {
     return none;
 }
 
+Picture PartImage::original() const {
+    Picture out = picture;
+    for (int y = 0; y < out.height() && y < mask.height(); ++y)
+        for (int x = 0; x < out.width() && x < mask.width(); ++x)
+            if (mask.pixel(x, y) == kWhite)
+                out.setPixel(x, y, key);
+    return out;
+}
+
 const char* layerText(Layer layer) {
     return layer == Layer::InFront ? "T" : "F";
 }

@@ -33,6 +33,11 @@ inline constexpr std::array<Point, kSlotCount + 1> kSlotPlaces{
 struct PartImage {
     Picture picture;
     Mask mask;
+    Rgb key = kWhite; // the part's own key colour, which the picture shows as white
+
+    // The part's own pixels: white where the mask is white turned back into the key.
+    // Exact, since an opaque white pixel has a black mask.
+    Picture original() const;
 };
 using PartImagePtr = std::shared_ptr<const PartImage>;
 

@@ -1,6 +1,10 @@
 #include "base/little_endian.h"
+#include "export/area_plan.h"
 #include "export/cw_writers.h"
 #include "export/export_procedure.h"
+#include "export/sjis.h"
+#include "objects/object_list.h"
+#include "output/bmp_writer.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -20,8 +24,9 @@ Bytes golden(const std::string& name) {
     return test::fileBytes(TARN_TEST_DATA "/export/" + name);
 }
 
+// All key colour: nothing of it shows, so its cell is as plain as can be.
 PartImagePtr image(int width, int height) {
-    return std::make_shared<PartImage>(PartImage{Picture(width, height), Mask(width, height)});
+    return objectImage(Picture(width, height));
 }
 
 Slot slot(const std::string& name, const std::string& path = "", int width = 12, int height = 10) {
@@ -38,57 +43,169 @@ ObjectRow object(const std::string& name, int x, int y, Layer layer, int width, 
     return row;
 }
 
+AreaCell cell(int left, int top, int width, int height, const std::string& name) {
+    return {left, top, 40000 + width, height, name, 1};
+}
+
 // area1_all_cells.wid was put together from the layout tables: every slot, objects
 // "F" and "T", a full-width name counted in bytes.
 TEST(CwWriters, ExampleFiles) {
     EXPECT_EQ(summaryBytes(), golden("summary.wsm")); // 62 bytes
-    EXPECT_EQ(darkBmpBytes(), golden("dark.bmp"));    // 246 bytes
-    Scene scene;
+    Bytes start10 = golden("summary.wsm");
+    putU32le(start10, 38, 40010);
+    EXPECT_EQ(summaryBytes(10), start10);
+    EXPECT_EQ(darkBmpBytes(), golden("dark.bmp")); // 246 bytes
     Bytes out;
-    ASSERT_TRUE(encodeArea(scene, 10, 1, kDarkBackgroundName, out).ok());
+    ASSERT_TRUE(encodeArea(10, {backgroundCell(kDarkBackgroundName)}, out).ok());
     const std::string head("\0\0\0\0\0\x0F\0\0\0"
                            "\x90\x56\x8B\x4B\x83\x47\x83\x8A\x83\x41(10)" // 新規エリア(10)
                            "\0\x4A\x9C\0\0",                              // 40010
                            28);
     EXPECT_EQ(std::string(out.begin(), out.end()).substr(0, 28), head);
-    ASSERT_TRUE(encodeArea(scene, 1, 1, kDefaultBackgroundName, out).ok());
-    EXPECT_EQ(out, golden("area1_default.wid"));    // 82 bytes
-    scene.slot(1) = slot("stone_ug", "", 300, 150); // the cell keeps the slot's own size
+    ASSERT_TRUE(encodeArea(1, {backgroundCell(kDefaultBackgroundName)}, out).ok());
+    EXPECT_EQ(out, golden("area1_default.wid")); // 82 bytes
+
+    // The cells come from the scene: a terrain part at its own size.
+    Scene scene;
+    scene.slot(1) = slot("stone_ug", "", 300, 150);
     scene.objects.push_back(object("box", 100, 50, Layer::BehindFront, 64, 80));
-    ASSERT_TRUE(encodeArea(scene, 2, 3, kDarkBackgroundName, out).ok());
+    ASSERT_TRUE(encodeArea(2, planArea(scene, kDarkBackgroundName).cells, out).ok());
     EXPECT_EQ(out, golden("area2_dark.wid")); // 151 bytes
 
-    scene.objects = {object("front", -90, 7, Layer::InFront, 5, 4),
-                     object("behind", 2, 4, Layer::BehindFront, 9, 8)};
-    for (int i = 1; i <= kSlotCount; ++i)
-        scene.slot(i) = slot(i == 4 ? "石壁_fl" : "s" + std::to_string(i));
-    ASSERT_TRUE(encodeArea(scene, 1, 8, kDefaultBackgroundName, out).ok());
+    const std::vector<AreaCell> cells{
+        backgroundCell(kDefaultBackgroundName), cell(160, 80, 320, 160, "s1.bmp"),
+        cell(80, 0, 240, 160, "s2.bmp"),        cell(320, 0, 240, 160, "s3.bmp"),
+        cell(82, 4, 9, 8, "behind.bmp"),        cell(80, 80, 240, 200, "石壁_fl.bmp"),
+        cell(320, 80, 240, 200, "s5.bmp"),      cell(-10, 7, 5, 4, "front.bmp")};
+    ASSERT_TRUE(encodeArea(1, cells, out).ok());
     EXPECT_EQ(out, golden("area1_all_cells.wid"));
+
+    // The number the engine reads back, and files it does not take for areas.
+    const struct {
+        Bytes bytes;
+        bool area;
+        int number;
+    } heads[] = {{golden("area1_all_cells.wid"), true, 1},
+                 {golden("area2_dark.wid"), true, 2},
+                 {[] {
+                      Bytes b = golden("area1_default.wid");
+                      putU32le(b, 23, 50017); // past 10000: taken modulo
+                      return b;
+                  }(),
+                  true, 17},
+                 {[] {
+                      Bytes b = golden("area1_default.wid");
+                      b[0] = 1; // a battle
+                      return b;
+                  }(),
+                  false, 0},
+                 {[] {
+                      Bytes b = golden("area1_default.wid");
+                      b.resize(25); // ends inside the number
+                      return b;
+                  }(),
+                  false, 0},
+                 {test::bytesOf("old"), false, 0}};
+    for (const auto& h : heads) {
+        int n = 0;
+        EXPECT_EQ(readAreaNumber(h.bytes, n), h.area);
+        EXPECT_EQ(h.area ? n : 0, h.number);
+    }
+}
+
+// Names the engine reads back as written and may use as file names.
+TEST(CwWriters, NamesSurviveTheEnginesCodePage) {
+    const struct {
+        std::string name;
+        NameFault fault;
+        std::string character;
+    } rows[] = {
+        {"石壁_fl.bmp", NameFault::None, ""},
+        {"ＡＢＣ箱～－∥―￠￡￢.bmp", NameFault::None, ""}, // what Microsoft's table gives back
+        {"ｶﾅ ~.bmp", NameFault::None, ""},
+        {"a〜.bmp", NameFault::NoCodePage, "〜"},
+        {"a−", NameFault::NoCodePage, "−"},
+        {"a‖", NameFault::NoCodePage, "‖"},
+        {"a—", NameFault::NoCodePage, "—"},
+        {"a¢", NameFault::NoCodePage, "¢"},
+        {"a£", NameFault::NoCodePage, "£"},
+        {"a¬", NameFault::NoCodePage, "¬"},
+        {"a¥b", NameFault::NoCodePage, "¥"},
+        {"a‾", NameFault::NoCodePage, "‾"},
+        {"\xF0\xA0\xAE\xB7_ug", NameFault::NoCodePage, "\xF0\xA0\xAE\xB7"},
+        {"é", NameFault::NoCodePage, "é"},
+        {"a\xFF" "b", NameFault::NotUtf8, "\xFF"},
+        {"a\\b", NameFault::NotInName, "\\"},
+        {"a/b", NameFault::NotInName, "/"},
+        {"a:b", NameFault::NotInName, ":"},
+        {"a*b", NameFault::NotInName, "*"},
+        {"a?b", NameFault::NotInName, "?"},
+        {"a\"b", NameFault::NotInName, "\""},
+        {"a<b", NameFault::NotInName, "<"},
+        {"a>b", NameFault::NotInName, ">"},
+        {"a|b", NameFault::NotInName, "|"},
+        {"a\tb", NameFault::NotInName, "\t"},
+        {"a\x1F" "b", NameFault::NotInName, "\x1F"},
+        {"a\x7F" "b", NameFault::NotInName, "\x7F"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::string character;
+        EXPECT_EQ(checkName(row.name, character), row.fault);
+        EXPECT_EQ(character, row.character);
+    }
 }
 
 // Everything is checked before anything is written; then only the export's own
-// files change, each whole. In texts "$x" is x in the scenario folder.
+// files change, each whole. In texts "$x" is x in the scenario folder; before
+// the export "name=N" is an area file numbered N, "name.bmp" a part bitmap and
+// any other name a file holding "old".
 TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
     const struct {
-        std::string before; // "x/" a folder, other entries files holding "old"
+        std::string before; // "x/" a folder
         std::string parts;  // slots "name=source"
-        std::string number; // or, named Area..., the file selected to replace
+        std::string number; // or, when a file of `before`, the file selected to replace
         ExportProblem problem;
         std::string subject, changed;
         long failAfter = -1; // a full disk after this many bytes
         bool black = false;
+        std::string character = "";
     } rows[] = {
-        {"Area1.wid", "", " 3.5 ", None, "", "Area4.wid=area:40004/1"},
-        {"B.WID Summary.wsm", "", "1", None, "", "Area1.wid=area:40001/1 Summary.wsm=summary.wsm"},
-        {"", "", "2147443648", NumberTooLarge, "2147443648", ""},
+        {"Area1.wid=1", "", " 3.5 ", None, "", "Area4.wid=area:4/1"},
+        // A new summary starts at the new area.
+        {"", "", "10", None, "", "Area10.wid=area:10/1 Summary.wsm=summary:10"},
+        // Area files and summaries in any case; files named .wid that are no area.
+        {"B.WID=2", "", "1", None, "", "Area1.wid=area:1/1"},
+        {"summary.WSM", "", "1", None, "", "Area1.wid=area:1/1"},
+        {"Battle1.wid Area1.wid.bak=1", "", "1", None, "",
+         "Area1.wid=area:1/1 Summary.wsm=summary:1"},
+        // The limits of the area number.
+        {"", "", "1", None, "", "Area1.wid=area:1/1 Summary.wsm=summary:1"},
+        {"", "", "9999", None, "", "Area9999.wid=area:9999/1 Summary.wsm=summary:9999"},
+        {"", "", "0", NumberOutOfRange, "0", ""},
+        {"", "", "-1", NumberOutOfRange, "-1", ""},
+        {"", "", "-5", NumberOutOfRange, "-5", ""},
+        {"", "", "10000", NumberOutOfRange, "10000", ""},
+        {"", "", "2147443648", NumberOutOfRange, "2147443648", ""},
         {"", "", "3x", BadNumber, "3x", ""},
+        // Another file already holds the number.
+        {"Town.wid=3 Area1.wid=1", "", "3", AreaNumberTaken, "Town.wid", ""},
+        // Existing-file mode keeps the number inside the file, and its name.
+        {"Area1.wid=1 Town.wid=3", "", "Town.wid", None, "", "Town.wid=area:3/1"},
+        {"Area1.wid=1 Battle1.wid", "", "Battle1.wid", NothingSelected, "Battle1.wid", ""},
+        {"Odd.wid=10000", "", "Odd.wid", NumberOutOfRange, "0", ""},
         {"", "g_ug=$gone.bmp", "1", SourceMissing, "$gone.bmp", ""},
-        {"", "\xF0\xA0\xAE\xB7_ug=$x.bmp", "1", NoShiftJis, "\xF0\xA0\xAE\xB7_ug", ""},
+        {"", "\xF0\xA0\xAE\xB7_ug=$x.bmp", "1", BadName, "\xF0\xA0\xAE\xB7_ug.bmp", "", -1,
+         false, "\xF0\xA0\xAE\xB7"},
+        {"", "a¥b_ug=$x.bmp", "1", BadName, "a¥b_ug.bmp", "", -1, false, "¥"},
+        {"", "a:b_ug=$x.bmp", "1", BadName, "a:b_ug.bmp", "", -1, false, ":"},
         {"dark.bmp/", "", "1", WriteFailed, "$dark.bmp", "", -1, true},
-        {"Area1.wid", "", "Area1.wid", WriteFailed, "$Area1.wid", "", 10},
+        {"Area1.wid=1", "", "Area1.wid", WriteFailed, "$Area1.wid", "", 10},
+        // Parts already in the scenario folder are their own copies.
         {"g_ug.bmp x_fl.BMP", "g_ug=$g_ug.bmp x_fl=$x_fl.BMP", "1", None, "",
-         "Area1.wid=area:40001/3 Summary.wsm=summary.wsm x_fl.bmp=old"},
+         "Area1.wid=area:1/3 Summary.wsm=summary:1 x_fl.bmp=part"},
     };
+    const Bytes partBytes = encodeBmp24(Picture(12, 10));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.before + " / " + row.parts + " / " + row.number);
         const test::TempFolder folder;
@@ -97,10 +214,20 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         };
         std::string name;
         for (std::istringstream in(row.before); in >> name;) {
+            const std::string file = name.substr(0, name.find('='));
+            Bytes area;
             if (name.ends_with('/'))
                 std::filesystem::create_directory(folder.file(name));
+            else if (file.size() != name.size())
+                ASSERT_TRUE(encodeArea(std::stoi(name.substr(file.size() + 1)),
+                                       {backgroundCell(kDarkBackgroundName)}, area)
+                                .ok() &&
+                            writeFileAtomically(folder.file(file), area).ok());
+            else if (std::filesystem::path(file).extension().string().size() == 4 &&
+                     (file.ends_with(".bmp") || file.ends_with(".BMP")))
+                writeFileAtomically(folder.file(file), partBytes);
             else
-                std::ofstream(folder.file(name)) << "old";
+                std::ofstream(folder.file(file)) << "old";
         }
         Scene scene;
         int next = 1;
@@ -113,17 +240,21 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
             for (const std::string& entry : folder.entries()) {
                 const Bytes b = test::fileBytes(folder.file(entry));
                 std::string& c = out[entry] = std::string(b.begin(), b.end());
-                for (const char* file : {"summary.wsm", "dark.bmp"})
-                    if (b == golden(file))
-                        c = file;
-                if (entry.ends_with(".wid") && b.size() > 26 && getU32le(b, 5) < b.size() - 26)
-                    c = "area:" + std::to_string(getU32le(b, 9 + getU32le(b, 5))) + "/" +
+                if (b == golden("dark.bmp"))
+                    c = "dark.bmp";
+                if (b == partBytes)
+                    c = "part";
+                if (entry == "Summary.wsm" && b.size() == 62)
+                    c = "summary:" + std::to_string(getU32le(b, 38) - 40000);
+                int n = 0;
+                if (entry.ends_with(".wid") && readAreaNumber(b, n))
+                    c = "area:" + std::to_string(n) + "/" +
                         std::to_string(getU32le(b, 22 + getU32le(b, 5)));
             }
             return out;
         };
         const auto before = contents();
-        const bool existing = row.number.starts_with("Area");
+        const bool existing = row.number.ends_with(".wid");
         test::InjectedFailureReset reset;
         if (row.failAfter >= 0)
             testing::injectWriteFailure(ENOSPC, static_cast<std::size_t>(row.failAfter));
@@ -133,11 +264,28 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
                     row.black ? Background::Black : Background::Default});
         EXPECT_EQ(r.problem, row.problem);
         EXPECT_EQ(r.subject, place(row.subject));
+        EXPECT_EQ(r.character, row.character);
         auto expected = before;
         for (std::istringstream in(row.changed); in >> name;)
             expected[name.substr(0, name.find('='))] = name.substr(name.find('=') + 1);
         EXPECT_EQ(contents(), expected);
     }
+}
+
+// Only area files are listed, each with its own number, in name order.
+TEST(Export, ListsAreaFilesByTheirOwnNumbers) {
+    const test::TempFolder folder;
+    Bytes area;
+    for (const auto& [name, n] : {std::pair{"Town.wid", 3}, {"Area1.WID", 1}, {"b.Wid", 12}}) {
+        ASSERT_TRUE(encodeArea(n, {backgroundCell(kDarkBackgroundName)}, area).ok());
+        ASSERT_TRUE(writeFileAtomically(folder.file(name), area).ok());
+    }
+    area[0] = 1;
+    ASSERT_TRUE(writeFileAtomically(folder.file("Battle1.wid"), area).ok());
+    ASSERT_TRUE(writeFileAtomically(folder.file("empty.wid"), {}).ok());
+    std::filesystem::create_directory(folder.file("dir.wid"));
+    const std::vector<AreaFile> expected{{"Area1.WID", 1}, {"b.Wid", 12}, {"Town.wid", 3}};
+    EXPECT_EQ(listAreaFiles(folder.path().string()), expected);
 }
 
 } // namespace

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "export/cw_writers.h"
+#include "base/file_write.h"
+#include "scene/scene.h"
+
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// Where the canvas lies on the engine's 632 x 420 area: the engine draws every
+// cell whole, so nothing of a part may reach past this rectangle.
+inline constexpr int kViewLeft = 80;
+inline constexpr int kViewTop = 0;
+
+// One file that the export puts into the scenario folder for the parts.
+struct PartFile {
+    std::string fileName; // in the scenario folder
+    std::string source;   // the part file it is made from
+    Bytes bitmap;         // a bitmap made for the area; empty: the source copied byte for byte
+    friend bool operator==(const PartFile&, const PartFile&) = default;
+};
+
+// The area's cells and the part files they name.
+struct AreaPlan {
+    std::vector<AreaCell> cells; // background first, then in the canvas' painter's order
+    std::vector<PartFile> files;
+};
+
+// Lays out the area so that the engine, which draws each cell at its own size
+// with the colour of the image's pixel (0, 0) see-through, shows exactly the
+// canvas inside the view and nothing but the background outside it. A part is
+// copied as it is when that shows it right; a mirrored part, one whose opaque
+// pixels reach past the view, or one whose file is no BMP gets a bitmap of its
+// own: its original colours cropped to the view, with a one-pixel border of the
+// key colour on the top and left when its pixel (0, 0) would otherwise be
+// opaque. A part wholly outside the view gets no cell. Files with different
+// pixels get different names, compared without regard to ASCII case, and never
+// the background's names.
+AreaPlan planArea(const Scene& scene, const std::string& backgroundName);
+
+// Whether a file starts as a BMP does; false when it cannot be read.
+bool startsAsBmp(const std::string& path);
+
+} // namespace tarn
