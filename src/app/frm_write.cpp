@@ -78,10 +78,11 @@ QString problemText(const ExportResult& result) {
         const QString character = QString::fromUtf8(result.character);
         // A control character shows as its code, as it has no picture.
         const bool visible = character.size() > 0 && character.at(0).isPrint();
-        const QString shown = visible ? QStringLiteral("「%1」").arg(character)
-                                      : QStringLiteral("U+%1").arg(
-                                            character.isEmpty() ? 0 : character.at(0).unicode(),
-                                            4, 16, QLatin1Char('0'));
+        const QString shown =
+            visible
+                ? QStringLiteral("「%1」").arg(character)
+                : QStringLiteral("U+%1").arg(character.isEmpty() ? 0 : character.at(0).unicode(), 4,
+                                             16, QLatin1Char('0'));
         return FrmWrite::tr("「%1」の文字 %2 は CardWirth のファイル名に使えません。\n"
                             "部品の名前を変えてください。何も書き出していません。")
             .arg(subject, shown);
@@ -150,9 +151,9 @@ FrmWrite::FrmWrite(SceneDocument& document, const AppContext& context, QWidget* 
     });
     showTone();
     observerKey_ = document_.addObserver([this](const DocumentChange& change) {
-            if (change.canvas)
-                showTone();
-        });
+        if (change.canvas)
+            showTone();
+    });
     connect(okButton_, &QPushButton::clicked, this, &FrmWrite::runExport);
     connect(cancelButton_, &QPushButton::clicked, this, &QDialog::reject);
     setFixedSize(sizeHint());
@@ -313,7 +314,8 @@ ExportRequest FrmWrite::buildRequest() const {
     request.numberText = txtNewFILE_->text().toStdString();
     const QList<QListWidgetItem*> selected = lst_->selectedItems();
     if (!selected.isEmpty())
-        request.selectedFile = selected.constFirst()->data(Qt::UserRole).toByteArray().toStdString();
+        request.selectedFile =
+            selected.constFirst()->data(Qt::UserRole).toByteArray().toStdString();
     request.background = optBgDefault_->isChecked() ? Background::Default : Background::Black;
     return request;
 }

@@ -36,12 +36,10 @@ struct PartOnCanvas {
 Rect visiblePart(const PartOnCanvas& part) {
     const long long left = std::max<long long>(part.x, 0);
     const long long top = std::max<long long>(part.y, 0);
-    const long long right =
-        std::min<long long>(static_cast<long long>(part.x) + part.image.picture.width(),
-                            kCanvasWidth);
-    const long long bottom =
-        std::min<long long>(static_cast<long long>(part.y) + part.image.picture.height(),
-                            kCanvasHeight);
+    const long long right = std::min<long long>(
+        static_cast<long long>(part.x) + part.image.picture.width(), kCanvasWidth);
+    const long long bottom = std::min<long long>(
+        static_cast<long long>(part.y) + part.image.picture.height(), kCanvasHeight);
     if (left >= right || top >= bottom)
         return {};
     // Offsets within the part.
@@ -94,8 +92,7 @@ class Planner {
         int top = part.y;
         if (cropped || mirrored || !startsAsBmp(part.path)) {
             const Picture original = part.image.original();
-            const Rect crop = cropped ? visible
-                                      : Rect{0, 0, original.width(), original.height()};
+            const Rect crop = cropped ? visible : Rect{0, 0, original.width(), original.height()};
             if (cropped)
                 variant += "_" + std::to_string(crop.left) + "-" + std::to_string(crop.top) + "-" +
                            std::to_string(crop.width) + "x" + std::to_string(crop.height);

@@ -57,7 +57,8 @@ bool forbiddenInName(std::string_view ch) {
         return ch == "\u007F" || (ch.size() == 2 && static_cast<unsigned char>(ch[0]) == 0xC2 &&
                                   static_cast<unsigned char>(ch[1]) < 0xA0); // C1 controls
     const unsigned char c = static_cast<unsigned char>(ch[0]);
-    return c < 0x20 || c == 0x7F || std::string_view("\\/:*?\"<>|").find(ch[0]) != std::string_view::npos;
+    return c < 0x20 || c == 0x7F ||
+           std::string_view("\\/:*?\"<>|").find(ch[0]) != std::string_view::npos;
 }
 
 } // namespace

@@ -13,9 +13,9 @@ bool toShiftJis(std::string_view utf8, std::string& out);
 
 enum class NameFault {
     None,
-    NotUtf8,     // the name's bytes are no UTF-8 text
-    NoCodePage,  // the character does not come back as itself through code page 932
-    NotInName,   // \ / : * ? " < > | or a control character
+    NotUtf8,    // the name's bytes are no UTF-8 text
+    NoCodePage, // the character does not come back as itself through code page 932
+    NotInName,  // \ / : * ? " < > | or a control character
 };
 
 // Whether the engine reads the name back as written and may use it as a file

@@ -20,7 +20,8 @@ PartImagePtr terrainImage(const Picture& part, PixelArray& work) {
     const int width = part.width();
     const int height = part.height();
     // Masked on copies so that a failure half way changes nothing.
-    auto image = std::make_shared<PartImage>(PartImage{part, Mask(width, height), part.pixel(0, 0)});
+    auto image =
+        std::make_shared<PartImage>(PartImage{part, Mask(width, height), part.pixel(0, 0)});
     PixelArray maskArray;
     if (getbits(image->picture, work) < 0 || getbits(image->picture, maskArray) < 0)
         return nullptr;

@@ -7,7 +7,11 @@
 #include "app/list_box.h"
 #include "app/messages.h"
 #include "app/save_as_flow.h"
+#include "export/area_plan.h"
 #include "export/cw_writers.h"
+#include "objects/object_list.h"
+#include "output/bmp_writer.h"
+#include "scene/terrain_edit.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 #include "support/test_pictures.h"
@@ -55,9 +59,9 @@ struct SaveRow {
 };
 
 struct ExportRow {
-    QString told; // what stops the export ("@": the folder); "": it runs
+    QString told; // what stops the export ("@": the folder); "": it runs and says what it wrote
     Twist twist = Twist::None;
-    QStringList existing{"Area1.wid"}; // area files there before, each holding "old"
+    QStringList existing{"Area1.wid"}; // area files there before, each its own number
     QStringList written{};             // files new or replaced in the scenario folder
     QString selected{};                // chosen in existing-file mode
 };
@@ -231,14 +235,14 @@ class TestOutput : public QObject {
                                  "%2（エラー番号 %3）\nエリアファイルは書き出していません。";
             return box(text.arg(file, errorDescription(error)).arg(error));
         };
-        QTest::newRow("first export")
-            << ExportRow{{}, {}, {}, copies + QStringList{"Summary.wsm", "Area1.wid", "dark.bmp"}};
+        QTest::newRow("first export") << ExportRow{
+            {}, {}, {}, QStringList{"Summary.wsm"} + copies + QStringList{"dark.bmp", "Area1.wid"}};
         QTest::newRow("beside Area1-3, default background")
             << ExportRow{{}, Twist::DefaultBg, oneToThree, copies + QStringList{"Area4.wid"}};
         QTest::newRow("replacing Area2") << ExportRow{
-            {}, {}, oneToThree, copies + QStringList{"Area2.wid", "dark.bmp"}, "Area2.wid"};
+            {}, {}, oneToThree, copies + QStringList{"dark.bmp", "Area2.wid"}, "Area2.wid"};
         QTest::newRow("replacing Area10, listed second after a gap: its own number counts")
-            << ExportRow{{}, {}, gap, copies + QStringList{"Area10.wid", "dark.bmp"}, "Area10.wid"};
+            << ExportRow{{}, {}, gap, copies + QStringList{"dark.bmp", "Area10.wid"}, "Area10.wid"};
         QTest::newRow("cancelled after changing the folder") << ExportRow{{}, Twist::Cancel, {}};
         QTest::newRow("folder replaced by a file") << ExportRow{
             box("保存場所のフォルダ「@」が見つかりません。\n存在するフォルダを指定してください。"),
@@ -261,20 +265,37 @@ class TestOutput : public QObject {
     void exportScenario() {
         QFETCH(ExportRow, row);
         row.told.replace('@', out_);
-        for (const QString& name : row.existing)
-            writeFile(out_ + '/' + name, "old");
-        // Slots 2 and 4 and three objects; each part's file holds its own name.
-        const auto part = [this](const QString& name) {
-            writeFile(folder_->path(name + ".bmp"), name.toUtf8());
+        for (const QString& name : row.existing) { // each numbered as its name says
+            Bytes area;
+            QVERIFY(encodeArea(name.mid(4).chopped(4).toInt(),
+                               {backgroundCell(kDarkBackgroundName)}, area)
+                        .ok());
+            writeFile(out_ + '/' + name, QByteArray(reinterpret_cast<const char*>(area.data()),
+                                                    static_cast<qsizetype>(area.size())));
+        }
+        // Slots 2 and 4 and three objects, each a small bitmap inside the view.
+        PixelArray work;
+        int seed = 0;
+        const auto part = [&](const QString& name, Picture& picture) {
+            picture = test::part(8, 6, ++seed);
+            const Bytes bytes = encodeBmp24(picture);
+            writeFile(folder_->path(name + ".bmp"),
+                      QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                 static_cast<qsizetype>(bytes.size())));
             return QFile::encodeName(folder_->path(name + ".bmp")).toStdString();
         };
         SceneState state;
-        state.terrain[1] = {"wall_bl", part("wall_bl"), {}};
-        state.terrain[3] = {"wall_fl", part("wall_fl"), {}};
+        Picture picture;
+        for (const auto& [slot, name] : {std::pair{1, "wall_bl"}, {3, "wall_fl"}}) {
+            const std::string path = part(name, picture);
+            state.terrain[static_cast<std::size_t>(slot)] = {name, path,
+                                                             terrainImage(picture, work)};
+        }
         for (const char* name : {"box", "jar", "orb"}) {
             state.objects.emplace_back();
             state.objects.back().name = name;
-            state.objects.back().path = part(name);
+            state.objects.back().path = part(name, picture);
+            state.objects.back().shown = state.objects.back().source = objectImage(picture);
         }
         window_->document().replaceState(state);
 
@@ -284,13 +305,17 @@ class TestOutput : public QObject {
         auto* number = dialog->findChild<QLineEdit*>("txtNewFILE");
         auto* list = dialog->findChild<QListWidget*>("lst");
         folder->setText(out_);
-        QCOMPARE(entries(list), row.existing);
+        QStringList listed;
+        for (const QString& name : row.existing)
+            listed << QStringLiteral("%1 (%2)").arg(name, name.mid(4).chopped(4));
+        QCOMPARE(entries(list), listed);
         QCOMPARE(number->text(), QString::number(row.existing.size() + 1));
         QCOMPARE(dialog->findChild<QWidget*>("opt(1)")->isEnabled(), !row.existing.isEmpty());
+        QVERIFY(dialog->findChild<QLabel*>("lblTone")->isHidden()); // the canvas is not toned
         if (!row.selected.isEmpty() || row.twist == Twist::Unselected)
             click(dialog, "opt(1)");
         if (!row.selected.isEmpty())
-            clickRow(list, list->findItems(row.selected, Qt::MatchExactly).value(0));
+            clickRow(list, list->findItems(row.selected + " (", Qt::MatchStartsWith).value(0));
         if (row.twist == Twist::DefaultBg)
             click(dialog, "optBG(0)");
         strike(row.twist);
@@ -298,24 +323,105 @@ class TestOutput : public QObject {
         ModalScript script({press(QMessageBox::No)}); // a box without No is closed
         click(dialog, row.twist == Twist::Cancel ? "CancelButton" : "OKButton");
 
-        QCOMPARE(shown(script), row.told.isEmpty() ? QStringList() : QStringList{row.told});
+        const int n =
+            row.written.filter(QRegularExpression("^Area")).value(0).mid(4).chopped(4).toInt();
+        QStringList wrote;
+        for (const QString& file : row.written)
+            wrote << "  " + file;
+        const QString told =
+            !row.told.isEmpty() || row.written.isEmpty() || row.twist == Twist::DiskFull
+                ? row.told
+                : box(QStringLiteral("エリア %1「新規エリア(%1)」を書き出しました。\n\n"
+                                     "書き出したファイル:\n%2")
+                          .arg(n)
+                          .arg(wrote.join('\n')),
+                      QMessageBox::Information);
+        QCOMPARE(shown(script), told.isEmpty() ? QStringList() : QStringList{told});
         QTRY_COMPARE(dialog && dialog->isVisible(), !row.told.isEmpty());
         if (!row.told.isEmpty()) // still open with the user's choices
             QCOMPARE(std::pair(folder->text(), number->text()),
                      std::pair(out_, QString::number(row.existing.size() + 1)));
-        QFile::copy(TARN_TEST_DATA "/export/summary.wsm", folder_->path("Summary.wsm"));
-        QFile::copy(TARN_TEST_DATA "/export/dark.bmp", folder_->path("dark.bmp"));
-        for (const QString& file : row.written) { // each as it should be, beside the parts
-            if (file.startsWith("Area"))          // the core's own for this scene
-                WriteArea(window_->scene(), folder_->path().toStdString(),
-                          file.mid(4).chopped(4).toInt(), 6,
-                          row.twist == Twist::DefaultBg ? "MapOfWirth.BMP" : "dark.bmp");
-            expected.insert(out_ + '/' + file, fileBytes(folder_->path(file)));
+        const std::string bg = row.twist == Twist::DefaultBg ? "MapOfWirth.BMP" : "dark.bmp";
+        for (const QString& file : row.written) { // each as it should be
+            Bytes made;
+            if (!file.contains(
+                    QRegularExpression("^Area|^Summary|^dark"))) { // a part shown as it is
+                expected.insert(out_ + '/' + file, fileBytes(folder_->path(file)));
+                continue;
+            }
+            if (file.startsWith("Area"))
+                QVERIFY(encodeArea(n, planArea(window_->scene(), bg).cells, made).ok());
+            else if (file == "Summary.wsm")
+                made = summaryBytes(n);
+            else
+                made = darkBmpBytes();
+            expected.insert(out_ + '/' + file,
+                            QByteArray(reinterpret_cast<const char*>(made.data()),
+                                       static_cast<qsizetype>(made.size())));
         }
         QCOMPARE(snapshot(folder_->path("work")), expected);
         const std::string stored = folder_->context().ini().getini("MemWData", "MofSLoc", "-");
         if (row.twist != Twist::ReadOnly) // nobody cannot write the settings
             QCOMPARE(QString::fromStdString(stored), row.twist == Twist::Cancel ? "-" : out_);
+    }
+
+    // A toned canvas: the dialog says the area uses the parts' own colours.
+    void exportSaysTheAreaIsNotToned() {
+        trigger("mnuWrte");
+        QPointer<FrmWrite> dialog = window_->findChild<FrmWrite*>("frmWrite");
+        auto* tone = dialog->findChild<QLabel*>("lblTone");
+        QVERIFY(tone->isHidden());
+        trigger("mnuSepia");
+        QVERIFY(!tone->isHidden());
+        QCOMPARE(tone->text(), QStringLiteral("画面はグレースケール／セピア調ですが、"
+                                              "エリアには部品の元の色が使われます。"));
+        window_->document().recompose();
+        QVERIFY(tone->isHidden());
+    }
+
+    // Refusals are worded with what to change.
+    void exportRefusesNumbersAndNames() {
+        const auto range = [](const QString& number) {
+            return box(QStringLiteral("エリア番号「%1」は使えません。\n"
+                                      "1 から 9999 までの整数にしてください。")
+                           .arg(number));
+        };
+        const struct {
+            QString number, part, told;
+        } rows[] = {
+            {"0", "", range("0")},
+            {"10000", "", range("10000")},
+            {"1", "a¥b",
+             box("「a¥b.bmp」の文字 「¥」 は CardWirth のファイル名に使えません。\n"
+                 "部品の名前を変えてください。何も書き出していません。")},
+            {"1", "a\tb",
+             box("「a\tb.bmp」の文字 U+0009 は CardWirth のファイル名に使えません。\n"
+                 "部品の名前を変えてください。何も書き出していません。")},
+        };
+        for (const auto& row : rows) {
+            SceneState state;
+            if (!row.part.isEmpty()) {
+                const Picture picture = test::part(8, 6, 1);
+                const Bytes bytes = encodeBmp24(picture);
+                writeFile(folder_->path("p.bmp"),
+                          QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                     static_cast<qsizetype>(bytes.size())));
+                PixelArray work;
+                state.terrain[0] = {row.part.toStdString(),
+                                    QFile::encodeName(folder_->path("p.bmp")).toStdString(),
+                                    terrainImage(picture, work)};
+            }
+            window_->document().replaceState(state);
+            trigger("mnuWrte");
+            QPointer<FrmWrite> dialog = window_->findChild<FrmWrite*>("frmWrite");
+            dialog->findChild<QLineEdit*>("txtFolder")->setText(out_);
+            dialog->findChild<QLineEdit*>("txtNewFILE")->setText(row.number);
+            ModalScript script({press(QMessageBox::Ok)});
+            click(dialog, "OKButton");
+            QCOMPARE(shown(script), QStringList{row.told});
+            QVERIFY(QDir(out_).isEmpty());
+            dialog->close();
+        }
     }
 };
 

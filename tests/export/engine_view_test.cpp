@@ -43,8 +43,8 @@ std::optional<Picture> readBmp(const Bytes& b) {
     const std::size_t palette = 14 + getU32le(b, 14);
     Picture p(width, height);
     for (int y = 0; y < height; ++y) {
-        const std::size_t row = offset + stride * static_cast<std::size_t>(
-                                                      rawHeight < 0 ? y : height - 1 - y);
+        const std::size_t row =
+            offset + stride * static_cast<std::size_t>(rawHeight < 0 ? y : height - 1 - y);
         for (int x = 0; x < width; ++x) {
             std::size_t at = 0;
             if (bits == 24) {
@@ -186,15 +186,15 @@ std::vector<SceneCase> cases() {
          {P{"g_ug", "a", sized(300, 150, 7), 1}, P{"small_bl", "a", sized(100, 50, 8), 2},
           P{"big_fr", "a", sized(250, 210, 9), 5}}},
         {"mirrored objects both ways",
-         {P{"wall_fl", "a", sized(240, 200, 5), 4},
-          P{"lr", "a", box, 0, 10, 90, true}, P{"ud", "a", box, 0, 60, 100, false, true},
+         {P{"wall_fl", "a", sized(240, 200, 5), 4}, P{"lr", "a", box, 0, 10, 90, true},
+          P{"ud", "a", box, 0, 60, 100, false, true},
           P{"both", "a", box, 0, 120, 110, true, true, true},
           P{"ud", "a", box, 0, 200, 100, false, true, true}}},
         {"objects crossing each edge",
          {P{"left", "a", box, 0, -7, 40}, P{"top", "a", box, 0, 50, -5, false, true},
           P{"right", "a", box, 0, 460, 60, true}, P{"bottom", "a", box, 0, 100, 270},
-          P{"corner", "a", box, 0, 465, 268, false, false, true},
-          P{"gone", "a", box, 0, -40, 10}, P{"top_left", "a", box, 0, -3, -2, false, true}}},
+          P{"corner", "a", box, 0, 465, 268, false, false, true}, P{"gone", "a", box, 0, -40, 10},
+          P{"top_left", "a", box, 0, -3, -2, false, true}}},
         {"same-named objects from different folders",
          {P{"box", "a", sized(30, 20, 1), 0, 10, 10}, P{"box", "b", sized(30, 20, 11), 0, 50, 10},
           P{"BOX", "c", sized(16, 12, 12), 0, 90, 10}, P{"box", "a", sized(30, 20, 1), 0, 130, 10},
@@ -245,9 +245,8 @@ TEST(EngineView, ShowsExactlyTheCanvasInsideTheViewAndOnlyBackgroundOutside) {
             const test::TempFolder parts;
             const test::TempFolder out;
             const Scene scene = makeScene(c, parts.path().string());
-            const ExportResult r =
-                exportTemplate(scene, {out.path().string(), AreaMode::NewFile, "7", "",
-                                       background});
+            const ExportResult r = exportTemplate(
+                scene, {out.path().string(), AreaMode::NewFile, "7", "", background});
             ASSERT_TRUE(r.ok()) << static_cast<int>(r.problem) << " " << r.subject;
             const EngineView view = drawArea(out.path().string(), "Area7.wid");
             EXPECT_EQ(view.backgroundKnown, black);
@@ -280,7 +279,8 @@ TEST(EngineView, CopiesWhatShowsAsItIsAndNamesEveryOtherPictureApart) {
     const auto all = cases();
     const struct {
         std::size_t scene;
-        std::vector<std::pair<std::string, std::string>> files; // name, "copy" of a source or "made"
+        std::vector<std::pair<std::string, std::string>>
+            files; // name, "copy" of a source or "made"
     } rows[] = {
         {1,
          {{"床_ug.bmp", "a/床_ug.bmp"},

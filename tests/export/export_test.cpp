@@ -134,7 +134,9 @@ TEST(CwWriters, NamesSurviveTheEnginesCodePage) {
         {"a‾", NameFault::NoCodePage, "‾"},
         {"\xF0\xA0\xAE\xB7_ug", NameFault::NoCodePage, "\xF0\xA0\xAE\xB7"},
         {"é", NameFault::NoCodePage, "é"},
-        {"a\xFF" "b", NameFault::NotUtf8, "\xFF"},
+        {"a\xFF"
+         "b",
+         NameFault::NotUtf8, "\xFF"},
         {"a\\b", NameFault::NotInName, "\\"},
         {"a/b", NameFault::NotInName, "/"},
         {"a:b", NameFault::NotInName, ":"},
@@ -145,8 +147,12 @@ TEST(CwWriters, NamesSurviveTheEnginesCodePage) {
         {"a>b", NameFault::NotInName, ">"},
         {"a|b", NameFault::NotInName, "|"},
         {"a\tb", NameFault::NotInName, "\t"},
-        {"a\x1F" "b", NameFault::NotInName, "\x1F"},
-        {"a\x7F" "b", NameFault::NotInName, "\x7F"},
+        {"a\x1F"
+         "b",
+         NameFault::NotInName, "\x1F"},
+        {"a\x7F"
+         "b",
+         NameFault::NotInName, "\x7F"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -195,8 +201,8 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         {"Area1.wid=1 Battle1.wid", "", "Battle1.wid", NothingSelected, "Battle1.wid", ""},
         {"Odd.wid=10000", "", "Odd.wid", NumberOutOfRange, "0", ""},
         {"", "g_ug=$gone.bmp", "1", SourceMissing, "$gone.bmp", ""},
-        {"", "\xF0\xA0\xAE\xB7_ug=$x.bmp", "1", BadName, "\xF0\xA0\xAE\xB7_ug.bmp", "", -1,
-         false, "\xF0\xA0\xAE\xB7"},
+        {"", "\xF0\xA0\xAE\xB7_ug=$x.bmp", "1", BadName, "\xF0\xA0\xAE\xB7_ug.bmp", "", -1, false,
+         "\xF0\xA0\xAE\xB7"},
         {"", "a¥b_ug=$x.bmp", "1", BadName, "a¥b_ug.bmp", "", -1, false, "¥"},
         {"", "a:b_ug=$x.bmp", "1", BadName, "a:b_ug.bmp", "", -1, false, ":"},
         {"dark.bmp/", "", "1", WriteFailed, "$dark.bmp", "", -1, true},
