@@ -58,21 +58,13 @@ bool opaqueOutside(const PartImage& image, const Rect& visible) {
     return false;
 }
 
-std::string folded(const std::string& name) {
-    std::string out = name;
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return out;
-}
-
 class Planner {
   public:
     explicit Planner(const std::string& backgroundName) {
         // A part named like a background would take its place in the engine.
-        taken_[folded(kDarkBackgroundName)] = "";
-        taken_[folded(kDefaultBackgroundName)] = "";
-        taken_[folded(backgroundName)] = "";
+        taken_[foldedName(kDarkBackgroundName)] = "";
+        taken_[foldedName(kDefaultBackgroundName)] = "";
+        taken_[foldedName(backgroundName)] = "";
     }
 
     // The cell for the part, and its file recorded; false when nothing of it shows.
@@ -127,7 +119,7 @@ class Planner {
         const std::string stem = part.name + variant;
         for (int k = 1;; ++k) {
             const std::string name = stem + (k == 1 ? "" : "_" + std::to_string(k)) + ".bmp";
-            const auto [it, added] = taken_.emplace(folded(name), identity);
+            const auto [it, added] = taken_.emplace(foldedName(name), identity);
             if (added)
                 files.push_back(
                     {name, part.path, derived.isNull() ? Bytes{} : encodeBmp24(derived)});
@@ -140,6 +132,13 @@ class Planner {
 };
 
 } // namespace
+
+std::string foldedName(std::string name) {
+    for (char& c : name)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return name;
+}
 
 bool startsAsBmp(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "export/cw_writers.h"
 #include "base/file_write.h"
+#include "export/cw_writers.h"
 #include "scene/scene.h"
 
 #include <string>
@@ -39,6 +39,10 @@ struct AreaPlan {
 // pixels get different names, compared without regard to ASCII case, and never
 // the background's names.
 AreaPlan planArea(const Scene& scene, const std::string& backgroundName);
+
+// ASCII letters in lower case: the engine's file system takes names that differ
+// only so for the same file.
+std::string foldedName(std::string name);
 
 // Whether a file starts as a BMP does; false when it cannot be read.
 bool startsAsBmp(const std::string& path);

@@ -52,19 +52,12 @@ ExportResult readNumberBox(const std::string& text, int& n) {
     return {};
 }
 
-std::string folded(std::string name) {
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return name;
-}
-
 // Whether the folder holds a summary under any case of its name.
 bool hasSummary(const std::string& folder) {
     bool found = false;
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir))
-            found = found || folded(entry->d_name) == folded(kSummaryFileName);
+            found = found || foldedName(entry->d_name) == foldedName(kSummaryFileName);
         ::closedir(dir);
     }
     return found;
@@ -135,7 +128,7 @@ ExportResult chooseArea(const ExportRequest& request, const std::vector<AreaFile
                        ioStatus(EISDIR));
     // The engine keeps one of two areas with the same number.
     for (const AreaFile& f : areaFiles)
-        if (f.number == target.n && folded(f.name) != folded(target.fileName))
+        if (f.number == target.n && foldedName(f.name) != foldedName(target.fileName))
             return problem(ExportProblem::AreaNumberTaken, f.name);
     struct stat st {};
     if (!request.replaceExisting &&
@@ -166,7 +159,7 @@ std::vector<AreaFile> listAreaFiles(const std::string& folder) {
         return areas;
     while (const dirent* entry = ::readdir(dir)) {
         const std::string name = entry->d_name;
-        if (name.starts_with('.') || folded(getext(name)) != "wid")
+        if (name.starts_with('.') || foldedName(getext(name)) != "wid")
             continue;
         // The engine tells an area by the type byte and numbers it from inside
         // the file, whatever the name.
@@ -188,8 +181,8 @@ std::vector<AreaFile> listAreaFiles(const std::string& folder) {
     ::closedir(dir);
     // Names differing only in case keep a fixed order between them.
     std::sort(areas.begin(), areas.end(), [](const AreaFile& a, const AreaFile& b) {
-        const std::string fa = folded(a.name);
-        const std::string fb = folded(b.name);
+        const std::string fa = foldedName(a.name);
+        const std::string fb = foldedName(b.name);
         return fa != fb ? fa < fb : a.name < b.name;
     });
     return areas;
@@ -252,7 +245,7 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
         const std::string destination = joinPath(folder, file.fileName);
         // A part already in the scenario folder is its own copy and is skipped there.
         const Status io = file.bitmap.empty() ? copyFileAtomically(file.source, destination)
-                                                : writeFileAtomically(destination, file.bitmap);
+                                              : writeFileAtomically(destination, file.bitmap);
         if (!io.ok())
             return problem(ExportProblem::WriteFailed, destination, io);
         done.written.push_back(file.fileName);
