@@ -1,10 +1,13 @@
 #include "app/command_line.h"
 
 #include "app/batch_render.h"
+#include "app/frm_write.h"
 #include "app/messages.h"
+#include "app/picture_io.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
@@ -39,6 +42,7 @@ QString usageText() {
                      "             [--gray | --sepia]\n"
                      "      シーンを画像に書き出します。\n"
                      "  tarn export シーン.tarn --into フォルダ --area N [--replace]\n"
+                     "             [--background black|default]\n"
                      "      シーンをシナリオのエリアとして書き出します。\n"
                      "  tarn --help | --version");
 }
@@ -204,6 +208,70 @@ int render(const QStringList& args) {
     return failed == 0 ? 0 : 1;
 }
 
+// The export of the window, from a scene file: the same checks, the same words.
+int exportScene(const QStringList& args) {
+    QString scene, folder, area, background = QStringLiteral("black");
+    bool replace = false;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        QString* value = a == QStringLiteral("--into")         ? &folder
+                         : a == QStringLiteral("--area")       ? &area
+                         : a == QStringLiteral("--background") ? &background
+                                                               : nullptr;
+        if (value != nullptr) {
+            if (i + 1 >= args.size())
+                return usageError(Words::tr("%1 には値を指定してください").arg(a));
+            *value = args[++i];
+        } else if (a == QStringLiteral("--replace")) {
+            replace = true;
+        } else if (a.startsWith(QLatin1Char('-')) || !scene.isEmpty()) {
+            return usageError(Words::tr("知らないオプションです: %1").arg(a));
+        } else {
+            scene = a;
+        }
+    }
+    if (scene.isEmpty() || folder.isEmpty() || area.isEmpty())
+        return usageError(Words::tr("シーン、--into と --area を指定してください"));
+    if (background != QStringLiteral("black") && background != QStringLiteral("default"))
+        return usageError(Words::tr("--background は black か default です"));
+
+    SceneDocument document{std::string()};
+    const SceneOpenResult opened = document.open(
+        QFile::encodeName(scene).toStdString(), [](const std::string& path, Picture& out) {
+            return loadPicture(QFile::decodeName(QByteArray::fromStdString(path)), out);
+        });
+    RenderOutcome outcome;
+    if (!opened.ok()) {
+        outcome.kind = RenderOutcome::Kind::SceneUnusable;
+        outcome.scene = opened.status;
+    } else if (!opened.missing.empty()) {
+        outcome.kind = RenderOutcome::Kind::PartsMissing;
+        outcome.missing = opened.missing;
+    }
+    if (!outcome.ok()) {
+        say(outcomeText({scene, folder}, outcome));
+        return 1;
+    }
+    ExportRequest request;
+    request.folder = QFile::encodeName(QDir::cleanPath(folder)).toStdString();
+    request.numberText = area.toStdString();
+    request.background =
+        background == QStringLiteral("black") ? Background::Black : Background::Default;
+    request.replaceExisting = replace;
+    const ExportResult result = exportTemplate(document.scene(), request);
+    if (result.ok()) {
+        say(exportWrittenText(result));
+        return 0;
+    }
+    if (result.problem == ExportProblem::AreaExists)
+        say(scene + QStringLiteral(": ") +
+            Words::tr("「%1」はすでにあります。置き換えるときは --replace を付けてください。")
+                .arg(QFile::decodeName(QByteArray::fromStdString(result.subject))));
+    else
+        say(scene + QStringLiteral(": ") + exportProblemText(result));
+    return 1;
+}
+
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
@@ -234,7 +302,7 @@ int runCommand(int argc, char* argv[]) {
     }
     if (command == "render")
         return render(args);
-    return usageError(Words::tr("export はまだ使えません"));
+    return exportScene(args);
 }
 
 } // namespace tarn

@@ -65,7 +65,9 @@ QString scenarioFolder(const QString& text) {
     return folder;
 }
 
-QString problemText(const ExportResult& result) {
+} // namespace
+
+QString exportProblemText(const ExportResult& result) {
     const QString subject = fromNative(result.subject);
     switch (result.problem) {
     case ExportProblem::NumberOutOfRange:
@@ -119,7 +121,14 @@ QString problemText(const ExportResult& result) {
     return {};
 }
 
-} // namespace
+QString exportWrittenText(const ExportResult& result) {
+    QStringList files;
+    for (const std::string& file : result.written)
+        files << QStringLiteral("  ") + fromNative(file);
+    return FrmWrite::tr("エリア %1「%2」を書き出しました。\n\n書き出したファイル:\n%3")
+        .arg(result.area)
+        .arg(QString::fromStdString(areaName(result.area)), files.join('\n'));
+}
 
 FrmWrite::FrmWrite(SceneDocument& document, const AppContext& context, QWidget* parent)
     : QDialog(parent), document_(document), context_(context) {
@@ -349,13 +358,7 @@ void FrmWrite::runExport() {
 }
 
 void FrmWrite::reportWritten(const ExportResult& result) {
-    QStringList files;
-    for (const std::string& file : result.written)
-        files << QStringLiteral("  ") + fromNative(file);
-    QMessageBox told(QMessageBox::Information, QStringLiteral("Tarn"),
-                     tr("エリア %1「%2」を書き出しました。\n\n書き出したファイル:\n%3")
-                         .arg(result.area)
-                         .arg(QString::fromStdString(areaName(result.area)), files.join('\n')),
+    QMessageBox told(QMessageBox::Information, QStringLiteral("Tarn"), exportWrittenText(result),
                      QMessageBox::Ok, parentWidget());
     told.exec();
 }
@@ -371,7 +374,7 @@ bool FrmWrite::reportProblem(const ExportResult& result) {
         warn.exec();
         return false;
     }
-    QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn"), problemText(result),
+    QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn"), exportProblemText(result),
                      QMessageBox::Ok, this);
     warn.exec();
     return false;

@@ -3,10 +3,12 @@
 // scene, and usage errors.
 #include "app/canvas_view.h"
 #include "app/frm_main.h"
+#include "app/frm_write.h"
 #include "app/picture_io.h"
 #include "output/bmp_writer.h"
 #include "output/jpeg_writer.h"
 #include "scene/bmp.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include <QtTest>
@@ -151,6 +153,45 @@ class TestCommandLine : public QObject {
         QVERIFY(run.err.contains("3 件のシーンのうち 1 件を書き出しました。"));
     }
 
+    // The same files, byte for byte, as the window's export of the same scene.
+    void exportMatchesTheWindow() {
+        const QString scene = makeScene("exp.tarn");
+        const QString byWindow = folder.makeFolder("scenario_window");
+        const QString byCommand = folder.makeFolder("scenario_command");
+        {
+            FrmMain window(folder.context());
+            window.document().open(scene.toStdString(), [](const std::string& p, Picture& o) {
+                return loadPicture(QString::fromStdString(p), o);
+            });
+            window.findChild<QAction*>("mnuWrte")->trigger();
+            auto* dialog = window.findChild<FrmWrite*>("frmWrite");
+            QVERIFY(dialog);
+            dialog->findChild<QLineEdit*>("txtFolder")->setText(byWindow);
+            dialog->findChild<QLineEdit*>("txtNewFILE")->setText("7");
+            ModalScript script({press(QMessageBox::Ok)});
+            QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
+            QCOMPARE(script.seen().size(), std::size_t{1});
+        }
+        const QStringList args{"export", scene, "--into", byCommand, "--area", "7"};
+        const Run first = runTarn(args, folder.path());
+        QCOMPARE(first.exitCode, 0);
+        QVERIFY2(first.err.contains("Area7.wid"), qPrintable(first.err));
+        QVERIFY(filesIn(byWindow).contains("Area7.wid"));
+        QCOMPARE(filesIn(byCommand), filesIn(byWindow));
+        for (const QString& file : filesIn(byWindow))
+            QVERIFY2(bytesOf(byCommand + '/' + file) == bytesOf(byWindow + '/' + file),
+                     qPrintable(file));
+        // Asked in the window, refused here unless the user says --replace.
+        const Run again = runTarn(args, folder.path());
+        QCOMPARE(again.exitCode, 1);
+        QVERIFY2(again.err.contains("--replace"), qPrintable(again.err));
+        QCOMPARE(runTarn(args + QStringList{"--replace"}, folder.path()).exitCode, 0);
+        const Run outOfRange =
+            runTarn({"export", scene, "--into", byCommand, "--area", "10000"}, folder.path());
+        QCOMPARE(outOfRange.exitCode, 1);
+        QVERIFY(outOfRange.err.contains("1 から 9999 までの整数"));
+    }
+
     void usageErrors() {
         const QString scene = makeScene("u.tarn");
         const QStringList cases[] = {
@@ -165,6 +206,10 @@ class TestCommandLine : public QObject {
             {"render", scene, "-o", "x.bmp", "--bogus"},
             {"render", scene, "-o"},
             {"render", scene, "u.tarn", "--out-dir", "d"}, // both would write d/u.bmp
+            {"export", scene, "--area", "1"},
+            {"export", scene, "--into", "d"},
+            {"export", scene, "--into", "d", "--area", "1", "--background", "red"},
+            {"export", scene, scene, "--into", "d", "--area", "1"},
         };
         for (const QStringList& args : cases) {
             const Run run = runTarn(args, folder.path());
