@@ -151,10 +151,10 @@ void FrmJpg::presetClicked(int index) {
         makepreview();
 }
 
-bool FrmJpg::encode(const QString& path) const {
-    return DCSavetoJPEG(canvas_, canvas_.width(), canvas_.height(),
-                        QFile::encodeName(path).toStdString(),
-                        static_cast<std::uint8_t>(hs_->value()), optP_->isChecked()) == 0;
+bool FrmJpg::encode(const QString& path, Durability durability) const {
+    return DCSavetoJPEG(
+               canvas_, canvas_.width(), canvas_.height(), QFile::encodeName(path).toStdString(),
+               static_cast<std::uint8_t>(hs_->value()), optP_->isChecked(), durability) == 0;
 }
 
 void FrmJpg::showError() {
@@ -170,7 +170,8 @@ void FrmJpg::makepreview() {
     const QString previewPath =
         QString::fromStdString(joinPath(mySystemFolder_.toStdString(), "tmp.jpg"));
     Picture preview;
-    if (!encode(previewPath) || !loadPicture(previewPath, preview)) {
+    // The preview is rewritten at every slider step; it need not survive a crash.
+    if (!encode(previewPath, Durability::Scratch) || !loadPicture(previewPath, preview)) {
         showError();
         return;
     }
@@ -178,7 +179,7 @@ void FrmJpg::makepreview() {
 }
 
 void FrmJpg::writeFile() {
-    if (!encode(lblFNAME_->text()))
+    if (!encode(lblFNAME_->text(), Durability::Durable))
         showError();
     accept();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/file_write.h"
 #include "scene/picture.h"
 
 #include <QDialog>
@@ -34,7 +35,7 @@ class FrmJpg : public QDialog {
     void presetClicked(int index);
     void makepreview();
     void writeFile();
-    bool encode(const QString& path) const;
+    bool encode(const QString& path, Durability durability) const;
     void showError();
 
     QPointer<QWidget> mainWindow_;

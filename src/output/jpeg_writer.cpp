@@ -118,7 +118,8 @@ bool encode(const Picture& raster, int width, int height, int quality, bool prog
 } // namespace
 
 std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_t height,
-                          const std::string& path, std::uint8_t quality, bool progressive) {
+                          const std::string& path, std::uint8_t quality, bool progressive,
+                          Durability durability) {
     if (width <= 0 || height <= 0 || width > raster.width() || height > raster.height() ||
         quality < 1 || quality > 100 || path.empty())
         return kJpegBadArguments;
@@ -126,7 +127,7 @@ std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_
     if (!encode(raster, width, height, quality, progressive, file))
         return kJpegEncoderFailed;
     const Status written =
-        writeFileAtomically(path, std::span<const std::uint8_t>(file.data, file.size));
+        writeFileAtomically(path, std::span<const std::uint8_t>(file.data, file.size), durability);
     std::free(file.data);
     return written.ok() ? kJpegWritten : kJpegWriteFailed;
 }
