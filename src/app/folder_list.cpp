@@ -51,6 +51,7 @@ bool FolderList::setPath(const QString& folder) {
 
 void FolderList::reread() {
     clear();
+    files_.clear();
     if (path_.isEmpty())
         return;
     const QIcon openIcon = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -66,8 +67,10 @@ void FolderList::reread() {
         current->addChild(next);
         current = next;
     }
-    for (const QString& name : listSubfolders(path_))
+    FolderEntries entries = listFolder(path_);
+    for (const QString& name : entries.subfolders)
         current->addChild(makeItem(name, childPath(path_, name), closedIcon));
+    files_ = std::move(entries.files);
     expandAll();
     setCurrentItem(current);
     scrollToItem(current);

@@ -20,8 +20,10 @@ class FolderList : public QTreeWidget {
     // pathChanged follows only when the folder differs from the one shown.
     bool setPath(const QString& folder);
 
-    // Reads the current folder's subfolders again.
+    // Reads the current folder again.
     void reread();
+    // The current folder's files as the last reading found them, by name.
+    const QStringList& files() const { return files_; }
 
   signals:
     void pathChanged(const QString& path);
@@ -30,6 +32,7 @@ class FolderList : public QTreeWidget {
     void enterItem(QTreeWidgetItem* item);
 
     QString path_;
+    QStringList files_;
 };
 
 } // namespace tarn

@@ -12,11 +12,16 @@ QString cleanFolderPath(const QString& path);
 // True when the folder exists and its entries can be read and opened.
 bool canEnterFolder(const QString& path);
 
+struct FolderEntries {
+    QStringList subfolders;
+    QStringList files;
+};
+
 // Direct subfolders (never deeper, so a link loop cannot hang the list) and
-// plain files of a folder, by name, without hidden entries and without names
-// that do not decode to valid text, which could not be opened again.
-QStringList listSubfolders(const QString& folder);
-QStringList listFiles(const QString& folder);
+// plain files of a folder, each ordered by name ignoring case, then with case;
+// without hidden entries and without names that do not decode to valid text,
+// which could not be opened again. One pass over the folder.
+FolderEntries listFolder(const QString& folder);
 
 // Mount points of the mounted, ready file systems that are folders, sorted.
 QStringList listDrives();

@@ -1,6 +1,7 @@
 #include "app/frm_main.h"
 
 #include "app/canvas_view.h"
+#include "app/folder_list.h"
 #include "app/folder_listing.h"
 #include "app/frm_boot.h"
 #include "app/list_box.h"
@@ -438,6 +439,7 @@ void FrmMain::onVersion() {
 }
 
 void FrmMain::onRefresh() {
+    dir_->reread();
     folderChanged();
 }
 

@@ -96,6 +96,8 @@ void FrmMain::buildPathPanel(QWidget* area) {
     flb_ = new QListWidget(frame_);
     flb_->setObjectName(QStringLiteral("flb"));
     flb_->setGeometry(356, 6, frame_->width() - 362, frame_->height() - 12);
+    // One line of text each: laid out without measuring every entry.
+    flb_->setUniformItemSizes(true);
 }
 
 QString FrmMain::currentFolder() const {
@@ -135,7 +137,8 @@ void FrmMain::folderChanged() {
     selectDrive(driveOf(folder));
     lblFolder_->setText(folder);
     flb_->clear();
-    flb_->addItems(listFiles(folder));
+    // Read with the folder list's own reading of the folder: one pass for both.
+    flb_->addItems(dir_->files());
     makelist();
 }
 
