@@ -31,13 +31,17 @@ template <class F> double secondsOf(F&& f) {
 // floor (how far above the floor).
 enum class RatioIs { SpeedUp, AboveFloor };
 
-template <class Target, class Reference>
-void interleave(benchmark::State& state, Target&& target, Reference&& reference,
-                RatioIs kind = RatioIs::SpeedUp) {
+// `between` runs untimed after each pair, to bring back the state the target
+// starts from.
+template <class Target, class Reference, class Between = void (*)()>
+void interleave(
+    benchmark::State& state, Target&& target, Reference&& reference,
+    RatioIs kind = RatioIs::SpeedUp, Between&& between = [] {}) {
     std::vector<double> t, r, ratios;
     for (auto _ : state) {
         const double ts = secondsOf(target);
         const double rs = secondsOf(reference);
+        between();
         state.SetIterationTime(ts);
         t.push_back(ts);
         r.push_back(rs);

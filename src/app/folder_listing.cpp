@@ -6,7 +6,8 @@
 #include <QStorageInfo>
 
 #include <algorithm>
-#include <string>
+#include <numeric>
+#include <string_view>
 #include <vector>
 
 #include <dirent.h>
@@ -23,39 +24,51 @@ bool decodesCleanly(const QString& name) {
     return !name.contains(QChar(0xFFFD));
 }
 
-// The case-insensitive comparison of QString, folded once per name instead of
-// at every comparison: each UTF-16 unit folded on its own, except that a low
+// QString's case-insensitive comparison, folded once per name instead of at
+// every comparison: each UTF-16 unit folded on its own, except that a low
 // surrogate after a high one stands for the folded whole character.
-std::u32string foldedKey(const QString& name) {
-    std::u32string key(static_cast<std::size_t>(name.size()), U'\0');
+void appendFoldedKey(const QString& name, std::vector<char32_t>& keys) {
     char16_t last = 0;
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char16_t unit = name[i].unicode();
-        char32_t ucs4 = unit;
-        if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
-            ucs4 = QChar::surrogateToUcs4(last, unit);
+    for (const QChar c : name) {
+        const char16_t unit = c.unicode();
+        if (unit < 0x80) { // the common case, without a table look-up
+            keys.push_back(unit >= 'A' && unit <= 'Z' ? unit + ('a' - 'A') : unit);
+        } else {
+            char32_t ucs4 = unit;
+            if (QChar::isLowSurrogate(unit) && QChar::isHighSurrogate(last))
+                ucs4 = QChar::surrogateToUcs4(last, unit);
+            keys.push_back(QChar::toCaseFolded(ucs4));
+        }
         last = unit;
-        key[static_cast<std::size_t>(i)] = QChar::toCaseFolded(ucs4);
     }
-    return key;
 }
 
 // By name ignoring case, then with case, so the order is total.
 void sortByName(QStringList& names) {
-    struct Keyed {
-        std::u32string key;
-        QString name;
+    std::vector<char32_t> keys;
+    std::vector<std::size_t> starts{0};
+    starts.reserve(static_cast<std::size_t>(names.size()) + 1);
+    for (const QString& name : names) {
+        appendFoldedKey(name, keys);
+        starts.push_back(keys.size());
+    }
+    auto keyOf = [&](std::size_t i) {
+        return std::u32string_view(keys.data() + starts[i], starts[i + 1] - starts[i]);
     };
-    std::vector<Keyed> keyed;
-    keyed.reserve(static_cast<std::size_t>(names.size()));
-    for (QString& name : names)
-        keyed.push_back({foldedKey(name), std::move(name)});
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-        const int folded = a.key.compare(b.key);
-        return folded != 0 ? folded < 0 : QString::compare(a.name, b.name, Qt::CaseSensitive) < 0;
+    std::vector<std::size_t> order(static_cast<std::size_t>(names.size()));
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        const int folded = keyOf(a).compare(keyOf(b));
+        return folded != 0
+                   ? folded < 0
+                   : QString::compare(names[static_cast<qsizetype>(a)],
+                                      names[static_cast<qsizetype>(b)], Qt::CaseSensitive) < 0;
     });
-    for (std::size_t i = 0; i < keyed.size(); ++i)
-        names[static_cast<qsizetype>(i)] = std::move(keyed[i].name);
+    QStringList sorted;
+    sorted.reserve(names.size());
+    for (std::size_t i : order)
+        sorted.append(std::move(names[static_cast<qsizetype>(i)]));
+    names = std::move(sorted);
 }
 
 enum class Kind { Folder, File, Other };

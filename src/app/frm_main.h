@@ -156,7 +156,8 @@ class FrmMain : public QMainWindow {
     // Browsing.
     void setapppath();
     void folderChanged();
-    void makelist();
+    // Fills the part lists from the file list's names.
+    void makelist(const QStringList& files);
     void fillDriveList();
     void selectDrive(const QString& drive);
     void driveChange(const QString& drive);

@@ -16,6 +16,9 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalBlocker>
+
+#include <array>
 
 namespace tarn {
 
@@ -137,25 +140,31 @@ void FrmMain::folderChanged() {
     selectDrive(driveOf(folder));
     lblFolder_->setText(folder);
     flb_->clear();
-    // Read with the folder list's own reading of the folder: one pass for both.
-    flb_->addItems(dir_->files());
-    makelist();
+    // The folder list's own reading of the folder: one pass serves both.
+    const QStringList& files = dir_->files();
+    flb_->addItems(files);
+    makelist(files);
 }
 
-void FrmMain::makelist() {
-    std::vector<std::string> names;
-    names.reserve(static_cast<std::size_t>(flb_->count()));
-    for (int i = 0; i < flb_->count(); ++i)
-        names.push_back(flb_->item(i)->text().toStdString());
-    const PartLists lists = tarn::makelist(names);
+void FrmMain::makelist(const QStringList& files) {
+    std::array<QList<qsizetype>, kSlotCount + 1> rows;
+    for (qsizetype f = 0; f < files.size(); ++f)
+        if (const int list = partListOf(files[f].toStdString()); list >= 0)
+            rows[static_cast<std::size_t>(list)].append(f);
     for (int i = 0; i <= kSlotCount; ++i) {
+        const QList<qsizetype>& chosen = rows[static_cast<std::size_t>(i)];
+        QStringList entries;
+        entries.reserve(chosen.size());
+        for (qsizetype f : chosen)
+            entries.append(files[f].chopped(4)); // a part's name ends in ".bmp" in some case
         ListBox* list = lst(i);
         list->clear();
-        for (const PartEntry& entry : lists[static_cast<std::size_t>(i)]) {
-            auto* item = new QListWidgetItem(QString::fromStdString(entry.entry));
-            item->setData(kFileNameRole, QString::fromStdString(entry.fileName));
-            list->addItem(item);
-        }
+        // One insertion for all rows: a row at a time costs the view a pass each.
+        list->addItems(entries);
+        // The file names change no row's look, so the views need not hear of them.
+        const QSignalBlocker quiet(list->model());
+        for (qsizetype r = 0; r < chosen.size(); ++r)
+            list->item(static_cast<int>(r))->setData(kFileNameRole, files[chosen[r]]);
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace tarn {
 
 ListBox::ListBox(const QString& objectName, QWidget* parent) : QListWidget(parent) {
@@ -17,6 +19,21 @@ ListBox::ListBox(const QString& objectName, QWidget* parent) : QListWidget(paren
 int ListBox::selectedRow() const {
     const QList<QListWidgetItem*> items = selectedItems();
     return items.isEmpty() ? -1 : row(items.first());
+}
+
+void ListBox::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                          const QList<int>& roles) {
+    // QListView lays out every row again, later, for any change, and repaints
+    // the row only then: a second frame at each drag step in the X and Y
+    // columns. With uniform row sizes a new text or tooltip moves no row, so
+    // the row is repainted where it is, in the same frame as the canvas.
+    const bool textOnly = !roles.isEmpty() && std::all_of(roles.begin(), roles.end(), [](int role) {
+        return role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole;
+    });
+    if (uniformItemSizes() && topLeft == bottomRight && textOnly)
+        QAbstractItemView::dataChanged(topLeft, bottomRight, roles);
+    else
+        QListWidget::dataChanged(topLeft, bottomRight, roles);
 }
 
 void ListBox::mousePressEvent(QMouseEvent* event) {

@@ -37,13 +37,15 @@ std::string getsname(const std::string& name) {
     return {};
 }
 
+int partListOf(const std::string& fileName) {
+    const std::string ext = getext(fileName);
+    return ext == "BMP" || ext == "bmp" ? listForName(fileName) : -1;
+}
+
 PartLists makelist(const std::vector<std::string>& fileNames) {
     PartLists lists;
     for (const std::string& name : fileNames) {
-        const std::string ext = getext(name);
-        if (ext != "BMP" && ext != "bmp")
-            continue;
-        const int list = listForName(name);
+        const int list = partListOf(name);
         if (list < 0)
             continue;
         // The extension check guarantees the name ends in ".bmp" in some case.

@@ -22,4 +22,8 @@ using PartLists = std::array<std::vector<PartEntry>, 6>;
 // Sorts bare file names into the six part lists by the layer-code rules.
 PartLists makelist(const std::vector<std::string>& fileNames);
 
+// The part list (0-5) a bare file name belongs in, or -1 when it is no part;
+// makelist for one name, without copying it.
+int partListOf(const std::string& fileName);
+
 } // namespace tarn
