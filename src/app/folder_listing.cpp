@@ -6,7 +6,6 @@
 #include <QStorageInfo>
 
 #include <algorithm>
-#include <numeric>
 #include <string_view>
 #include <vector>
 
@@ -52,22 +51,27 @@ void sortByName(QStringList& names) {
         appendFoldedKey(name, keys);
         starts.push_back(keys.size());
     }
-    auto keyOf = [&](std::size_t i) {
-        return std::u32string_view(keys.data() + starts[i], starts[i + 1] - starts[i]);
+    // Each key beside its name's index, so a comparison reads one record.
+    struct Keyed {
+        std::u32string_view key;
+        qsizetype index;
     };
-    std::vector<std::size_t> order(static_cast<std::size_t>(names.size()));
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        const int folded = keyOf(a).compare(keyOf(b));
+    std::vector<Keyed> order;
+    order.reserve(static_cast<std::size_t>(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        order.push_back({{keys.data() + starts[at], starts[at + 1] - starts[at]}, i});
+    }
+    std::sort(order.begin(), order.end(), [&](const Keyed& a, const Keyed& b) {
+        const int folded = a.key.compare(b.key);
         return folded != 0
                    ? folded < 0
-                   : QString::compare(names[static_cast<qsizetype>(a)],
-                                      names[static_cast<qsizetype>(b)], Qt::CaseSensitive) < 0;
+                   : QString::compare(names[a.index], names[b.index], Qt::CaseSensitive) < 0;
     });
     QStringList sorted;
     sorted.reserve(names.size());
-    for (std::size_t i : order)
-        sorted.append(std::move(names[static_cast<qsizetype>(i)]));
+    for (const Keyed& k : order)
+        sorted.append(std::move(names[k.index]));
     names = std::move(sorted);
 }
 
