@@ -18,7 +18,8 @@ timed = s=$$(date +%s); $(2); rc=$$?; echo "== $(1): $$(($$(date +%s) - s)) s"; 
 
 PKGS := cmake g++ make ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev \
         nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
-        dpkg-dev xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil
+        dpkg-dev xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil \
+        libxcb1-dev python3
 
 PREFIX ?= /usr/local
 PACKAGE_BUILD ?= build-package
@@ -62,8 +63,15 @@ test-fuzz: deps
 	@$(call timed,fuzzer build,cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers)
 	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) 4)
 
+# Each benchmark times its target and its reference alternately in one run;
+# the window benchmarks run under their own X server (pointer through XTEST).
+BENCH_FLAGS ?= --benchmark_report_aggregates_only=true --benchmark_out_format=json
 bench: build
-	$(BUILD)/bench/tarn_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+	$(BUILD)/bench/tarn_bench --benchmark_repetitions=5 $(BENCH_FLAGS) \
+	  --benchmark_out=$(BUILD)/bench/core.json
+	xvfb-run -a $(BUILD)/bench/tarn_gui_bench --benchmark_repetitions=3 $(BENCH_FLAGS) \
+	  --benchmark_out=$(BUILD)/bench/window.json
+	python3 bench/summary.py $(BUILD)/bench/core.json $(BUILD)/bench/window.json
 
 # The program, its sample parts, menu entry and icon under PREFIX.
 install: build

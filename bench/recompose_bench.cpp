@@ -1,6 +1,7 @@
 // recompose beside two yardsticks: the same composition done one pixel at a
 // time through bounds-checked accessors, and a plain memcpy of as many bytes as
 // the composition reads from the pictures and masks.
+#include "interleaved.h"
 #include "scene/compose.h"
 #include "scene/mask.h"
 
@@ -92,17 +93,6 @@ BenchScene& benchScene() {
     return s;
 }
 
-void BM_Recompose(benchmark::State& state) {
-    BenchScene& b = benchScene();
-    for (auto _ : state) {
-        recompose(b.scene);
-        benchmark::DoNotOptimize(b.scene.canvas.bits());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * b.bytesRead));
-}
-BENCHMARK(BM_Recompose);
-
 std::uint8_t byteOf(int v) {
     return static_cast<std::uint8_t>(v);
 }
@@ -128,34 +118,47 @@ void perPixelCopy(Picture& d, const Item& item) {
             }
 }
 
-void BM_PerPixelReference(benchmark::State& state) {
+void BM_RecomposeVsPerPixel(benchmark::State& state) {
     BenchScene& b = benchScene();
     Picture canvas(kCanvasWidth, kCanvasHeight);
-    for (auto _ : state) {
-        canvas.fill(kBlack);
-        for (const Item& item : b.order)
-            perPixelCopy(canvas, item);
-        benchmark::DoNotOptimize(canvas.bits());
-        benchmark::ClobberMemory();
-    }
-    recompose(b.scene);
+    tarn::bench::interleave(
+        state,
+        [&] {
+            recompose(b.scene);
+            benchmark::DoNotOptimize(b.scene.canvas.bits());
+            benchmark::ClobberMemory();
+        },
+        [&] {
+            canvas.fill(kBlack);
+            for (const Item& item : b.order)
+                perPixelCopy(canvas, item);
+            benchmark::DoNotOptimize(canvas.bits());
+            benchmark::ClobberMemory();
+        });
     if (!(canvas == b.scene.canvas))
         state.SkipWithError("reference and recompose disagree");
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * b.bytesRead));
 }
-BENCHMARK(BM_PerPixelReference);
+BENCHMARK(BM_RecomposeVsPerPixel)->MinTime(0.05)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
-void BM_MemcpyOfBytesRead(benchmark::State& state) {
-    const std::size_t n = benchScene().bytesRead;
+void BM_RecomposeVsMemcpyFloor(benchmark::State& state) {
+    BenchScene& b = benchScene();
+    const std::size_t n = b.bytesRead;
     std::vector<std::uint8_t> source(n, 0x5A), target(n);
-    for (auto _ : state) {
-        std::memcpy(target.data(), source.data(), n);
-        benchmark::DoNotOptimize(target.data());
-        benchmark::ClobberMemory();
-    }
+    tarn::bench::interleave(
+        state,
+        [&] {
+            recompose(b.scene);
+            benchmark::DoNotOptimize(b.scene.canvas.bits());
+            benchmark::ClobberMemory();
+        },
+        [&] {
+            std::memcpy(target.data(), source.data(), n);
+            benchmark::DoNotOptimize(target.data());
+            benchmark::ClobberMemory();
+        },
+        tarn::bench::RatioIs::AboveFloor);
     state.counters["bytes"] = static_cast<double>(n);
-    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * n));
 }
-BENCHMARK(BM_MemcpyOfBytesRead);
+BENCHMARK(BM_RecomposeVsMemcpyFloor)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 } // namespace
