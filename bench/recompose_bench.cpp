@@ -118,16 +118,17 @@ void perPixelCopy(Picture& d, const Item& item) {
             }
 }
 
+void recomposeOnce(BenchScene& b) {
+    recompose(b.scene);
+    benchmark::DoNotOptimize(b.scene.canvas.bits());
+    benchmark::ClobberMemory();
+}
+
 void BM_RecomposeVsPerPixel(benchmark::State& state) {
     BenchScene& b = benchScene();
     Picture canvas(kCanvasWidth, kCanvasHeight);
     tarn::bench::interleave(
-        state,
-        [&] {
-            recompose(b.scene);
-            benchmark::DoNotOptimize(b.scene.canvas.bits());
-            benchmark::ClobberMemory();
-        },
+        state, [&] { recomposeOnce(b); },
         [&] {
             canvas.fill(kBlack);
             for (const Item& item : b.order)
@@ -145,12 +146,7 @@ void BM_RecomposeVsMemcpyFloor(benchmark::State& state) {
     const std::size_t n = b.bytesRead;
     std::vector<std::uint8_t> source(n, 0x5A), target(n);
     tarn::bench::interleave(
-        state,
-        [&] {
-            recompose(b.scene);
-            benchmark::DoNotOptimize(b.scene.canvas.bits());
-            benchmark::ClobberMemory();
-        },
+        state, [&] { recomposeOnce(b); },
         [&] {
             std::memcpy(target.data(), source.data(), n);
             benchmark::DoNotOptimize(target.data());
