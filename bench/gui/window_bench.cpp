@@ -260,8 +260,7 @@ void BM_PointerMoveWhileDragging(benchmark::State& state) {
             }
             roundTrip(qt);
             const tarn::ObjectRow& row = g_window->scene().objects[9];
-            if (row.x != x || row.y != y ||
-                g_window->lst(7)->item(9)->text() != QString::number(x))
+            if (row.x != x || row.y != y || g_window->lst(7)->item(9)->text() != QString::number(x))
                 ++wrong;
         },
         [&] {
