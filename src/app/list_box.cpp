@@ -67,6 +67,15 @@ void ListBox::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void ListBox::keyPressEvent(QKeyEvent* event) {
+    if (!keysChoose_) {
+        if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+            if (const int row = selectedRow(); row >= 0)
+                emit chosen(row);
+            return;
+        }
+        QListWidget::keyPressEvent(event);
+        return;
+    }
     const int before = selectedRow();
     QListWidget::keyPressEvent(event);
     const int after = selectedRow();

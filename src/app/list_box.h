@@ -16,6 +16,10 @@ class ListBox : public QListWidget {
     // The selected row, or -1.
     int selectedRow() const;
 
+    // Off: the movement keys only move the selection, and Space chooses the
+    // selected row, so that walking through a list of toggles changes none.
+    void setKeysChoose(bool on) { keysChoose_ = on; }
+
   signals:
     // The user chose a row: a new selection by mouse, drag or keys, or a click
     // on the row already selected. Changes made by the program do not count.
@@ -32,6 +36,9 @@ class ListBox : public QListWidget {
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+
+  private:
+    bool keysChoose_ = true;
 };
 
 } // namespace tarn
