@@ -17,6 +17,7 @@ FUZZ_FLAGS ?= -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DT
 timed = s=$$(date +%s); $(2); rc=$$?; echo "== $(1): $$(($$(date +%s) - s)) s"; exit $$rc
 
 PKGS := cmake g++ make ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev \
+        qt6-tools-dev qt6-l10n-tools qt6-translations-l10n \
         nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
         dpkg-dev xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil \
         libxcb1-dev python3

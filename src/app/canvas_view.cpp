@@ -2,10 +2,12 @@
 
 #include "scene/scene.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -41,8 +43,10 @@ void toRgb32(const std::uint8_t* src, std::uint32_t* dst, int n) {
 
 CanvasView::CanvasView(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pctMain"));
-    setFixedSize(kCanvasWidth + 2 * kBorder, kCanvasHeight + 2 * kBorder);
+    setFixedSize(boxSize(1));
     setMouseTracking(true);
+    // Clicked, it takes the arrow keys for nudging; tabbing passes it by.
+    setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     // The screen's own format: painting is then a plain copy, with no
     // conversion (and no new image) at every frame.
@@ -59,19 +63,38 @@ void CanvasView::showCanvas(const Picture& canvas) {
     update(QRect(kBorder, kBorder, image_.width(), image_.height()));
 }
 
+QSize CanvasView::boxSize(int zoom) {
+    return {kCanvasWidth * zoom + 2 * kBorder, kCanvasHeight * zoom + 2 * kBorder};
+}
+
+void CanvasView::setZoom(int zoom) {
+    zoom = std::clamp(zoom, 1, kMaxZoom);
+    if (zoom == zoom_)
+        return;
+    zoom_ = zoom;
+    setFixedSize(boxSize(zoom));
+    update();
+}
+
 void CanvasView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Dark));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, width() - 1, height() - 1);
-    painter.drawImage(kBorder, kBorder, image_);
+    if (zoom_ == 1) {
+        painter.drawImage(kBorder, kBorder, image_);
+        return;
+    }
+    // Nearest neighbour: every canvas pixel a sharp square.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.drawImage(QRect(kBorder, kBorder, kCanvasWidth * zoom_, kCanvasHeight * zoom_), image_);
 }
 
 QPoint CanvasView::canvasPoint(const QMouseEvent* event) const {
     // Whole pixels, rounded down, so a point just left of the canvas is -1, not 0.
     const QPointF p = event->position();
-    return {static_cast<int>(std::floor(p.x())) - kBorder,
-            static_cast<int>(std::floor(p.y())) - kBorder};
+    return {static_cast<int>(std::floor((p.x() - kBorder) / zoom_)),
+            static_cast<int>(std::floor((p.y() - kBorder) / zoom_))};
 }
 
 void CanvasView::mouseMoveEvent(QMouseEvent* event) {
@@ -84,6 +107,26 @@ void CanvasView::mousePressEvent(QMouseEvent* event) {
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseReleased(canvasPoint(event), event->button(), event->buttons());
+}
+
+void CanvasView::keyPressEvent(QKeyEvent* event) {
+    const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
+    switch (event->key()) {
+    case Qt::Key_Left:
+        emit nudged(-step, 0);
+        break;
+    case Qt::Key_Right:
+        emit nudged(step, 0);
+        break;
+    case Qt::Key_Up:
+        emit nudged(0, -step);
+        break;
+    case Qt::Key_Down:
+        emit nudged(0, step);
+        break;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 } // namespace tarn

@@ -2,6 +2,7 @@
 
 #include "app/batch_render.h"
 #include "app/frm_write.h"
+#include "app/language.h"
 #include "app/messages.h"
 #include "app/picture_io.h"
 
@@ -282,7 +283,7 @@ CommandLine parseCommandLine(const QStringList& arguments) {
     return command;
 }
 
-int runCommand(int argc, char* argv[]) {
+int runCommand(int argc, char* argv[], const QString& language) {
     if (argc < 2)
         return -1;
     const QByteArray command(argv[1]);
@@ -291,6 +292,7 @@ int runCommand(int argc, char* argv[]) {
         return -1;
     // Words and pictures need an application object, but no display.
     QCoreApplication app(argc, argv);
+    installTranslations(app, language);
     QStringList args = QCoreApplication::arguments().mid(2);
     if (command == "--help" || command == "-h") {
         std::printf("%s\n", usageText().toLocal8Bit().constData());

@@ -46,17 +46,15 @@ FrmBoot::FrmBoot(Mode mode, QWidget* parent)
     shape1->setGeometry(0, 0, kWidth, kHeight);
 
     addLabel(this, "Label3", QStringLiteral("Tarn"), QRect(24, 16, 312, 48), 26, true);
-    addLabel(this, "Label1", QStringLiteral("ダンジョン風景合成ツール"), QRect(26, 68, 312, 22),
-             11);
-    addLabel(this, "Label2", QStringLiteral("CardWirth シナリオ作者のために"),
-             QRect(26, 92, 312, 20));
+    addLabel(this, "Label1", tr("ダンジョン風景合成ツール"), QRect(26, 68, 312, 22), 11);
+    addLabel(this, "Label2", tr("CardWirth シナリオ作者のために"), QRect(26, 92, 312, 20));
 
     auto* line1 = new QFrame(this);
     line1->setObjectName(QStringLiteral("Line1"));
     line1->setFrameStyle(QFrame::HLine | QFrame::Sunken);
     line1->setGeometry(20, 120, kWidth - 40, 4);
 
-    addLabel(this, "Label6", QStringLiteral("石と闇を組み合わせて、あなたの迷宮を描く。"),
+    addLabel(this, "Label6", tr("石と闇を組み合わせて、あなたの迷宮を描く。"),
              QRect(26, 130, 312, 20));
     QLabel* label4 =
         addLabel(this, "Label4", QStringLiteral("Now Booting . . . ."), QRect(26, 172, 200, 22));

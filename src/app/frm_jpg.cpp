@@ -42,13 +42,13 @@ FrmJpg::FrmJpg(QWidget* mainWindow, const Picture& canvas, const QString& mySyst
 }
 
 void FrmJpg::buildControls() {
-    auto* label3 = new QLabel(QStringLiteral("JPG保存設定"), this);
+    auto* label3 = new QLabel(tr("JPG保存設定"), this);
     label3->setObjectName(QStringLiteral("Label3"));
     QFont heading = label3->font();
     heading.setBold(true);
     label3->setFont(heading);
 
-    auto* label4 = new QLabel(QStringLiteral("プレビュー"), this);
+    auto* label4 = new QLabel(tr("プレビュー"), this);
     label4->setObjectName(QStringLiteral("Label4"));
     pctPreview_ = new QLabel(this);
     pctPreview_->setObjectName(QStringLiteral("pctPreview"));
@@ -59,8 +59,7 @@ void FrmJpg::buildControls() {
 
     optQ_ = new QButtonGroup(this);
     auto* presets = new QHBoxLayout;
-    const std::array<QString, 4> captions{QStringLiteral("最高画質"), QStringLiteral("高画質"),
-                                          QStringLiteral("普通"), QStringLiteral("低画質")};
+    const std::array<QString, 4> captions{tr("最高画質"), tr("高画質"), tr("普通"), tr("低画質")};
     for (int i = 0; i < static_cast<int>(captions.size()); ++i) {
         auto* option = new QRadioButton(captions[static_cast<std::size_t>(i)], this);
         option->setObjectName(QStringLiteral("optQ(%1)").arg(i));
@@ -70,7 +69,7 @@ void FrmJpg::buildControls() {
     }
     presets->addStretch();
 
-    auto* label1 = new QLabel(QStringLiteral("品質"), this);
+    auto* label1 = new QLabel(tr("品質"), this);
     label1->setObjectName(QStringLiteral("Label1"));
     hs_ = new QScrollBar(Qt::Horizontal, this);
     hs_->setObjectName(QStringLiteral("HS"));
@@ -96,14 +95,14 @@ void FrmJpg::buildControls() {
 
     auto* frame1 = new QGroupBox(this);
     frame1->setObjectName(QStringLiteral("Frame1"));
-    optP_ = new QCheckBox(QStringLiteral("プログレッシブjpg"), frame1);
+    optP_ = new QCheckBox(tr("プログレッシブjpg"), frame1);
     optP_->setObjectName(QStringLiteral("optP"));
     auto* frameLayout = new QHBoxLayout(frame1);
     frameLayout->addWidget(optP_);
 
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("cmd(0)"));
-    auto* cancel = new QPushButton(QStringLiteral("キャンセル"), this);
+    auto* cancel = new QPushButton(tr("キャンセル"), this);
     cancel->setObjectName(QStringLiteral("cmd(1)"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(frame1);

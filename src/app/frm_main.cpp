@@ -37,7 +37,13 @@ constexpr int kButtonSide = 20;
 constexpr int kObjectLeft = kCanvasLeft + kCanvasBoxWidth + 4;
 constexpr int kObjectWidth = FrmMain::kWidth - kObjectLeft - kMargin;
 
-const char* const kSlotCaptions[] = {"地面", "奥の左側", "奥の右側", "手前の左側", "手前の右側"};
+constexpr int kMaxRememberedSide = 8192;
+
+const char* const kSlotCaptions[] = {QT_TRANSLATE_NOOP("tarn::FrmMain", "地面"),
+                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の左側"),
+                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の右側"),
+                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の左側"),
+                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の右側")};
 
 enum class Glyph { Insert, Delete, MirrorLeftRight, MirrorUpDown };
 
@@ -123,12 +129,14 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     area->setMouseTracking(true);
     area->installEventFilter(this);
     setCentralWidget(area);
+    setAcceptDrops(true);
 
     canvas_ = new CanvasView(area);
     canvas_->move(kCanvasLeft, kCanvasTop);
     connect(canvas_, &CanvasView::mouseMoved, this, &FrmMain::onCanvasMouseMove);
     connect(canvas_, &CanvasView::mousePressed, this, &FrmMain::onCanvasMousePress);
     connect(canvas_, &CanvasView::mouseReleased, this, &FrmMain::onCanvasMouseRelease);
+    connect(canvas_, &CanvasView::nudged, this, &FrmMain::onCanvasNudge);
 
     buildTerrainArea(area);
     buildObjectArea(area);
@@ -145,10 +153,13 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     }
 
     linkObjectColumns();
+    makePositionsEditable();
     document_.addObserver([this](const DocumentChange& change) { documentChanged(change); });
 
-    // The window keeps its size; the window manager adds its frame around it.
-    setFixedSize(kWidth, kHeight);
+    // The window manager adds its frame around this size.
+    setMinimumSize(kWidth, kHeight);
+    resize(kWidth, kHeight);
+    layoutForSize();
     showCanvas();
     showHistory();
     showRecentScenes();
@@ -163,58 +174,53 @@ void FrmMain::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("menuBar"));
 
-    QMenu* mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    QMenu* mnuFile = bar->addMenu(tr("ファイル(&F)"));
     mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    QAction* mnuSceneNew = addMenuAction(mnuFile, "mnuSceneNew", QStringLiteral("新しいシーン(&N)"),
+    QAction* mnuSceneNew = addMenuAction(mnuFile, "mnuSceneNew", tr("新しいシーン(&N)"),
                                          QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction* mnuSceneOpen =
-        addMenuAction(mnuFile, "mnuSceneOpen", QStringLiteral("シーンを開く(&O)..."),
-                      QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* mnuSceneSave =
-        addMenuAction(mnuFile, "mnuSceneSave", QStringLiteral("シーンを保存(&V)"));
+    QAction* mnuSceneOpen = addMenuAction(mnuFile, "mnuSceneOpen", tr("シーンを開く(&O)..."),
+                                          QKeySequence(Qt::CTRL | Qt::Key_O));
+    QAction* mnuSceneSave = addMenuAction(mnuFile, "mnuSceneSave", tr("シーンを保存(&V)"));
     QAction* mnuSceneSaveAs =
-        addMenuAction(mnuFile, "mnuSceneSaveAs", QStringLiteral("名前を付けてシーンを保存..."));
-    mnuSceneRecent_ = mnuFile->addMenu(QStringLiteral("最近使ったシーン(&R)"));
+        addMenuAction(mnuFile, "mnuSceneSaveAs", tr("名前を付けてシーンを保存..."));
+    mnuSceneRecent_ = mnuFile->addMenu(tr("最近使ったシーン(&R)"));
     mnuSceneRecent_->setObjectName(QStringLiteral("mnuSceneRecent"));
     // The entries show the file name; the tooltip shows where it is.
     mnuSceneRecent_->setToolTipsVisible(true);
     mnuFile->addSeparator();
-    QMenu* mnusaveD = mnuFile->addMenu(QStringLiteral("保存(&S)"));
+    QMenu* mnusaveD = mnuFile->addMenu(tr("保存(&S)"));
     mnusaveD->setObjectName(QStringLiteral("mnusaveD"));
-    QAction* mnuSaveAs =
-        addMenuAction(mnusaveD, "mnuSaveAs", QStringLiteral("名前をつけて画像の保存(&A)..."),
-                      QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction* mnuWrte = addMenuAction(mnusaveD, "mnuWrte", QStringLiteral("書き出し(&W)..."),
+    QAction* mnuSaveAs = addMenuAction(mnusaveD, "mnuSaveAs", tr("名前をつけて画像の保存(&A)..."),
+                                       QKeySequence(Qt::CTRL | Qt::Key_S));
+    QAction* mnuWrte = addMenuAction(mnusaveD, "mnuWrte", tr("書き出し(&W)..."),
                                      QKeySequence(Qt::CTRL | Qt::Key_W));
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuH5"));
-    QAction* mnuCopy =
-        addMenuAction(mnuFile, "mnuCopy", QStringLiteral("クリップボードにコピー(&C)"),
-                      QKeySequence(Qt::CTRL | Qt::Key_C));
+    QAction* mnuCopy = addMenuAction(mnuFile, "mnuCopy", tr("クリップボードにコピー(&C)"),
+                                     QKeySequence(Qt::CTRL | Qt::Key_C));
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuH3"));
-    QAction* mnuEnd = addMenuAction(mnuFile, "mnuEnd", QStringLiteral("終了(&Q)"),
-                                    QKeySequence(Qt::CTRL | Qt::Key_Q));
+    QAction* mnuEnd =
+        addMenuAction(mnuFile, "mnuEnd", tr("終了(&Q)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    QMenu* mnuEdit = bar->addMenu(QStringLiteral("編集(&E)"));
+    QMenu* mnuEdit = bar->addMenu(tr("編集(&E)"));
     mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    mnuUndo_ = addMenuAction(mnuEdit, "mnuUndo", QStringLiteral("元に戻す(&U)"),
-                             QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo_ = addMenuAction(mnuEdit, "mnuRedo", QStringLiteral("やり直し(&R)"));
+    mnuUndo_ =
+        addMenuAction(mnuEdit, "mnuUndo", tr("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedo_ = addMenuAction(mnuEdit, "mnuRedo", tr("やり直し(&R)"));
     mnuRedo_->setShortcuts(
         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
 
-    mnuPath_ = addMenuAction(bar, "mnuPath", QStringLiteral("パスの指定(&P)"));
+    mnuPath_ = addMenuAction(bar, "mnuPath", tr("パスの指定(&P)"));
 
-    QMenu* mnuSpecial = bar->addMenu(QStringLiteral("特殊効果(&S)"));
+    QMenu* mnuSpecial = bar->addMenu(tr("特殊効果(&S)"));
     mnuSpecial->setObjectName(QStringLiteral("mnuSpecial"));
-    QAction* mnuGray =
-        addMenuAction(mnuSpecial, "mnuGray", QStringLiteral("グレースケール変換(&G)"),
-                      QKeySequence(Qt::CTRL | Qt::Key_G));
-    QAction* mnuSepia = addMenuAction(mnuSpecial, "mnuSepia", QStringLiteral("セピア調変換(&S)"),
+    QAction* mnuGray = addMenuAction(mnuSpecial, "mnuGray", tr("グレースケール変換(&G)"),
+                                     QKeySequence(Qt::CTRL | Qt::Key_G));
+    QAction* mnuSepia = addMenuAction(mnuSpecial, "mnuSepia", tr("セピア調変換(&S)"),
                                       QKeySequence(Qt::CTRL | Qt::Key_F));
 
-    addMenuAction(bar, "mnuLayer(0)", QStringLiteral("レイヤー表示(&L)"));
-    QAction* mnuVersion = addMenuAction(bar, "mnuVersion", QStringLiteral("バージョン情報(&V)"));
-    QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", QStringLiteral("最新情報に更新(&R)"));
+    addMenuAction(bar, "mnuLayer(0)", tr("レイヤー表示(&L)"));
+    QAction* mnuVersion = addMenuAction(bar, "mnuVersion", tr("バージョン情報(&V)"));
+    QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", tr("最新情報に更新(&R)"));
 
     connect(mnuSceneNew, &QAction::triggered, this, &FrmMain::onSceneNew);
     connect(mnuSceneOpen, &QAction::triggered, this, &FrmMain::onSceneOpen);
@@ -239,7 +245,7 @@ void FrmMain::buildTerrainArea(QWidget* area) {
     const int listTop = useTop + 20;
     for (int i = 1; i <= kSlotCount; ++i) {
         const int left = kCanvasLeft + (i - 1) * (kSlotColumnWidth + kSlotColumnGap);
-        const QString caption = QString::fromUtf8(kSlotCaptions[i - 1]);
+        const QString caption = tr(kSlotCaptions[i - 1]);
 
         auto* label = new QLabel(caption, area);
         label->setObjectName(QStringLiteral("lbl(%1)").arg(i));
@@ -247,7 +253,7 @@ void FrmMain::buildTerrainArea(QWidget* area) {
 
         auto* clear = new QPushButton(QStringLiteral("C"), area);
         clear->setObjectName(QStringLiteral("cmdClear(%1)").arg(i));
-        clear->setToolTip(QStringLiteral("クリア（%1）").arg(caption));
+        clear->setToolTip(tr("クリア（%1）").arg(caption));
         clear->setGeometry(left + kSlotColumnWidth - kButtonSide, kSlotTop, kButtonSide,
                            kButtonSide);
         connect(clear, &QPushButton::clicked, this, [this, i] { onClearSlot(i); });
@@ -266,7 +272,7 @@ void FrmMain::buildTerrainArea(QWidget* area) {
 
     auto* allClear = new QPushButton(QStringLiteral("AllC"), area);
     allClear->setObjectName(QStringLiteral("Command1"));
-    allClear->setToolTip(QStringLiteral("地形をオールクリアします。"));
+    allClear->setToolTip(tr("地形をオールクリアします。"));
     const int allLeft = kCanvasLeft + kSlotCount * (kSlotColumnWidth + kSlotColumnGap);
     allClear->setGeometry(allLeft, kSlotTop, kCanvasLeft + kCanvasBoxWidth - allLeft, kButtonSide);
     connect(allClear, &QPushButton::clicked, this, &FrmMain::onClearAll);
@@ -275,7 +281,7 @@ void FrmMain::buildTerrainArea(QWidget* area) {
 void FrmMain::buildObjectArea(QWidget* area) {
     const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
 
-    auto* caption = new QLabel(QStringLiteral("オブジェクト(最大10)"), area);
+    auto* caption = new QLabel(tr("オブジェクト(最大10)"), area);
     caption->setObjectName(QStringLiteral("lbl(0)"));
     caption->setGeometry(kObjectLeft, kCanvasTop, kObjectWidth, 18);
 
@@ -298,18 +304,16 @@ void FrmMain::buildObjectArea(QWidget* area) {
     pctOb_->installEventFilter(this);
 
     QToolButton* insert =
-        makeIconButton(area, QStringLiteral("cmd_ob(0)"), Glyph::Insert, QStringLiteral("挿入"),
+        makeIconButton(area, QStringLiteral("cmd_ob(0)"), Glyph::Insert, tr("挿入"),
                        QRect(buttonsLeft, previewTop, buttonSide, buttonSide));
     QToolButton* remove =
-        makeIconButton(area, QStringLiteral("cmd_ob(1)"), Glyph::Delete, QStringLiteral("削除"),
+        makeIconButton(area, QStringLiteral("cmd_ob(1)"), Glyph::Delete, tr("削除"),
                        QRect(buttonsLeft + buttonSide + 2, previewTop, buttonSide, buttonSide));
-    QToolButton* mirrorLeftRight =
-        makeIconButton(area, QStringLiteral("cmdChange(0)"), Glyph::MirrorLeftRight,
-                       QStringLiteral("オブジェクトの左右反転"),
-                       QRect(buttonsLeft, previewTop + buttonSide + 2, buttonSide, buttonSide));
+    QToolButton* mirrorLeftRight = makeIconButton(
+        area, QStringLiteral("cmdChange(0)"), Glyph::MirrorLeftRight, tr("オブジェクトの左右反転"),
+        QRect(buttonsLeft, previewTop + buttonSide + 2, buttonSide, buttonSide));
     QToolButton* mirrorUpDown = makeIconButton(
-        area, QStringLiteral("cmdChange(1)"), Glyph::MirrorUpDown,
-        QStringLiteral("オブジェクトの上下反転"),
+        area, QStringLiteral("cmdChange(1)"), Glyph::MirrorUpDown, tr("オブジェクトの上下反転"),
         QRect(buttonsLeft + buttonSide + 2, previewTop + buttonSide + 2, buttonSide, buttonSide));
     connect(insert, &QToolButton::clicked, this, &FrmMain::onInsert);
     connect(remove, &QToolButton::clicked, this, &FrmMain::onDelete);
@@ -323,10 +327,10 @@ void FrmMain::buildObjectArea(QWidget* area) {
     const int widths[] = {kObjectWidth - 31 - 31 - 22, 31, 31, 22};
     QFont small = font();
     small.setPointSize(8);
-    const char* const heads[] = {"名前", "X", "Y", "F/T"};
+    const QString heads[] = {tr("名前"), tr("X"), tr("Y"), tr("F/T")};
     int left = kObjectLeft;
     for (int c = 0; c < 4; ++c) {
-        auto* head = new QLabel(QString::fromUtf8(heads[c]), area);
+        auto* head = new QLabel(heads[c], area);
         head->setObjectName(QStringLiteral("lblColumn(%1)").arg(c));
         head->setAlignment(Qt::AlignCenter);
         head->setGeometry(left, headTop, widths[c], 16);
@@ -343,6 +347,7 @@ void FrmMain::buildObjectArea(QWidget* area) {
     auto* sources = new ListBox(QStringLiteral("lst(10)"), area);
     sources->hide();
     lst_[10] = sources;
+    lst_[9]->setKeysChoose(false);
     connect(lst_[9], &ListBox::chosen, this, &FrmMain::onFlagChosen);
 }
 
@@ -357,11 +362,16 @@ QLabel* FrmMain::use(int slot) const {
 void FrmMain::load() {
     frame_->hide();
     setapppath();
-    const std::string remembered = context_.ini().getini("MemData", "MofFirst", "App.Path");
-    if (remembered != "App.Path" && !changeFolder(QString::fromStdString(remembered)))
+    // Anything unreadable reads as 0, so the first size; a huge one is cut down.
+    const auto remembered = [this](const char* key) {
+        return std::min(QString::fromStdString(context_.ini().getini("Window", key, "0")).toInt(),
+                        kMaxRememberedSide);
+    };
+    resize(QSize(remembered("Width"), remembered("Height")).expandedTo(QSize(kWidth, kHeight)));
+    const std::string folder = context_.ini().getini("MemData", "MofFirst", "App.Path");
+    if (folder != "App.Path" && !changeFolder(QString::fromStdString(folder)))
         showPathNotFound();
-    lst_[9]->setToolTip(
-        QStringLiteral(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
+    lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
 }
 
 void FrmMain::recompose() {
@@ -385,8 +395,11 @@ void FrmMain::showCanvas() {
 }
 
 void FrmMain::showSlots() {
-    for (int slot = 1; slot <= kSlotCount; ++slot)
-        use(slot)->setText(QString::fromStdString(document_.scene().slot(slot).name));
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        const QString name = QString::fromStdString(document_.scene().slot(slot).name);
+        use(slot)->setText(name);
+        use(slot)->setToolTip(name);
+    }
 }
 
 void FrmMain::setExitHandler(std::function<void()> handler) {
@@ -405,6 +418,8 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         return;
     }
     context_.ini().putini("MemData", "MofFirst", currentFolder().toStdString());
+    context_.ini().putini("Window", "Width", std::to_string(width()));
+    context_.ini().putini("Window", "Height", std::to_string(height()));
     // The program ends with its main window: no dialog stays open on its own.
     if (versionScreen_)
         versionScreen_->close();

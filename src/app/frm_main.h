@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "document/scene_document.h"
 
+#include <QHash>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -13,6 +14,9 @@
 
 class QAction;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QResizeEvent;
 class QFrame;
 class QLabel;
 class QListWidget;
@@ -40,6 +44,7 @@ class FrmMain : public QMainWindow {
     Q_OBJECT
 
   public:
+    // The first and smallest size; the window may be enlarged.
     static constexpr int kWidth = 613;
     static constexpr int kHeight = 470;
     static constexpr int kListCount = 11; // lst(0) .. lst(10)
@@ -123,6 +128,10 @@ class FrmMain : public QMainWindow {
     void onCanvasMouseRelease(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
     void onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
     void onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
+    // Moves the current object by a few pixels, one step to undo per call.
+    void onCanvasNudge(int dx, int dy);
+    // A position typed into row `row` of lst(7) (X) or lst(8) (Y).
+    void onPositionTyped(int list, int row, const QString& text);
 
     // Picture output.
     void onSaveAs();
@@ -146,12 +155,16 @@ class FrmMain : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     void buildMenu();
     void buildTerrainArea(QWidget* area);
     void buildObjectArea(QWidget* area);
     void buildPathPanel(QWidget* area);
+    void layoutForSize();
 
     // Browsing.
     void setapppath();
@@ -170,6 +183,7 @@ class FrmMain : public QMainWindow {
     void showSlots();
     void showObjectRows();
     void linkObjectColumns();
+    void makePositionsEditable();
     void showHistory();
     void showRecentScenes();
 
@@ -203,6 +217,7 @@ class FrmMain : public QMainWindow {
 
     QString pathBuff_; // drive of the program folder, recorded at load
     QString shownDrive_;
+    QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
     QPointer<FrmBoot> versionScreen_;
     std::function<void()> exit_;
     std::function<bool(const QString&)> driveProbe_;

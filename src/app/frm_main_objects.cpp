@@ -6,14 +6,21 @@
 #include "app/picture_io.h"
 
 #include <QLabel>
+#include <QMessageBox>
 #include <QPixmap>
 #include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <limits>
 
 namespace tarn {
 
 namespace {
 
 constexpr int kNameList = 6;
+constexpr int kXList = 7;
+constexpr int kYList = 8;
 constexpr int kFirstObjectList = 6;
 constexpr int kLastObjectList = 10;
 
@@ -33,11 +40,35 @@ QString textOf(const ObjectRow& row, int list) {
 }
 
 void setRowText(ListBox* list, int row, const QString& text) {
-    if (QListWidgetItem* item = list->item(row); item != nullptr && item->text() != text) {
+    if (QListWidgetItem* item = list->item(row); item != nullptr && item->text() != text)
         item->setText(text);
-        // The columns are narrow; the whole text shows on hover.
-        item->setToolTip(text);
+}
+
+// Hands a typed position to the window instead of writing it into the list:
+// the row shows what the document holds, so a refused text leaves no trace.
+class PositionDelegate : public QStyledItemDelegate {
+  public:
+    using Handler = std::function<void(int row, const QString& text)>;
+    PositionDelegate(Handler handler, QObject* parent)
+        : QStyledItemDelegate(parent), handler_(std::move(handler)) {}
+
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
+        const QString text = editor->property("text").toString();
+        // After the editor has closed, so that a message box cannot steal
+        // its focus halfway through the commit.
+        QMetaObject::invokeMethod(
+            parent(), [handler = handler_, row = index.row(), text] { handler(row, text); },
+            Qt::QueuedConnection);
     }
+
+  private:
+    Handler handler_;
+};
+
+int clampedPosition(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
 }
 
 } // namespace
@@ -49,6 +80,16 @@ void FrmMain::linkObjectColumns() {
             if (a != b)
                 connect(lst(a)->verticalScrollBar(), &QScrollBar::valueChanged,
                         lst(b)->verticalScrollBar(), &QScrollBar::setValue);
+}
+
+void FrmMain::makePositionsEditable() {
+    for (int list : {kXList, kYList}) {
+        lst(list)->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                   QAbstractItemView::EditKeyPressed);
+        lst(list)->setItemDelegate(new PositionDelegate(
+            [this, list](int row, const QString& text) { onPositionTyped(list, row, text); },
+            this));
+    }
 }
 
 // Brings lst(6) .. lst(10) to the rows of the scene. Items are changed in
@@ -67,8 +108,11 @@ void FrmMain::showObjectRows() {
             list->setCurrentItem(nullptr);
             list->clearSelection();
         }
-        while (list->count() < n)
-            list->addItem(QString());
+        while (list->count() < n) {
+            auto* item = new QListWidgetItem(list);
+            if (i == kXList || i == kYList)
+                item->setFlags(item->flags() | Qt::ItemIsEditable);
+        }
         for (int r = 0; r < n; ++r)
             setRowText(list, r, textOf(rows[static_cast<std::size_t>(r)], i));
     }
@@ -149,6 +193,39 @@ void FrmMain::onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseBut
     // A release over any list brings its choice to the canvas.
     else if (index >= 0 && index < kListCount)
         document_.recompose();
+}
+
+void FrmMain::onCanvasNudge(int dx, int dy) {
+    const int row = lst(kNameList)->selectedRow();
+    if (row < 0 || row >= static_cast<int>(document_.scene().objects.size()))
+        return;
+    const ObjectRow& object = document_.scene().objects[static_cast<std::size_t>(row)];
+    const int x = clampedPosition(std::int64_t{object.x} + dx);
+    const int y = clampedPosition(std::int64_t{object.y} + dy);
+    // Each press its own step, never folded into a drag before it.
+    document_.endGesture();
+    document_.moveObject(row, x, y);
+    document_.endGesture();
+}
+
+void FrmMain::onPositionTyped(int list, int row, const QString& text) {
+    if (row < 0 || row >= static_cast<int>(document_.scene().objects.size()))
+        return;
+    std::int64_t value = 0;
+    const NumberReading reading = readWholeNumber(text.toStdString(), value);
+    if (reading != NumberReading::Whole || value != clampedPosition(value)) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
+                        reading == NumberReading::Bad ? tr("「%1」は整数ではありません。").arg(text)
+                                                      : tr("「%1」は大きすぎます。").arg(text),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    const ObjectRow& object = document_.scene().objects[static_cast<std::size_t>(row)];
+    const int v = static_cast<int>(value);
+    document_.endGesture();
+    document_.moveObject(row, list == kXList ? v : object.x, list == kXList ? object.y : v);
+    document_.endGesture();
 }
 
 } // namespace tarn

@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QLabel>
 #include <QListWidget>
@@ -24,8 +25,12 @@ namespace tarn {
 
 namespace {
 
-const QString kOpenCaption = QStringLiteral("パスの指定(&P)");
-const QString kCloseCaption = QStringLiteral("閉じる(&C)      ");
+QString openCaption() {
+    return QCoreApplication::translate("tarn::FrmMain", "パスの指定(&P)");
+}
+QString closeCaption() {
+    return QCoreApplication::translate("tarn::FrmMain", "閉じる(&C)      ");
+}
 constexpr const char* kNothingStored = "App.Path";
 
 std::string slotKey(int index) {
@@ -49,10 +54,10 @@ void FrmMain::buildPathPanel(QWidget* area) {
     frame_->setAutoFillBackground(true);
     frame_->setGeometry(canvas_->geometry());
 
-    auto* memoryHead = new QLabel(QStringLiteral("記憶"), frame_);
+    auto* memoryHead = new QLabel(tr("記憶"), frame_);
     memoryHead->setObjectName(QStringLiteral("lblMemory"));
     memoryHead->setGeometry(26, 10, 60, 18);
-    auto* readHead = new QLabel(QStringLiteral("呼び出し"), frame_);
+    auto* readHead = new QLabel(tr("呼び出し"), frame_);
     readHead->setObjectName(QStringLiteral("lblRead"));
     readHead->setGeometry(88, 10, 70, 18);
 
@@ -98,6 +103,7 @@ void FrmMain::buildPathPanel(QWidget* area) {
 
     flb_ = new QListWidget(frame_);
     flb_->setObjectName(QStringLiteral("flb"));
+    showWholeTextOnHover(flb_);
     flb_->setGeometry(356, 6, frame_->width() - 362, frame_->height() - 12);
     // One line of text each: laid out without measuring every entry.
     flb_->setUniformItemSizes(true);
@@ -203,8 +209,8 @@ void FrmMain::driveChange(const QString& drive) {
         // Paths are case-sensitive here, so the drive text is shown as it is.
         QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarn"),
                         QString::fromStdString(trimpath(target.toStdString())) +
-                            QStringLiteral("/ にアクセスできません。\n"
-                                           "デバイスの準備ができていません。"),
+                            tr("/ にアクセスできません。\n"
+                               "デバイスの準備ができていません。"),
                         QMessageBox::Retry | QMessageBox::Cancel, this);
         if (box.exec() != QMessageBox::Retry) {
             target = pathBuff_;
@@ -215,20 +221,20 @@ void FrmMain::driveChange(const QString& drive) {
 
 void FrmMain::showPathNotFound() {
     QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
-                    QStringLiteral("指定したパスが見つかりません。\n"
-                                   "記憶された後に何らかの変更があったと思われます。\n"),
+                    tr("指定したパスが見つかりません。\n"
+                       "記憶された後に何らかの変更があったと思われます。\n"),
                     QMessageBox::Ok, this);
     box.exec();
 }
 
 void FrmMain::onTogglePath() {
-    if (mnuPath_->text() == kOpenCaption) {
-        mnuPath_->setText(kCloseCaption);
+    if (mnuPath_->text() == openCaption()) {
+        mnuPath_->setText(closeCaption());
         fillDriveList();
         frame_->show();
         frame_->raise();
-    } else if (mnuPath_->text() == kCloseCaption) {
-        mnuPath_->setText(kOpenCaption);
+    } else if (mnuPath_->text() == closeCaption()) {
+        mnuPath_->setText(openCaption());
         frame_->hide();
     }
 }
@@ -237,7 +243,7 @@ void FrmMain::hidePathPanel() {
     if (!frame_->isVisible())
         return;
     frame_->hide();
-    mnuPath_->setText(kOpenCaption);
+    mnuPath_->setText(openCaption());
 }
 
 void FrmMain::onMemory(int index) {

@@ -18,7 +18,9 @@ namespace tarn {
 
 namespace {
 
-const QString kSceneFilter = QStringLiteral("Tarn シーン (*.tarn)");
+QString sceneFilter() {
+    return QCoreApplication::translate("tarn::FrmMain", "Tarn シーン (*.tarn)");
+}
 
 } // namespace
 
@@ -180,7 +182,7 @@ QString FrmMain::askScenePath(bool forSaving) {
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(forSaving ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setNameFilter(kSceneFilter);
+    dialog.setNameFilter(sceneFilter());
     dialog.setDirectory(sceneFolder());
     if (forSaving) {
         const QString file = QString::fromStdString(document_.filePath());

@@ -7,6 +7,7 @@
 #include "document/scene_document.h"
 
 #include <QButtonGroup>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -94,24 +95,24 @@ QString exportProblemText(const ExportResult& result) {
                             "別の番号にするか、既存ファイルとして上書きしてください。")
             .arg(subject);
     case ExportProblem::FolderMissing:
-        return QStringLiteral("保存場所のフォルダ「%1」が見つかりません。\n"
-                              "存在するフォルダを指定してください。")
+        return FrmWrite::tr("保存場所のフォルダ「%1」が見つかりません。\n"
+                            "存在するフォルダを指定してください。")
             .arg(subject);
     case ExportProblem::FolderNotWritable:
-        return QStringLiteral("保存場所のフォルダ「%1」に書き込めません。\n"
-                              "書き込みのできるフォルダを指定してください。")
+        return FrmWrite::tr("保存場所のフォルダ「%1」に書き込めません。\n"
+                            "書き込みのできるフォルダを指定してください。")
             .arg(subject);
     case ExportProblem::SourceMissing:
-        return QStringLiteral("部品のビットマップ「%1」が見つかりません。\n"
-                              "何も書き出していません。")
+        return FrmWrite::tr("部品のビットマップ「%1」が見つかりません。\n"
+                            "何も書き出していません。")
             .arg(subject);
     case ExportProblem::BadNumber:
-        return QStringLiteral("エリア番号「%1」は整数ではありません。\n"
-                              "整数を入力してください。")
+        return FrmWrite::tr("エリア番号「%1」は整数ではありません。\n"
+                            "整数を入力してください。")
             .arg(subject);
     case ExportProblem::WriteFailed:
-        return QStringLiteral("エラー発生！\n「%1」を書き込めませんでした。\n%2（エラー番号 %3）\n"
-                              "エリアファイルは書き出していません。")
+        return FrmWrite::tr("エラー発生！\n「%1」を書き込めませんでした。\n%2（エラー番号 %3）\n"
+                            "エリアファイルは書き出していません。")
             .arg(subject, statusDescription(result.io), QString::number(result.io.error));
     case ExportProblem::None:
     case ExportProblem::AreaExists:
@@ -133,7 +134,7 @@ QString exportWrittenText(const ExportResult& result) {
 FrmWrite::FrmWrite(SceneDocument& document, const AppContext& context, QWidget* parent)
     : QDialog(parent), document_(document), context_(context) {
     setObjectName(QStringLiteral("frmWrite"));
-    setWindowTitle(QStringLiteral("シナリオ ひな形書き出し"));
+    setWindowTitle(tr("シナリオ ひな形書き出し"));
     setModal(false);
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
@@ -173,21 +174,21 @@ FrmWrite::~FrmWrite() {
 }
 
 void FrmWrite::buildControls() {
-    label5_ = makeLabel("Label5", QStringLiteral("保存場所"));
+    label5_ = makeLabel("Label5", tr("保存場所"));
     txtFolder_ = new QLineEdit;
     txtFolder_->setObjectName(QStringLiteral("txtFolder"));
     txtFolder_->setMinimumWidth(320);
-    command1_ = makeButton("Command1", QStringLiteral("参照"));
+    command1_ = makeButton("Command1", tr("参照"));
     okButton_ = makeButton("OKButton", QStringLiteral("OK"));
     okButton_->setDefault(true);
-    cancelButton_ = makeButton("CancelButton", QStringLiteral("ｷｬﾝｾﾙ"));
+    cancelButton_ = makeButton("CancelButton", tr("ｷｬﾝｾﾙ"));
 
     frame3_ = new QGroupBox;
     frame3_->setObjectName(QStringLiteral("Frame3"));
     opt_ = new QButtonGroup(this);
     opt_->setObjectName(QStringLiteral("opt"));
-    optNew_ = makeOption("opt(0)", QStringLiteral("新規ファイル"), opt_, 0);
-    optExisting_ = makeOption("opt(1)", QStringLiteral("既存ファイル"), opt_, 1);
+    optNew_ = makeOption("opt(0)", tr("新規ファイル"), opt_, 0);
+    optExisting_ = makeOption("opt(1)", tr("既存ファイル"), opt_, 1);
     optNew_->setChecked(true);
     label3_ = makeLabel("Label3", QStringLiteral("Area"));
     txtNewFILE_ = new QLineEdit;
@@ -211,23 +212,22 @@ void FrmWrite::buildControls() {
 
     optBG_ = new QButtonGroup(this);
     optBG_->setObjectName(QStringLiteral("optBG"));
-    optBgDefault_ =
-        makeOption("optBG(0)", QStringLiteral("背景はデフォルトを使用(MapOfWirth.bmp)"), optBG_, 0);
-    optBgChosen_ = makeOption("optBG(1)", QStringLiteral("背景を指定"), optBG_, 1);
+    optBgDefault_ = makeOption("optBG(0)", tr("背景はデフォルトを使用(MapOfWirth.bmp)"), optBG_, 0);
+    optBgChosen_ = makeOption("optBG(1)", tr("背景を指定"), optBG_, 1);
     optBgChosen_->setChecked(true);
 
-    frame1_ = new QGroupBox(QStringLiteral("背景"));
+    frame1_ = new QGroupBox(tr("背景"));
     frame1_->setObjectName(QStringLiteral("Frame1"));
     optB_ = new QButtonGroup(this);
     optB_->setObjectName(QStringLiteral("optB"));
-    optBlack_ = makeOption("optB(0)", QStringLiteral("背景に黒を使用"), optB_, 0);
+    optBlack_ = makeOption("optB(0)", tr("背景に黒を使用"), optB_, 0);
     optBlack_->setChecked(true);
-    label1_ = makeLabel("Label1", QStringLiteral("（dark.bmpを追加作成)"));
-    optBFile_ = makeOption("optB(1)", QStringLiteral("背景を指定する"), optB_, 1);
+    label1_ = makeLabel("Label1", tr("（dark.bmpを追加作成)"));
+    optBFile_ = makeOption("optB(1)", tr("背景を指定する"), optB_, 1);
     txtBg_ = new QLineEdit;
     txtBg_->setObjectName(QStringLiteral("txtBg"));
     label2_ = makeLabel("Label2", QString());
-    command3_ = makeButton("Command3", QStringLiteral("参照"));
+    command3_ = makeButton("Command3", tr("参照"));
 
     auto* blackRow = new QHBoxLayout;
     blackRow->addWidget(optBlack_);
@@ -286,7 +286,7 @@ void FrmWrite::refreshAreaList() {
 }
 
 void FrmWrite::chooseFolder() {
-    QFileDialog chooser(this, QStringLiteral("保存場所の指定"));
+    QFileDialog chooser(this, tr("保存場所の指定"));
     chooser.setObjectName(QStringLiteral("cmDialog"));
     chooser.setOption(QFileDialog::DontUseNativeDialog);
     chooser.setOption(QFileDialog::ShowDirsOnly);
@@ -368,9 +368,9 @@ bool FrmWrite::reportProblem(const ExportResult& result) {
         return askOverwrite(this, fromNative(result.subject));
     }
     if (result.problem == ExportProblem::NothingSelected) {
-        QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn 警告"),
-                         QStringLiteral("リストから上書きするファイルを選択してください。"),
-                         QMessageBox::Ok, this);
+        QMessageBox warn(QMessageBox::Warning, tr("Tarn 警告"),
+                         tr("リストから上書きするファイルを選択してください。"), QMessageBox::Ok,
+                         this);
         warn.exec();
         return false;
     }

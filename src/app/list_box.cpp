@@ -1,10 +1,44 @@
 #include "app/list_box.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include <algorithm>
 
 namespace tarn {
+
+namespace {
+
+class WholeTextTips : public QObject {
+  public:
+    explicit WholeTextTips(QAbstractItemView* view) : QObject(view), view_(view) {}
+
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() != QEvent::ToolTip)
+            return false;
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = view_->indexAt(help->pos());
+        QString text = index.data(Qt::ToolTipRole).toString();
+        if (text.isEmpty())
+            text = index.data(Qt::DisplayRole).toString();
+        if (text.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), text, view_->viewport(),
+                               view_->visualRect(index));
+        return true;
+    }
+
+  private:
+    QAbstractItemView* view_;
+};
+
+} // namespace
+
+void showWholeTextOnHover(QAbstractItemView* view) {
+    view->viewport()->installEventFilter(new WholeTextTips(view));
+}
 
 ListBox::ListBox(const QString& objectName, QWidget* parent) : QListWidget(parent) {
     setObjectName(objectName);
@@ -14,6 +48,7 @@ ListBox::ListBox(const QString& objectName, QWidget* parent) : QListWidget(paren
     // Moves without a button must arrive too: they close the path panel.
     setMouseTracking(true);
     viewport()->setMouseTracking(true);
+    showWholeTextOnHover(this);
 }
 
 int ListBox::selectedRow() const {

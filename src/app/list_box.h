@@ -4,6 +4,10 @@
 
 namespace tarn {
 
+// Hovering over a row shows its whole text, which a narrow list cuts; rows
+// with a tooltip of their own show that. Costs the rows nothing until shown.
+void showWholeTextOnHover(QAbstractItemView* view);
+
 // A list box as the main window uses it: one selected row, chosen by the left
 // button or the keys, and mouse signals sent after the list has handled the
 // event, so a press handler already sees the row under the pointer selected.

@@ -9,7 +9,8 @@ namespace tarn {
 
 namespace {
 QString tr(const char* text) {
-    return QCoreApplication::translate("tarn::Messages", text);
+    // The context lupdate gives a free tr() call in namespace tarn.
+    return QCoreApplication::translate("tarn", text);
 }
 } // namespace
 

@@ -1,13 +1,17 @@
 #include "app/overwrite_question.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 
 namespace tarn {
 
 bool askOverwrite(QWidget* parent, const QString& fileName) {
     QMessageBox ask(
-        QMessageBox::Question, QStringLiteral("ファイルの重複問あわせ"),
-        QStringLiteral("「%1」\n同じ名前のファイルが存在します。\n上書きしますか？").arg(fileName),
+        QMessageBox::Question,
+        QCoreApplication::translate("tarn::FrmMain", "ファイルの重複問あわせ"),
+        QCoreApplication::translate("tarn::FrmMain",
+                                    "「%1」\n同じ名前のファイルが存在します。\n上書きしますか？")
+            .arg(fileName),
         QMessageBox::Yes | QMessageBox::No, parent);
     // Enter must not replace a file by accident.
     ask.setDefaultButton(QMessageBox::No);

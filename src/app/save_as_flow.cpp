@@ -3,33 +3,61 @@
 
 #include "app/frm_jpg.h"
 #include "app/messages.h"
+#include "app/picture_io.h"
+#include "base/file_write.h"
 #include "output/bmp_writer.h"
 
+#include <QBuffer>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QImageWriter>
 #include <QMessageBox>
+
+#include <cerrno>
 
 namespace tarn {
 
 namespace {
 
+// Each filter with the ending it adds to a name typed without one.
+struct Filter {
+    QString caption;
+    QString ending;
+};
+
+QList<Filter> filters() {
+    return {{QCoreApplication::translate("SaveAs", "DIBビットマップ (*.bmp)"), "bmp"},
+            {QCoreApplication::translate("SaveAs", "jpg (*.jpg *.jpeg)"), "jpg"},
+            {QCoreApplication::translate("SaveAs", "PNG (*.png)"), "png"}};
+}
+
 // The file dialog set up afresh each time; empty when the user cancels.
 QString askForPath(QWidget* mainWindow) {
-    QFileDialog dialog(mainWindow, QStringLiteral("名前を付けて保存"));
+    QFileDialog dialog(mainWindow, QCoreApplication::translate("SaveAs", "名前を付けて保存"));
     dialog.setObjectName(QStringLiteral("cmDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
     // The flow asks its own question, in its own words, before replacing a file.
     dialog.setOption(QFileDialog::DontConfirmOverwrite);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(
-        {QStringLiteral("DIBビットマップ (*.bmp)"), QStringLiteral("jpg (*.jpg *.jpeg)")});
+    QStringList captions;
+    for (const Filter& filter : filters())
+        captions << filter.caption;
+    dialog.setNameFilters(captions);
+    // Added by hand below: the dialog would add it to a name like "a.b" as well.
     dialog.setDefaultSuffix(QString());
-    dialog.selectFile(QStringLiteral("新規画像"));
+    dialog.selectFile(QCoreApplication::translate("SaveAs", "新規画像"));
     if (dialog.exec() != QDialog::Accepted)
         return {};
-    return dialog.selectedFiles().value(0);
+    const QString path = dialog.selectedFiles().value(0);
+    if (path.isEmpty() || !QFileInfo(path).suffix().isEmpty())
+        return path;
+    for (const Filter& filter : filters())
+        if (filter.caption == dialog.selectedNameFilter())
+            return path + '.' + filter.ending;
+    return path;
 }
 
 bool confirmReplace(QWidget* mainWindow, const QString& path) {
@@ -45,9 +73,10 @@ void tell(QWidget* mainWindow, QMessageBox::Icon icon, const QString& text) {
 }
 
 void reportWriteFailure(QWidget* mainWindow, const Status& status) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("エラー発生！"),
-                    QStringLiteral("エラー番号 ") + QString::number(status.error) +
-                        QStringLiteral(" ") + statusDescription(status),
+    QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("SaveAs", "エラー発生！"),
+                    QCoreApplication::translate("SaveAs", "エラー番号 %1 %2")
+                        .arg(status.error)
+                        .arg(statusDescription(status)),
                     QMessageBox::Ok, mainWindow);
     box.exec();
 }
@@ -61,14 +90,37 @@ void saveBmp(QWidget* mainWindow, const Picture& canvas, const std::string& path
         return;
     }
     if (result == kSave256Written) {
-        tell(mainWindow, QMessageBox::NoIcon, QStringLiteral("256形式で保存しました"));
+        tell(mainWindow, QMessageBox::NoIcon,
+             QCoreApplication::translate("SaveAs", "256形式で保存しました"));
     } else if (result == kSave256TooManyColours) {
         status = saveBmp24(canvas, path);
         if (!status.ok())
             reportWriteFailure(mainWindow, status);
         else
-            tell(mainWindow, QMessageBox::NoIcon, QStringLiteral("フルカラー形式で保存しました"));
+            tell(mainWindow, QMessageBox::NoIcon,
+                 QCoreApplication::translate("SaveAs", "フルカラー形式で保存しました"));
     }
+}
+
+// Lossless, through Qt's PNG writer, then onto the disk whole or not at all.
+void savePng(QWidget* mainWindow, const Picture& canvas, const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "png");
+    if (!writer.write(toQImage(canvas))) {
+        reportWriteFailure(mainWindow, systemError(EIO, QFile::encodeName(path).toStdString()));
+        return;
+    }
+    const Status status =
+        writeFileAtomically(QFile::encodeName(path).toStdString(),
+                            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                                      static_cast<std::size_t>(bytes.size())));
+    if (!status.ok())
+        reportWriteFailure(mainWindow, status);
+    else
+        tell(mainWindow, QMessageBox::NoIcon,
+             QCoreApplication::translate("SaveAs", "PNG形式で保存しました"));
 }
 
 void openJpegDialog(QWidget* mainWindow, const Picture& canvas, const AppContext& context,
@@ -88,16 +140,20 @@ void saveAsFlow(QWidget* mainWindow, const Picture& canvas, const AppContext& co
     if (path.isEmpty() || !confirmReplace(mainWindow, path))
         return;
 
-    const QString ending = path.right(3);
+    const QString ending = QFileInfo(path).suffix().toLower();
     if (ending == QStringLiteral("bmp")) {
         saveBmp(mainWindow, canvas, QFile::encodeName(path).toStdString());
-    } else if (ending == QStringLiteral("jpg")) {
+    } else if (ending == QStringLiteral("jpg") || ending == QStringLiteral("jpeg")) {
         openJpegDialog(mainWindow, canvas, context, path);
+    } else if (ending == QStringLiteral("png")) {
+        savePng(mainWindow, canvas, path);
     } else {
         tell(mainWindow, QMessageBox::Information,
-             QStringLiteral("「") + QFileInfo(path).fileName() +
-                 QStringLiteral("」は保存しませんでした。\n"
-                                "ファイル名の末尾が「bmp」または「jpg」のときに保存します。"));
+             QCoreApplication::translate("SaveAs",
+                                         "「%1」は保存しませんでした。\n"
+                                         "ファイル名の末尾が「bmp」「jpg」「jpeg」または「png」"
+                                         "のときに保存します。")
+                 .arg(QFileInfo(path).fileName()));
     }
 }
 

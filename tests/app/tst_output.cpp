@@ -53,9 +53,11 @@ struct SaveRow {
     QString name;
     int answer;       // to the question about an earlier file; 0: none there
     QStringList told; // after the question
-    int bits = 0;     // of the file written; 0: the folder stays as it was
+    int bits = 0;     // of the BMP file written; 0: the folder stays as it was
     Twist twist = Twist::None;
     Picture canvas = twoColourCanvas();
+    int filter = 0;    // selected in the dialog: bmp, jpg, png
+    QString file = {}; // the name saved under; "": the name typed
 };
 
 struct ExportRow {
@@ -135,8 +137,9 @@ class TestOutput : public QObject {
             const QString text = QStringLiteral("エラー番号 %1 ").arg(error);
             return box(text + errorDescription(error), QMessageBox::Warning, "エラー発生！");
         };
-        const QString notSaved = "」は保存しませんでした。\n"
-                                 "ファイル名の末尾が「bmp」または「jpg」のときに保存します。";
+        const QString notSaved =
+            "」は保存しませんでした。\n"
+            "ファイル名の末尾が「bmp」「jpg」「jpeg」または「png」のときに保存します。";
         const int no = QMessageBox::No, yes = QMessageBox::Yes, none = QMessageBox::NoIcon;
         QTest::newRow("flat colours, earlier file replaced")
             << SaveRow{"x.bmp", yes, {box("256形式で保存しました", none)}, 8};
@@ -144,9 +147,23 @@ class TestOutput : public QObject {
             "x.bmp", 0, {box("フルカラー形式で保存しました", none)}, 24, {}, gradientCanvas()};
         QTest::newRow("earlier file kept") << SaveRow{"x.bmp", no, {}};
         QTest::newRow("earlier jpg: asked before the JPEG dialog") << SaveRow{"x.jpg", yes, {}};
-        for (const QString name : {"新規画像", "x.BMP", "x.jpeg"})
-            QTest::newRow(qPrintable(name))
-                << SaveRow{name, 0, {box("「" + name + notSaved, QMessageBox::Information)}};
+        QTest::newRow("suggested name, bmp filter") << SaveRow{
+            "新規画像",    0, {box("256形式で保存しました", none)}, 8, {}, twoColourCanvas(), 0,
+            "新規画像.bmp"};
+        QTest::newRow("no ending, jpg filter")
+            << SaveRow{"dungeon1", 0, {}, 0, {}, twoColourCanvas(), 1, "dungeon1.jpg"};
+        QTest::newRow("no ending, png filter, earlier file replaced") << SaveRow{
+            "dungeon1",    yes, {box("PNG形式で保存しました", none)}, 0, {}, twoColourCanvas(), 2,
+            "dungeon1.png"};
+        QTest::newRow("ending in capitals")
+            << SaveRow{"VIEW.BMP", 0, {box("256形式で保存しました", none)}, 8};
+        QTest::newRow("jpeg ending, png filter")
+            << SaveRow{"view.jpeg", 0, {}, 0, {}, twoColourCanvas(), 2};
+        QTest::newRow("PNG ending, bmp filter")
+            << SaveRow{"view.PNG", 0, {box("PNG形式で保存しました", none)}};
+        QTest::newRow("unknown ending kept") << SaveRow{
+            "x.gif",           0, {box("「x.gif" + notSaved, QMessageBox::Information)}, 0, {},
+            twoColourCanvas(), 2};
         QTest::newRow("read-only folder")
             << SaveRow{"x.bmp", yes, {failed(EACCES)}, 0, Twist::ReadOnly};
         QTest::newRow("disk full, full colour")
@@ -154,7 +171,8 @@ class TestOutput : public QObject {
     }
     void saveAs() {
         QFETCH(SaveRow, row);
-        const QString path = out_ + '/' + row.name;
+        const QString file = row.file.isEmpty() ? row.name : row.file;
+        const QString path = out_ + '/' + file;
         if (row.answer != 0)
             writeFile(path, "earlier");
         strike(row.twist);
@@ -163,20 +181,62 @@ class TestOutput : public QObject {
             press(QMessageBox::StandardButton(row.answer ? row.answer : QMessageBox::Ok))(box);
             QVERIFY(!window_->findChild<FrmJpg*>()); // asked before the JPEG dialog opens
         };
-        ModalScript script({typeFileName(path), answer});
+        const auto type = [&](QDialog* dialog) {
+            auto* files = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(files);
+            QCOMPARE(files->nameFilters(),
+                     (QStringList{"DIBビットマップ (*.bmp)", "jpg (*.jpg *.jpeg)", "PNG (*.png)"}));
+            files->selectNameFilter(files->nameFilters()[row.filter]);
+            typeFileName(out_ + '/' + row.name)(dialog);
+        };
+        ModalScript script({type, answer});
         // Canvases no scene of parts would give, straight into the flow the menu runs.
         saveAsFlow(window_.get(), row.canvas, folder_->context());
 
         QCOMPARE(shown(script),
                  QStringList{box("新規画像", QMessageBox::NoIcon, "名前を付けて保存", 0)} +
-                     (row.answer ? QStringList{asked(row.name)} : QStringList()) + row.told);
-        QCOMPARE(window_->findChild<FrmJpg*>() != nullptr, row.name.endsWith("jpg"));
+                     (row.answer ? QStringList{asked(file)} : QStringList()) + row.told);
+        const QString ending = QFileInfo(file).suffix().toLower();
+        FrmJpg* jpg = window_->findChild<FrmJpg*>();
+        QCOMPARE(jpg != nullptr, ending == "jpg" || ending == "jpeg");
+        if (jpg)
+            QCOMPARE(jpg->findChild<QLabel*>("lblFNAME")->text(), path);
+        if (ending == "png" && !row.told.isEmpty())
+            QCOMPARE(fromQImage(QImage::fromData(*expected.insert(path, fileBytes(path)), "PNG")),
+                     row.canvas);
         if (row.bits != 0) {
             const QByteArray& written = *expected.insert(path, fileBytes(path));
             QCOMPARE(written.mid(28, 2), QByteArray(1, char(row.bits)) + '\0');
             QCOMPARE(fromQImage(QImage::fromData(written)), row.canvas);
         }
         QCOMPARE(snapshot(folder_->path("work")), expected);
+    }
+
+    // Read back by Pillow, not by the Qt that wrote it: every pixel of a many-coloured canvas.
+    void pngIsLosslessForAnotherReader() {
+        const QString path = out_ + "/view.png";
+        ModalScript script({typeFileName(path), press(QMessageBox::Ok)});
+        const Picture canvas = gradientCanvas();
+        saveAsFlow(window_.get(), canvas, folder_->context());
+        QProcess pillow;
+        pillow.start("/usr/bin/python3",
+                     {"-c",
+                      "import sys; from PIL import Image; im = Image.open(sys.argv[1]); "
+                      "sys.stdout.write(im.format + ' ' + im.mode + '\\n'); "
+                      "sys.stdout.flush(); sys.stdout.buffer.write(im.tobytes())",
+                      path});
+        QVERIFY(pillow.waitForFinished(30000));
+        QCOMPARE(pillow.exitCode(), 0);
+        const QByteArray out = pillow.readAllStandardOutput();
+        const qsizetype eol = out.indexOf('\n');
+        QCOMPARE(out.left(eol), "PNG RGB");
+        QByteArray pixels;
+        for (int y = 0; y < canvas.height(); ++y)
+            for (int x = 0; x < canvas.width(); ++x) {
+                const Rgb p = canvas.pixel(x, y);
+                pixels.append(char(p.r)).append(char(p.g)).append(char(p.b));
+            }
+        QVERIFY(out.mid(eol + 1) == pixels);
     }
 
     void jpegDialog() {

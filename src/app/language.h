@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+class QCoreApplication;
+
+namespace tarn {
+
+// "ja" or "en". Japanese for a locale name starting with "ja" and when no
+// language is named at all ("", "C", "POSIX"); English for any other language.
+QString languageOfLocale(const QString& localeName);
+
+// The language of this process: the locale of LC_ALL, LC_MESSAGES or LANG
+// (the first one set), unless the arguments carry `--lang ja|en`, which is
+// then removed from them. A `--lang` with another value is left in place.
+QString takeLanguage(std::vector<char*>& arguments);
+
+// Loads the program's and Qt's own translations for a language into the
+// application; Japanese is the language the texts are written in. The
+// program's are looked for in `folders`, by default beside the executable and
+// where an installation keeps them. False when a file could not be found.
+bool installTranslations(QCoreApplication& app, const QString& language, QStringList folders = {});
+
+} // namespace tarn

@@ -1,0 +1,675 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en">
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>使い方:
+  tarn [シーン.tarn]
+      ウィンドウを開きます（シーンを指定するとそれを開きます）。
+  tarn render シーン.tarn... (-o ファイル | --out-dir フォルダ)
+             [--format bmp|png|jpg] [--quality N] [--progressive]
+             [--gray | --sepia]
+      シーンを画像に書き出します。
+  tarn export シーン.tarn --into フォルダ --area N [--replace]
+      シーンをシナリオのエリアとして書き出します。
+  tarn --help | --version</source>
+        <translation>Usage:
+  tarn [SCENE.tarn]
+      Opens the window (and the scene, when one is named).
+  tarn render SCENE.tarn... (-o FILE | --out-dir FOLDER)
+             [--format bmp|png|jpg] [--quality N] [--progressive]
+             [--gray | --sepia]
+      Writes scenes as pictures.
+  tarn export SCENE.tarn --into FOLDER --area N [--replace]
+      Writes a scene as an area of a scenario.
+  tarn --help | --version</translation>
+    </message>
+    <message>
+        <source>詳しくは tarn --help を見てください。</source>
+        <translation>See tarn --help for details.</translation>
+    </message>
+    <message>
+        <source>シーンファイルを読み込めません（%1）</source>
+        <translation>Cannot read the scene file (%1)</translation>
+    </message>
+    <message>
+        <source>シーンファイルが大きすぎます</source>
+        <translation>The scene file is too large</translation>
+    </message>
+    <message>
+        <source>シーンファイルが壊れています</source>
+        <translation>The scene file is damaged</translation>
+    </message>
+    <message>
+        <source>Tarn のシーンファイルではありません</source>
+        <translation>Not a Tarn scene file</translation>
+    </message>
+    <message>
+        <source>新しい版の Tarn で保存されたシーンファイルです</source>
+        <translation>The scene file was saved by a newer Tarn</translation>
+    </message>
+    <message>
+        <source>部品を読み込めません: %1</source>
+        <translation>Cannot read the part: %1</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません（%2）</source>
+        <translation>Cannot write %1 (%2)</translation>
+    </message>
+    <message>
+        <source>%1 には出力ファイルを指定してください</source>
+        <translation>%1 needs an output file</translation>
+    </message>
+    <message>
+        <source>%1 には出力フォルダを指定してください</source>
+        <translation>%1 needs an output folder</translation>
+    </message>
+    <message>
+        <source>--format は bmp、png、jpg のどれかです</source>
+        <translation>--format is one of bmp, png, jpg</translation>
+    </message>
+    <message>
+        <source>--quality は 1 から 100 までの整数です</source>
+        <translation>--quality is a whole number from 1 to 100</translation>
+    </message>
+    <message>
+        <source>--gray と --sepia は一緒に使えません</source>
+        <translation>--gray and --sepia cannot be used together</translation>
+    </message>
+    <message>
+        <source>知らないオプションです: %1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>シーンファイルを指定してください</source>
+        <translation>Name a scene file</translation>
+    </message>
+    <message>
+        <source>-o と --out-dir のどちらか一つを指定してください</source>
+        <translation>Give exactly one of -o and --out-dir</translation>
+    </message>
+    <message>
+        <source>シーンが複数のときは --out-dir を使ってください</source>
+        <translation>Use --out-dir for more than one scene</translation>
+    </message>
+    <message>
+        <source>出力フォルダを作れません: %1</source>
+        <translation>Cannot make the output folder: %1</translation>
+    </message>
+    <message>
+        <source>出力ファイルが重なります: %1</source>
+        <translation>Two scenes would write the same file: %1</translation>
+    </message>
+    <message>
+        <source>%1 件のシーンのうち %2 件を書き出しました。</source>
+        <translation>Wrote %2 of %1 scenes.</translation>
+    </message>
+    <message>
+        <source>export はまだ使えません</source>
+        <translation>export is not available yet</translation>
+    </message>
+</context>
+<context>
+    <name>SaveAs</name>
+    <message>
+        <source>DIBビットマップ (*.bmp)</source>
+        <translation>DIB bitmap (*.bmp)</translation>
+    </message>
+    <message>
+        <source>jpg (*.jpg *.jpeg)</source>
+        <translation>JPEG (*.jpg *.jpeg)</translation>
+    </message>
+    <message>
+        <source>PNG (*.png)</source>
+        <translation>PNG (*.png)</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存</source>
+        <translation>Save as</translation>
+    </message>
+    <message>
+        <source>新規画像</source>
+        <translation>new picture</translation>
+    </message>
+    <message>
+        <source>エラー発生！</source>
+        <translation>Error!</translation>
+    </message>
+    <message>
+        <source>エラー番号 %1 %2</source>
+        <translation>Error %1 %2</translation>
+    </message>
+    <message>
+        <source>256形式で保存しました</source>
+        <translation>Saved with a 256-colour palette</translation>
+    </message>
+    <message>
+        <source>フルカラー形式で保存しました</source>
+        <translation>Saved in full colour</translation>
+    </message>
+    <message>
+        <source>PNG形式で保存しました</source>
+        <translation>Saved as PNG</translation>
+    </message>
+    <message>
+        <source>「%1」は保存しませんでした。
+ファイル名の末尾が「bmp」「jpg」「jpeg」または「png」のときに保存します。</source>
+        <translation>&quot;%1&quot; was not saved.
+A picture is saved when the name ends in &quot;bmp&quot;, &quot;jpg&quot;, &quot;jpeg&quot; or &quot;png&quot;.</translation>
+    </message>
+</context>
+<context>
+    <name>tarn</name>
+    <message>
+        <source>正常に終了しました。</source>
+        <translation>Completed successfully.</translation>
+    </message>
+    <message>
+        <source>ファイルまたはフォルダーが見つかりません。</source>
+        <translation>No such file or folder.</translation>
+    </message>
+    <message>
+        <source>アクセスが拒否されました。</source>
+        <translation>Access denied.</translation>
+    </message>
+    <message>
+        <source>ディスクの空き容量が不足しています。</source>
+        <translation>The disk is full.</translation>
+    </message>
+    <message>
+        <source>ディスクの割り当て容量を超えました。</source>
+        <translation>The disk quota is exceeded.</translation>
+    </message>
+    <message>
+        <source>読み取り専用のファイルシステムです。</source>
+        <translation>The file system is read-only.</translation>
+    </message>
+    <message>
+        <source>同じ名前のフォルダーが存在します。</source>
+        <translation>A folder of that name exists.</translation>
+    </message>
+    <message>
+        <source>パスの途中がフォルダーではありません。</source>
+        <translation>Part of the path is not a folder.</translation>
+    </message>
+    <message>
+        <source>ファイル名が長すぎます。</source>
+        <translation>The file name is too long.</translation>
+    </message>
+    <message>
+        <source>入出力エラーが発生しました。</source>
+        <translation>An input/output error occurred.</translation>
+    </message>
+    <message>
+        <source>ファイルが大きすぎます。</source>
+        <translation>The file is too large.</translation>
+    </message>
+    <message>
+        <source>ビットマップファイルが途中で切れています。</source>
+        <translation>The bitmap file ends early.</translation>
+    </message>
+    <message>
+        <source>ビットマップファイルではありません。</source>
+        <translation>Not a bitmap file.</translation>
+    </message>
+    <message>
+        <source>ビットマップファイルのヘッダーが壊れています。</source>
+        <translation>The bitmap file&apos;s header is damaged.</translation>
+    </message>
+    <message>
+        <source>対応していない形式のビットマップです。</source>
+        <translation>A bitmap of a kind that is not supported.</translation>
+    </message>
+    <message>
+        <source>24ビットの非圧縮ビットマップではありません。</source>
+        <translation>Not an uncompressed 24-bit bitmap.</translation>
+    </message>
+    <message>
+        <source>ビットマップの大きさが正しくありません。</source>
+        <translation>The bitmap&apos;s size is wrong.</translation>
+    </message>
+    <message>
+        <source>シーンファイル「%1」は大きすぎるため開けませんでした。</source>
+        <translation>The scene file &quot;%1&quot; is too large to open.</translation>
+    </message>
+    <message>
+        <source>シーンファイル「%1」は壊れているため開けませんでした。</source>
+        <translation>The scene file &quot;%1&quot; is damaged and could not be opened.</translation>
+    </message>
+    <message>
+        <source>「%1」は Tarn のシーンファイルではありません。</source>
+        <translation>&quot;%1&quot; is not a Tarn scene file.</translation>
+    </message>
+    <message>
+        <source>シーンファイル「%1」は新しいバージョンの Tarn で保存されているため開けませんでした。</source>
+        <translation>The scene file &quot;%1&quot; was saved by a newer Tarn and could not be opened.</translation>
+    </message>
+    <message>
+        <source>シーンファイル「%1」を開けませんでした。
+%2</source>
+        <translation>The scene file &quot;%1&quot; could not be opened.
+%2</translation>
+    </message>
+</context>
+<context>
+    <name>tarn::FrmBoot</name>
+    <message>
+        <source>ダンジョン風景合成ツール</source>
+        <translation>Dungeon view composer</translation>
+    </message>
+    <message>
+        <source>CardWirth シナリオ作者のために</source>
+        <translation>For CardWirth scenario authors</translation>
+    </message>
+    <message>
+        <source>石と闇を組み合わせて、あなたの迷宮を描く。</source>
+        <translation>Stone and darkness, put together into your labyrinth.</translation>
+    </message>
+</context>
+<context>
+    <name>tarn::FrmJpg</name>
+    <message>
+        <source>JPG保存設定</source>
+        <translation>JPEG settings</translation>
+    </message>
+    <message>
+        <source>プレビュー</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>最高画質</source>
+        <translation>Best</translation>
+    </message>
+    <message>
+        <source>高画質</source>
+        <translation>High</translation>
+    </message>
+    <message>
+        <source>普通</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>低画質</source>
+        <translation>Low</translation>
+    </message>
+    <message>
+        <source>品質</source>
+        <translation>Quality</translation>
+    </message>
+    <message>
+        <source>プログレッシブjpg</source>
+        <translation>Progressive JPEG</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>tarn::FrmMain</name>
+    <message>
+        <source>地面</source>
+        <translation>Floor</translation>
+    </message>
+    <message>
+        <source>奥の左側</source>
+        <translation>Far left</translation>
+    </message>
+    <message>
+        <source>奥の右側</source>
+        <translation>Far right</translation>
+    </message>
+    <message>
+        <source>手前の左側</source>
+        <translation>Near left</translation>
+    </message>
+    <message>
+        <source>手前の右側</source>
+        <translation>Near right</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>新しいシーン(&amp;N)</source>
+        <translation>&amp;New scene</translation>
+    </message>
+    <message>
+        <source>シーンを開く(&amp;O)...</source>
+        <translation>&amp;Open scene...</translation>
+    </message>
+    <message>
+        <source>シーンを保存(&amp;V)</source>
+        <translation>Sa&amp;ve scene</translation>
+    </message>
+    <message>
+        <source>名前を付けてシーンを保存...</source>
+        <translation>Save scene as...</translation>
+    </message>
+    <message>
+        <source>最近使ったシーン(&amp;R)</source>
+        <translation>&amp;Recent scenes</translation>
+    </message>
+    <message>
+        <source>保存(&amp;S)</source>
+        <translation>&amp;Save</translation>
+    </message>
+    <message>
+        <source>名前をつけて画像の保存(&amp;A)...</source>
+        <translation>Save picture &amp;as...</translation>
+    </message>
+    <message>
+        <source>書き出し(&amp;W)...</source>
+        <translation>E&amp;xport...</translation>
+    </message>
+    <message>
+        <source>クリップボードにコピー(&amp;C)</source>
+        <translation>&amp;Copy to clipboard</translation>
+    </message>
+    <message>
+        <source>終了(&amp;Q)</source>
+        <translation>&amp;Quit</translation>
+    </message>
+    <message>
+        <source>編集(&amp;E)</source>
+        <translation>&amp;Edit</translation>
+    </message>
+    <message>
+        <source>元に戻す(&amp;U)</source>
+        <translation>&amp;Undo</translation>
+    </message>
+    <message>
+        <source>やり直し(&amp;R)</source>
+        <translation>&amp;Redo</translation>
+    </message>
+    <message>
+        <source>パスの指定(&amp;P)</source>
+        <translation>&amp;Paths</translation>
+    </message>
+    <message>
+        <source>特殊効果(&amp;S)</source>
+        <translation>Effect&amp;s</translation>
+    </message>
+    <message>
+        <source>グレースケール変換(&amp;G)</source>
+        <translation>&amp;Grayscale</translation>
+    </message>
+    <message>
+        <source>セピア調変換(&amp;S)</source>
+        <translation>&amp;Sepia</translation>
+    </message>
+    <message>
+        <source>レイヤー表示(&amp;L)</source>
+        <translation>&amp;Layers</translation>
+    </message>
+    <message>
+        <source>バージョン情報(&amp;V)</source>
+        <translation>Abou&amp;t</translation>
+    </message>
+    <message>
+        <source>最新情報に更新(&amp;R)</source>
+        <translation>Re&amp;fresh</translation>
+    </message>
+    <message>
+        <source>クリア（%1）</source>
+        <translation>Clear (%1)</translation>
+    </message>
+    <message>
+        <source>地形をオールクリアします。</source>
+        <translation>Clears all terrain.</translation>
+    </message>
+    <message>
+        <source>オブジェクト(最大10)</source>
+        <translation>Objects (up to 10)</translation>
+    </message>
+    <message>
+        <source>挿入</source>
+        <translation>Insert</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>オブジェクトの左右反転</source>
+        <translation>Mirror the object left to right</translation>
+    </message>
+    <message>
+        <source>オブジェクトの上下反転</source>
+        <translation>Mirror the object top to bottom</translation>
+    </message>
+    <message>
+        <source>名前</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>X</source>
+        <translation>X</translation>
+    </message>
+    <message>
+        <source>Y</source>
+        <translation>Y</translation>
+    </message>
+    <message>
+        <source>F/T</source>
+        <translation>F/T</translation>
+    </message>
+    <message>
+        <source> オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]</source>
+        <translation> Whether the object also shows in front of the nearer terrain. [F = no, T = yes]</translation>
+    </message>
+    <message>
+        <source>次のものは部品ファイルでもフォルダでもないため、使いませんでした。
+%1</source>
+        <translation>Nothing was used, because these are neither part files nor folders:
+%1</translation>
+    </message>
+    <message>
+        <source>「%1」は整数ではありません。</source>
+        <translation>&quot;%1&quot; is not a whole number.</translation>
+    </message>
+    <message>
+        <source>「%1」は大きすぎます。</source>
+        <translation>&quot;%1&quot; is too large.</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)      </source>
+        <translation>&amp;Close      </translation>
+    </message>
+    <message>
+        <source>記憶</source>
+        <translation>Store</translation>
+    </message>
+    <message>
+        <source>呼び出し</source>
+        <translation>Recall</translation>
+    </message>
+    <message>
+        <source>/ にアクセスできません。
+デバイスの準備ができていません。</source>
+        <translation>/ cannot be accessed.
+The device is not ready.</translation>
+    </message>
+    <message>
+        <source>指定したパスが見つかりません。
+記憶された後に何らかの変更があったと思われます。
+</source>
+        <translation>The folder cannot be found.
+It seems to have changed since it was remembered.
+</translation>
+    </message>
+    <message>
+        <source>Tarn シーン (*.tarn)</source>
+        <translation>Tarn scene (*.tarn)</translation>
+    </message>
+    <message>
+        <source>無題</source>
+        <translation>Untitled</translation>
+    </message>
+    <message>
+        <source>このシーンへの変更を保存しますか？</source>
+        <translation>Save the changes to this scene?</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>破棄</source>
+        <translation>Discard</translation>
+    </message>
+    <message>
+        <source>キャンセル</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>シーンファイル「%1」を保存できませんでした。
+%2</source>
+        <translation>The scene file &quot;%1&quot; could not be saved.
+%2</translation>
+    </message>
+    <message>
+        <source>シーン「%1」の次のパーツを読み込めなかったため、それを除いて開きました。
+%2</source>
+        <translation>The scene &quot;%1&quot; was opened without these parts, which could not be read:
+%2</translation>
+    </message>
+    <message>
+        <source>名前を付けてシーンを保存</source>
+        <translation>Save scene as</translation>
+    </message>
+    <message>
+        <source>シーンを開く</source>
+        <translation>Open scene</translation>
+    </message>
+    <message>
+        <source>「%1」を読み込めませんでした。
+ファイルが削除されたか、読み込めない画像です。</source>
+        <translation>&quot;%1&quot; could not be read.
+The file was deleted or is not a picture that can be read.</translation>
+    </message>
+    <message>
+        <source>ファイルの重複問あわせ</source>
+        <translation>File exists</translation>
+    </message>
+    <message>
+        <source>「%1」
+同じ名前のファイルが存在します。
+上書きしますか？</source>
+        <translation>&quot;%1&quot;
+A file of the same name exists.
+Replace it?</translation>
+    </message>
+</context>
+<context>
+    <name>tarn::FrmWrite</name>
+    <message>
+        <source>保存場所のフォルダ「%1」が見つかりません。
+存在するフォルダを指定してください。</source>
+        <translation>The folder &quot;%1&quot; cannot be found.
+Choose a folder that exists.</translation>
+    </message>
+    <message>
+        <source>保存場所のフォルダ「%1」に書き込めません。
+書き込みのできるフォルダを指定してください。</source>
+        <translation>The folder &quot;%1&quot; cannot be written to.
+Choose a folder that can be written to.</translation>
+    </message>
+    <message>
+        <source>部品のビットマップ「%1」が見つかりません。
+何も書き出していません。</source>
+        <translation>The part bitmap &quot;%1&quot; cannot be found.
+Nothing was exported.</translation>
+    </message>
+    <message>
+        <source>エリア番号「%1」は整数ではありません。
+整数を入力してください。</source>
+        <translation>The area number &quot;%1&quot; is not a whole number.
+Type a whole number.</translation>
+    </message>
+    <message>
+        <source>エリア番号「%1」はエリアファイルに書き込める範囲を超えています。
+-2147483648 から 2147443647 までの整数を入力してください。</source>
+        <translation>The area number &quot;%1&quot; is out of the range an area file can hold.
+Type a whole number from -2147483648 to 2147443647.</translation>
+    </message>
+    <message>
+        <source>「%1」にはシフトJISで表せない文字があります。
+CardWirth のファイルに書き込めないため、名前を変えてください。</source>
+        <translation>&quot;%1&quot; has characters that Shift JIS cannot represent.
+CardWirth files cannot hold them; change the name.</translation>
+    </message>
+    <message>
+        <source>エラー発生！
+「%1」を書き込めませんでした。
+%2（エラー番号 %3）
+エリアファイルは書き出していません。</source>
+        <translation>Error!
+&quot;%1&quot; could not be written.
+%2 (error %3)
+No area file was written.</translation>
+    </message>
+    <message>
+        <source>シナリオ ひな形書き出し</source>
+        <translation>Export scenario template</translation>
+    </message>
+    <message>
+        <source>保存場所</source>
+        <translation>Folder</translation>
+    </message>
+    <message>
+        <source>参照</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>ｷｬﾝｾﾙ</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>新規ファイル</source>
+        <translation>New file</translation>
+    </message>
+    <message>
+        <source>既存ファイル</source>
+        <translation>Existing file</translation>
+    </message>
+    <message>
+        <source>背景はデフォルトを使用(MapOfWirth.bmp)</source>
+        <translation>Default background (MapOfWirth.bmp)</translation>
+    </message>
+    <message>
+        <source>背景を指定</source>
+        <translation>Choose background</translation>
+    </message>
+    <message>
+        <source>背景</source>
+        <translation>Background</translation>
+    </message>
+    <message>
+        <source>背景に黒を使用</source>
+        <translation>Black background</translation>
+    </message>
+    <message>
+        <source>（dark.bmpを追加作成)</source>
+        <translation>(adds dark.bmp)</translation>
+    </message>
+    <message>
+        <source>背景を指定する</source>
+        <translation>Choose a background</translation>
+    </message>
+    <message>
+        <source>保存場所の指定</source>
+        <translation>Choose the folder</translation>
+    </message>
+    <message>
+        <source>Tarn 警告</source>
+        <translation>Tarn warning</translation>
+    </message>
+    <message>
+        <source>リストから上書きするファイルを選択してください。</source>
+        <translation>Choose the file to replace from the list.</translation>
+    </message>
+</context>
+</TS>
