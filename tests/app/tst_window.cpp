@@ -1,0 +1,342 @@
+// The window as a whole: its two languages, its growth with zoomed canvas
+// clicks, the size it remembers, and the picture of it the user's guide shows.
+#include "app/canvas_view.h"
+#include "app/frm_main.h"
+#include "app/language.h"
+#include "app/list_box.h"
+#include "support/modal_script.h"
+#include "support/program_folder.h"
+#include "support/test_pictures.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+#include <cstdlib>
+#include <memory>
+
+using namespace tarn;
+using namespace tarn::test;
+
+namespace {
+
+// Every menu caption, a submenu's entries indented under it.
+QStringList captions(const QList<QAction*>& actions, const QString& indent = {}) {
+    QStringList all;
+    for (const QAction* action : actions) {
+        if (action->isSeparator())
+            continue;
+        all << indent + action->text();
+        if (action->menu() != nullptr)
+            all << captions(action->menu()->actions(), indent + "  ");
+    }
+    return all;
+}
+
+void dropTranslations() {
+    for (QTranslator* t : qApp->findChildren<QTranslator*>())
+        delete t;
+}
+
+// Every named control's place.
+QMap<QString, QRect> places(const QWidget* window) {
+    QCoreApplication::processEvents(); // the main window lays out its centre on a posted event
+    QMap<QString, QRect> all;
+    for (const QWidget* w : window->findChildren<QWidget*>())
+        if (!w->objectName().isEmpty() && !w->objectName().startsWith("qt_"))
+            all.insert(w->objectName(), w->geometry());
+    return all;
+}
+
+} // namespace
+
+class TestWindow : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<ProgramFolder> folder;
+    std::unique_ptr<FrmMain> w;
+
+    void open() {
+        w = std::make_unique<FrmMain>(folder->context());
+        w->load();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+    }
+
+  private slots:
+    void init() { folder = std::make_unique<ProgramFolder>(); }
+    void cleanup() {
+        w.reset();
+        dropTranslations();
+    }
+
+    void languageOfLocale_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("language");
+        for (const char* ja : {"", "C", "C.UTF-8", "POSIX", "ja_JP.UTF-8", "ja"})
+            QTest::newRow(ja) << QString(ja) << "ja";
+        for (const char* en : {"en_US.UTF-8", "en_GB", "de_DE.UTF-8", "fr"})
+            QTest::newRow(en) << QString(en) << "en";
+    }
+    void languageOfLocale() {
+        QFETCH(QString, locale);
+        QFETCH(QString, language);
+        QCOMPARE(tarn::languageOfLocale(locale), language);
+    }
+
+    // LC_ALL before LC_MESSAGES before LANG; --lang before all, and taken out of the arguments.
+    void languageOfProcess() {
+        const struct {
+            const char* all;
+            const char* messages;
+            const char* lang;
+            QStringList args;
+            QString language;
+            QStringList left;
+        } rows[] = {
+            {"", "", "en_US.UTF-8", {"tarn"}, "en", {"tarn"}},
+            {"", "ja_JP.UTF-8", "en_US.UTF-8", {"tarn"}, "ja", {"tarn"}},
+            {"de_DE", "ja_JP.UTF-8", "", {"tarn", "x.tarn"}, "en", {"tarn", "x.tarn"}},
+            {"", "", "", {"tarn"}, "ja", {"tarn"}},
+            {"", "", "en_US.UTF-8", {"tarn", "--lang", "ja", "x.tarn"}, "ja", {"tarn", "x.tarn"}},
+            {"", "", "C", {"tarn", "render", "--lang", "en"}, "en", {"tarn", "render"}},
+            {"", "", "C", {"tarn", "--lang", "fr"}, "ja", {"tarn", "--lang", "fr"}},
+        };
+        for (const auto& row : rows) {
+            qputenv("LC_ALL", row.all);
+            qputenv("LC_MESSAGES", row.messages);
+            qputenv("LANG", row.lang);
+            std::vector<QByteArray> bytes;
+            for (const QString& a : row.args)
+                bytes.push_back(a.toLocal8Bit());
+            std::vector<char*> argv;
+            for (QByteArray& b : bytes)
+                argv.push_back(b.data());
+            QCOMPARE(takeLanguage(argv), row.language);
+            QStringList left;
+            for (const char* a : argv)
+                left << a;
+            QCOMPARE(left, row.left);
+        }
+        qputenv("LANG", "C.UTF-8");
+        qunsetenv("LC_ALL");
+        qunsetenv("LC_MESSAGES");
+    }
+
+    // The program itself, as a user starts it: its messages follow the locale and --lang.
+    void programSpeaksTheChosenLanguage() {
+        const struct {
+            const char* lang;
+            QStringList args;
+            const char* firstLine;
+        } rows[] = {{"C.UTF-8", {"--help"}, "使い方:"},
+                    {"en_US.UTF-8", {"--help"}, "Usage:"},
+                    {"en_US.UTF-8", {"--lang", "ja", "--help"}, "使い方:"},
+                    {"ja_JP.UTF-8", {"--lang", "en", "--help"}, "Usage:"}};
+        for (const auto& row : rows) {
+            QProcess tarn;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("LANG", row.lang);
+            env.remove("LC_ALL");
+            env.remove("LC_MESSAGES");
+            tarn.setProcessEnvironment(env);
+            tarn.start(TARN_EXECUTABLE, row.args);
+            QVERIFY(tarn.waitForFinished(30000));
+            QCOMPARE(tarn.exitCode(), 0);
+            QCOMPARE(QString::fromUtf8(tarn.readAllStandardOutput()).section('\n', 0, 0),
+                     QString(row.firstLine));
+        }
+    }
+
+    void menuBarInEachLanguage() {
+        const QStringList japanese = {"ファイル(&F)",
+                                      "  新しいシーン(&N)",
+                                      "  シーンを開く(&O)...",
+                                      "  シーンを保存(&V)",
+                                      "  名前を付けてシーンを保存...",
+                                      "  最近使ったシーン(&R)",
+                                      "  保存(&S)",
+                                      "    名前をつけて画像の保存(&A)...",
+                                      "    書き出し(&W)...",
+                                      "  クリップボードにコピー(&C)",
+                                      "  終了(&Q)",
+                                      "編集(&E)",
+                                      "  元に戻す(&U)",
+                                      "  やり直し(&R)",
+                                      "パスの指定(&P)",
+                                      "特殊効果(&S)",
+                                      "  グレースケール変換(&G)",
+                                      "  セピア調変換(&S)",
+                                      "レイヤー表示(&L)",
+                                      "バージョン情報(&V)",
+                                      "最新情報に更新(&R)"};
+        const QStringList english = {"&File",
+                                     "  &New scene",
+                                     "  &Open scene...",
+                                     "  Sa&ve scene",
+                                     "  Save scene as...",
+                                     "  &Recent scenes",
+                                     "  &Save",
+                                     "    Save picture &as...",
+                                     "    E&xport...",
+                                     "  &Copy to clipboard",
+                                     "  &Quit",
+                                     "&Edit",
+                                     "  &Undo",
+                                     "  &Redo",
+                                     "&Paths",
+                                     "Effect&s",
+                                     "  &Grayscale",
+                                     "  &Sepia",
+                                     "&Layers",
+                                     "Abou&t",
+                                     "Re&fresh"};
+        for (const QString language : {"ja", "en"}) {
+            QVERIFY(installTranslations(*qApp, language, {TARN_SAMPLE_PARTS "/translations"}));
+            open();
+            QCOMPARE(captions(w->menuBar()->actions()), language == "ja" ? japanese : english);
+            QCOMPARE(w->findChild<QLabel*>("lbl(1)")->text(), language == "ja" ? "地面" : "Floor");
+            // The path panel's caption toggles in either language.
+            w->findChild<QAction*>("mnuPath")->trigger();
+            QCOMPARE(w->findChild<QAction*>("mnuPath")->text(),
+                     language == "ja" ? "閉じる(&C)      " : "&Close      ");
+            w->findChild<QAction*>("mnuPath")->trigger();
+            QVERIFY(!w->pathPanel()->isVisible());
+            w.reset();
+            dropTranslations();
+        }
+    }
+
+    // Qt's own dialogs and buttons speak Japanese too.
+    void qtDialogsInJapanese() {
+        QVERIFY(installTranslations(*qApp, "ja"));
+        QFileDialog dialog(nullptr, "名前を付けて保存");
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.show();
+        QStringList texts;
+        for (const char* label : {"lookInLabel", "fileNameLabel", "fileTypeLabel"})
+            texts << dialog.findChild<QLabel*>(label)->text();
+        for (QAbstractButton* b : dialog.findChild<QDialogButtonBox*>("buttonBox")->buttons())
+            texts << b->text();
+        QCOMPARE(texts, (QStringList{"アドレス:", "ファイル名(&N):", "ファイルの種類:", "保存(&S)",
+                                     "キャンセル"}));
+        QMessageBox box(QMessageBox::Question, "Tarn", "?", QMessageBox::Yes | QMessageBox::No);
+        QCOMPARE(box.button(QMessageBox::Yes)->text(), "はい(&Y)");
+        QCOMPARE(box.button(QMessageBox::No)->text(), "いいえ(&N)");
+    }
+
+    // The first size lays the window out as built; larger, the canvas zooms and clicks
+    // land on the canvas pixel under the pointer.
+    void growsAndZooms() {
+        folder->writePart("ob_a.bmp", part(30, 20, 0));
+        open();
+        QCOMPARE(w->size(), QSize(FrmMain::kWidth, FrmMain::kHeight));
+        QCOMPARE(w->minimumSize(), QSize(FrmMain::kWidth, FrmMain::kHeight));
+        const QMap<QString, QRect> first = places(w.get());
+        QCOMPARE(first["pctMain"], QRect(2, 2, kCanvasWidth + 2, kCanvasHeight + 2));
+        w->lst(0)->setCurrentRow(0);
+        w->findChild<QToolButton*>("cmd_ob(0)")->click();
+        w->lst(6)->setCurrentRow(0);
+        const Picture canvas = fromQImage(w->canvasView()->shownImage());
+
+        const struct {
+            QSize size;
+            int zoom;
+        } rows[] = {{{FrmMain::kWidth + kCanvasWidth - 1, 900}, 1},
+                    {{FrmMain::kWidth + kCanvasWidth + 40, FrmMain::kHeight + kCanvasHeight}, 2},
+                    {{2000, 1400}, 3},
+                    {{4000, 3000}, 3}};
+        for (const auto& row : rows) {
+            w->resize(row.size);
+            QCOMPARE(w->canvasView()->zoom(), row.zoom);
+            QCOMPARE(w->canvasView()->size(), CanvasView::boxSize(row.zoom));
+            const QMap<QString, QRect> grown = places(w.get());
+            QVERIFY(grown["lst(1)"].height() >= first["lst(1)"].height());
+            QVERIFY(grown["lst(0)"].width() > first["lst(0)"].width());
+            QVERIFY(grown["lst(6)"].height() > first["lst(6)"].height());
+            QVERIFY(grown["lst(1)"].top() > grown["pctMain"].bottom());
+            QVERIFY(grown["lst(0)"].left() > grown["pctMain"].right());
+            // Nearest neighbour: each canvas pixel a zoom-by-zoom square.
+            const QImage shown = w->canvasView()->grab().toImage();
+            for (const QPoint p : {QPoint(0, 0), QPoint(7, 3), QPoint(477, 277)})
+                for (const QPoint corner : {QPoint(0, 0), QPoint(row.zoom - 1, row.zoom - 1)}) {
+                    const QPoint at = QPoint(1, 1) + p * row.zoom + corner;
+                    QCOMPARE(fromQImage(shown.copy(at.x(), at.y(), 1, 1)).pixel(0, 0),
+                             canvas.pixel(p.x(), p.y()));
+                }
+            // A drag to the last screen pixel of canvas pixel (40, 25) puts the object there.
+            const QPoint target =
+                QPoint(1, 1) + QPoint(40, 25) * row.zoom + QPoint(row.zoom - 1, row.zoom - 1);
+            QTest::mousePress(w->canvasView(), Qt::LeftButton, {}, target);
+            QMouseEvent move(QEvent::MouseMove, QPointF(target),
+                             w->canvasView()->mapToGlobal(QPointF(target)), Qt::NoButton,
+                             Qt::LeftButton, {});
+            QApplication::sendEvent(w->canvasView(), &move);
+            QTest::mouseRelease(w->canvasView(), Qt::LeftButton, {}, target);
+            QCOMPARE(w->lst(7)->item(0)->text(), "40");
+            QCOMPARE(w->lst(8)->item(0)->text(), "25");
+            w->findChild<QAction*>("mnuUndo")->trigger();
+        }
+        w->resize(FrmMain::kWidth, FrmMain::kHeight);
+        QCOMPARE(places(w.get()), first);
+        w->findChild<QAction*>("mnuUndo")->trigger(); // the insert: nothing left to save
+        QVERIFY(!w->document().isModified());
+
+        // The size is remembered for the next start.
+        w->resize(1200, 800);
+        w->close();
+        open();
+        QCOMPARE(w->size(), QSize(1200, 800));
+        QCOMPARE(w->canvasView()->zoom(), 2);
+    }
+
+    // Long names show whole on hover in every list.
+    void tooltipsShowWholeNames() {
+        const QString longName = "ob_a_very_long_name_that_no_column_can_show_whole";
+        folder->writePart(longName + ".bmp", part(8, 8, 0));
+        folder->writePart("stone_with_a_long_long_name_fl.bmp", part(8, 8, 1));
+        open();
+        QCOMPARE(w->lst(0)->item(0)->toolTip(), longName);
+        QCOMPARE(w->lst(4)->item(0)->toolTip(), "stone_with_a_long_long_name_fl");
+        w->lst(4)->setCurrentRow(0);
+        w->onPartChosen(4, 0);
+        QCOMPARE(w->use(4)->toolTip(), "stone_with_a_long_long_name_fl");
+        w->lst(0)->setCurrentRow(0);
+        w->findChild<QToolButton*>("cmd_ob(0)")->click();
+        QCOMPARE(w->lst(6)->item(0)->toolTip(), longName);
+        QCOMPARE(w->lst(10)->item(0)->toolTip(), folder->path(longName + ".bmp"));
+    }
+
+    // The picture of the window in the user's guide: the sample parts, put together.
+    void guideScreenshot() {
+        open();
+        QVERIFY(w->changeFolder(TARN_SAMPLE_PARTS));
+        const std::pair<int, QString> terrain[] = {
+            {1, "stone_ug"}, {2, "brick_bl"}, {3, "brick_br"}, {4, "stone_fl"}, {5, "stone_fr"}};
+        for (const auto& [slot, name] : terrain) {
+            const QList<QListWidgetItem*> found = w->lst(slot)->findItems(name, Qt::MatchExactly);
+            QVERIFY2(!found.isEmpty(), qPrintable(name));
+            w->onPartChosen(slot, w->lst(slot)->row(found[0]));
+        }
+        const std::tuple<QString, int, int> objects[] = {
+            {"ob_door", 190, 60}, {"ob_torch", 120, 70}, {"ob_barrel", 300, 170}};
+        for (const auto& [name, x, y] : objects) {
+            const QList<QListWidgetItem*> found = w->lst(0)->findItems(name, Qt::MatchExactly);
+            QVERIFY2(!found.isEmpty(), qPrintable(name));
+            w->lst(0)->setCurrentItem(found[0]);
+            w->onInsert();
+            const int row = int(w->scene().objects.size()) - 1;
+            w->document().moveObject(row, x, y);
+            w->document().endGesture();
+        }
+        w->document().toggleLayer(2);
+        QCOMPARE(w->scene().objects.size(), std::size_t{3});
+        const QImage shot = w->grab().toImage();
+        QCOMPARE(shot.size(), w->size() * shot.devicePixelRatio());
+        QVERIFY(QDir().mkpath(TARN_SCREENSHOT_DIR));
+        QVERIFY(shot.save(TARN_SCREENSHOT_DIR "/screenshot.png"));
+    }
+};
+
+QTEST_MAIN(TestWindow)
+#include "tst_window.moc"
