@@ -4,50 +4,8 @@
 <context>
     <name>CommandLine</name>
     <message>
-        <source>使い方:
-  tarn [シーン.tarn]
-      ウィンドウを開きます（シーンを指定するとそれを開きます）。
-  tarn render シーン.tarn... (-o ファイル | --out-dir フォルダ)
-             [--format bmp|png|jpg] [--quality N] [--progressive]
-             [--gray | --sepia]
-      シーンを画像に書き出します。
-  tarn export シーン.tarn --into フォルダ --area N [--replace]
-      シーンをシナリオのエリアとして書き出します。
-  tarn --help | --version</source>
-        <translation>Usage:
-  tarn [SCENE.tarn]
-      Opens the window (and the scene, when one is named).
-  tarn render SCENE.tarn... (-o FILE | --out-dir FOLDER)
-             [--format bmp|png|jpg] [--quality N] [--progressive]
-             [--gray | --sepia]
-      Writes scenes as pictures.
-  tarn export SCENE.tarn --into FOLDER --area N [--replace]
-      Writes a scene as an area of a scenario.
-  tarn --help | --version</translation>
-    </message>
-    <message>
         <source>詳しくは tarn --help を見てください。</source>
         <translation>See tarn --help for details.</translation>
-    </message>
-    <message>
-        <source>シーンファイルを読み込めません（%1）</source>
-        <translation>Cannot read the scene file (%1)</translation>
-    </message>
-    <message>
-        <source>シーンファイルが大きすぎます</source>
-        <translation>The scene file is too large</translation>
-    </message>
-    <message>
-        <source>シーンファイルが壊れています</source>
-        <translation>The scene file is damaged</translation>
-    </message>
-    <message>
-        <source>Tarn のシーンファイルではありません</source>
-        <translation>Not a Tarn scene file</translation>
-    </message>
-    <message>
-        <source>新しい版の Tarn で保存されたシーンファイルです</source>
-        <translation>The scene file was saved by a newer Tarn</translation>
     </message>
     <message>
         <source>部品を読み込めません: %1</source>
@@ -106,8 +64,44 @@
         <translation>Wrote %2 of %1 scenes.</translation>
     </message>
     <message>
-        <source>export はまだ使えません</source>
-        <translation>export is not available yet</translation>
+        <source>使い方:
+  tarn [シーン.tarn]
+      ウィンドウを開きます（シーンを指定するとそれを開きます）。
+  tarn render シーン.tarn... (-o ファイル | --out-dir フォルダ)
+             [--format bmp|png|jpg] [--quality N] [--progressive]
+             [--gray | --sepia]
+      シーンを画像に書き出します。
+  tarn export シーン.tarn --into フォルダ --area N [--replace]
+             [--background black|default]
+      シーンをシナリオのエリアとして書き出します。
+  tarn --help | --version</source>
+        <translation>Usage:
+  tarn [SCENE.tarn]
+      Opens the window (and the scene, when one is named).
+  tarn render SCENE.tarn... (-o FILE | --out-dir FOLDER)
+             [--format bmp|png|jpg] [--quality N] [--progressive]
+             [--gray | --sepia]
+      Writes scenes as pictures.
+  tarn export SCENE.tarn --into FOLDER --area N [--replace]
+             [--background black|default]
+      Writes a scene as an area of a scenario.
+  tarn --help | --version</translation>
+    </message>
+    <message>
+        <source>%1 には値を指定してください</source>
+        <translation>%1 needs a value</translation>
+    </message>
+    <message>
+        <source>シーン、--into と --area を指定してください</source>
+        <translation>Give a scene, --into and --area</translation>
+    </message>
+    <message>
+        <source>--background は black か default です</source>
+        <translation>--background is black or default</translation>
+    </message>
+    <message>
+        <source>「%1」はすでにあります。置き換えるときは --replace を付けてください。</source>
+        <translation>&quot;%1&quot; exists already. Add --replace to replace it.</translation>
     </message>
 </context>
 <context>
@@ -590,18 +584,6 @@ Nothing was exported.</translation>
 Type a whole number.</translation>
     </message>
     <message>
-        <source>エリア番号「%1」はエリアファイルに書き込める範囲を超えています。
--2147483648 から 2147443647 までの整数を入力してください。</source>
-        <translation>The area number &quot;%1&quot; is out of the range an area file can hold.
-Type a whole number from -2147483648 to 2147443647.</translation>
-    </message>
-    <message>
-        <source>「%1」にはシフトJISで表せない文字があります。
-CardWirth のファイルに書き込めないため、名前を変えてください。</source>
-        <translation>&quot;%1&quot; has characters that Shift JIS cannot represent.
-CardWirth files cannot hold them; change the name.</translation>
-    </message>
-    <message>
         <source>エラー発生！
 「%1」を書き込めませんでした。
 %2（エラー番号 %3）
@@ -670,6 +652,38 @@ No area file was written.</translation>
     <message>
         <source>リストから上書きするファイルを選択してください。</source>
         <translation>Choose the file to replace from the list.</translation>
+    </message>
+    <message>
+        <source>エリア番号「%1」は使えません。
+%2 から %3 までの整数にしてください。</source>
+        <translation>The area number &quot;%1&quot; cannot be used.
+Use a whole number from %2 to %3.</translation>
+    </message>
+    <message>
+        <source>「%1」の文字 %2 は CardWirth のファイル名に使えません。
+部品の名前を変えてください。何も書き出していません。</source>
+        <translation>The character %2 in &quot;%1&quot; cannot be used in a CardWirth file name.
+Rename the part. Nothing was exported.</translation>
+    </message>
+    <message>
+        <source>このエリア番号は「%1」がすでに使っています。
+別の番号にするか、既存ファイルとして上書きしてください。</source>
+        <translation>This area number is used by &quot;%1&quot; already.
+Choose another number, or replace it as an existing file.</translation>
+    </message>
+    <message>
+        <source>エリア %1「%2」を書き出しました。
+
+書き出したファイル:
+%3</source>
+        <translation>Exported area %1 &quot;%2&quot;.
+
+Files written:
+%3</translation>
+    </message>
+    <message>
+        <source>画面はグレースケール／セピア調ですが、エリアには部品の元の色が使われます。</source>
+        <translation>The canvas is grayscale or sepia, but the area uses the parts&apos; own colours.</translation>
     </message>
 </context>
 </TS>
