@@ -60,7 +60,7 @@ void CanvasView::showCanvas(const Picture& canvas) {
     for (int y = 0; y < canvas.height(); ++y)
         toRgb32(canvas.row(y), reinterpret_cast<std::uint32_t*>(image_.scanLine(y)),
                 canvas.width());
-    update(QRect(kBorder, kBorder, image_.width(), image_.height()));
+    update(QRect(kBorder, kBorder, image_.width() * zoom_, image_.height() * zoom_));
 }
 
 QSize CanvasView::boxSize(int zoom) {

@@ -15,7 +15,8 @@ class WholeTextTips : public QObject {
     explicit WholeTextTips(QAbstractItemView* view) : QObject(view), view_(view) {}
 
     bool eventFilter(QObject*, QEvent* event) override {
-        if (event->type() != QEvent::ToolTip)
+        // A list with an explanation of its own keeps showing that.
+        if (event->type() != QEvent::ToolTip || !view_->toolTip().isEmpty())
             return false;
         const auto* help = static_cast<QHelpEvent*>(event);
         const QModelIndex index = view_->indexAt(help->pos());

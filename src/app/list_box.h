@@ -5,7 +5,8 @@
 namespace tarn {
 
 // Hovering over a row shows its whole text, which a narrow list cuts; rows
-// with a tooltip of their own show that. Costs the rows nothing until shown.
+// with a tooltip of their own show that, and a list with one keeps showing
+// its own. Costs the rows nothing until shown.
 void showWholeTextOnHover(QAbstractItemView* view);
 
 // A list box as the main window uses it: one selected row, chosen by the left
