@@ -32,24 +32,24 @@ QSize declaredSize(const QByteArray& bytes) {
 void checkMasked(const tarn::Picture& part, const tarn::Slot& slot) {
     const int w = part.width();
     const int h = part.height();
-    FUZZ_CHECK(slot.picture.width() == w && slot.picture.height() == h);
-    FUZZ_CHECK(slot.mask.width() == w && slot.mask.height() == h);
+    FUZZ_CHECK(slot.picture().width() == w && slot.picture().height() == h);
+    FUZZ_CHECK(slot.mask().width() == w && slot.mask().height() == h);
     const tarn::Rgb key = part.pixel(0, 0);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             const bool isKey = part.pixel(x, y) == key;
-            FUZZ_CHECK(slot.mask.pixel(x, y) == (isKey ? tarn::kWhite : tarn::kBlack));
-            FUZZ_CHECK(slot.picture.pixel(x, y) == (isKey ? tarn::kWhite : part.pixel(x, y)));
+            FUZZ_CHECK(slot.mask().pixel(x, y) == (isKey ? tarn::kWhite : tarn::kBlack));
+            FUZZ_CHECK(slot.picture().pixel(x, y) == (isKey ? tarn::kWhite : part.pixel(x, y)));
         }
     }
-    FUZZ_CHECK(slot.mask.pixel(0, 0) == tarn::kWhite);
+    FUZZ_CHECK(slot.mask().pixel(0, 0) == tarn::kWhite);
 
     // The raster rule gives the same pair as the pixel-array rule.
     tarn::Picture picture = part;
     tarn::Mask mask(w, h);
     tarn::makemask(picture, mask, w, h);
-    FUZZ_CHECK(picture == slot.picture);
-    FUZZ_CHECK(mask == slot.mask);
+    FUZZ_CHECK(picture == slot.picture());
+    FUZZ_CHECK(mask == slot.mask());
 }
 
 } // namespace

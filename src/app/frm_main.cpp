@@ -1,4 +1,5 @@
 #include "app/frm_main.h"
+#include "app/frm_write.h"
 
 #include "app/canvas_view.h"
 #include "app/folder_list.h"
@@ -168,6 +169,8 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
 FrmMain::~FrmMain() {
     if (versionScreen_)
         delete versionScreen_.data();
+    // The export dialog watches the document, which goes before the children do.
+    qDeleteAll(findChildren<FrmWrite*>(Qt::FindDirectChildrenOnly));
 }
 
 void FrmMain::buildMenu() {
