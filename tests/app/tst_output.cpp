@@ -383,8 +383,8 @@ class TestOutput : public QObject {
         ModalScript script({press(QMessageBox::No)}); // a box without No is closed
         click(dialog, row.twist == Twist::Cancel ? "CancelButton" : "OKButton");
 
-        const int n =
-            row.written.filter(QRegularExpression("^Area")).value(0).mid(4).chopped(4).toInt();
+        const QString areaFile = row.written.filter(QRegularExpression("^Area")).value(0);
+        const int n = areaFile.isEmpty() ? 0 : areaFile.mid(4).chopped(4).toInt();
         QStringList wrote;
         for (const QString& file : row.written)
             wrote << "  " + file;
