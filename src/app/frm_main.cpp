@@ -175,6 +175,10 @@ FrmMain::~FrmMain() {
 
 void FrmMain::buildMenu() {
     QMenuBar* bar = menuBar();
+    // Seven menus at the first width: tighter items keep the last one out of
+    // the overflow button.
+    bar->setStyleSheet(
+        QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 3px; }"));
     bar->setObjectName(QStringLiteral("menuBar"));
 
     QMenu* mnuFile = bar->addMenu(tr("ファイル(&F)"));
