@@ -69,9 +69,9 @@ inline std::string iniWriteProblem(const IniStore& store, std::span<const std::u
 
     Bytes once;
     Bytes twice;
-    if (!readWholeFile(store.path(), once).ok() ||
+    if (!readWholeFile(store.path(), once, UINT64_MAX).ok() ||
         !store.putini(chosen.section, chosen.key, newValue) ||
-        !readWholeFile(store.path(), twice).ok())
+        !readWholeFile(store.path(), twice, UINT64_MAX).ok())
         return "second write failed";
     if (once != twice)
         return "writing the value the file holds changed it";

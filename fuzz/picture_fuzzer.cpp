@@ -1,7 +1,8 @@
 // Any bytes as a part picture, through the path a terrain choice takes: the
 // loader refuses what it cannot read or what claims more than kMaxPartSide
-// pixels a side, and whatever it accepts is masked into a slot whose mask is
-// black and white only, white exactly on the key colour.
+// pixels a side or kMaxPartPixels in all, each try stays within the time and
+// memory the loader promises, and whatever it accepts is masked into a slot
+// whose mask is black and white only, white exactly on the key colour.
 #include "app/picture_io.h"
 #include "fuzz_check.h"
 #include "scene/mask.h"
@@ -14,19 +15,30 @@
 #include <QImageReader>
 #include <QtGlobal>
 
+#include <climits>
 #include <cstdint>
+#include <cstdlib>
+#include <sys/resource.h>
 
 namespace {
 
-// Larger pictures are legal but slow every run down; fuzzing is about the
-// shapes of files, not their area.
-constexpr qint64 kPixelBudget = 1 << 18;
+// The loader's promise: a part's buffers stay under 64 MB and it decodes in
+// well under a second. Sanitizers add red zones, shadow memory and slower code.
+constexpr long kMemoryBoundKb = 2 * 64 * 1024;
+constexpr double kSecondsBound = 1.0;
 
+// Qt 6.4 gives a top-down BMP a negative height; the picture is as tall either way.
 QSize declaredSize(const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return QImageReader(&buffer).size();
+    const QSize size = QImageReader(&buffer, "bmp").size();
+    return {size.width(), size.height() == INT_MIN ? INT_MAX : std::abs(size.height())};
+}
+
+double cpuSeconds(const rusage& r) {
+    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+           double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
 }
 
 void checkMasked(const tarn::Picture& part, const tarn::Slot& slot) {
@@ -66,16 +78,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
     const QSize declared = declaredSize(bytes);
     const bool tooLarge =
-        declared.width() > tarn::kMaxPartSide || declared.height() > tarn::kMaxPartSide;
-    if (!tooLarge && static_cast<qint64>(declared.width()) * declared.height() > kPixelBudget)
-        return -1; // not kept in the corpus
+        declared.width() > tarn::kMaxPartSide || declared.height() > tarn::kMaxPartSide ||
+        static_cast<qint64>(declared.width()) * declared.height() > tarn::kMaxPartPixels;
 
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     const tarn::Picture untouched(1, 2, tarn::Rgb{1, 2, 3});
     tarn::Picture part = untouched;
-    if (!tarn::loadPicture(&buffer, part)) {
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    const bool loaded = tarn::loadPicture(&buffer, part);
+    ::getrusage(RUSAGE_SELF, &after);
+    FUZZ_CHECK(cpuSeconds(after) - cpuSeconds(before) < kSecondsBound);
+    FUZZ_CHECK(after.ru_maxrss - before.ru_maxrss < kMemoryBoundKb);
+    if (!loaded) {
         FUZZ_CHECK(part == untouched);
         return 0;
     }

@@ -6,20 +6,53 @@
 #include <QDir>
 #include <QString>
 
+#include <memory>
+#include <optional>
+
+class QWidget;
+
 namespace tarn {
 
-// Where the program lives. main() fills it from the executable; tests point it
-// at a temporary folder.
-struct AppContext {
+// Where the program lives, and its settings. main() fills it from the
+// executable; tests point it at a temporary folder. Copies share one settings
+// store, so reads are cached across the whole window.
+class AppContext {
+  public:
+    AppContext() = default;
+    AppContext(QString programFolder, QString executableBaseName)
+        : programFolder(std::move(programFolder)),
+          executableBaseName(std::move(executableBaseName)) {}
+
     QString programFolder;      // no trailing "/"
     QString executableBaseName; // e.g. "tarn"
 
     QString mySystemFolder() const {
         return QString::fromStdString(joinPath(programFolder.toStdString(), "MySystem"));
     }
-    IniStore ini() const {
-        return IniStore(programFolder.toStdString(), executableBaseName.toStdString());
-    }
+    // $XDG_CONFIG_HOME/tarn, else ~/.config/tarn: where the settings live when
+    // the program folder cannot be written (an installed program).
+    static QString userConfigFolder();
+
+    // Made at the first use: beside the executable, or in userConfigFolder().
+    const IniStore& ini() const;
+    // Stores a setting. A failure is shown in words, once until a write
+    // succeeds again, so a run of clicks does not bring a run of boxes.
+    void putSetting(QWidget* parent, const char* section, const char* key,
+                    const QString& value) const;
+    // Says once that a settings file is there but cannot be read (a pipe, a
+    // folder, far too large ...); its defaults are used meanwhile.
+    void reportUnreadableSettings(QWidget* parent) const;
+    // Removes the temporary files a killed run left in the folders the program
+    // writes on its own: the program folder, MySystem and the settings' folder.
+    void removeLeftovers() const;
+
+  private:
+    struct Shared {
+        std::optional<IniStore> store;
+        bool failureShown = false;
+        bool unreadableShown = false;
+    };
+    std::shared_ptr<Shared> shared_ = std::make_shared<Shared>();
 };
 
 // The program folder for an executable in `executableFolder`: that folder, or

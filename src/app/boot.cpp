@@ -14,10 +14,9 @@ namespace tarn {
 
 int BOOT(QApplication& app) {
     const CommandLine command = parseCommandLine(QCoreApplication::arguments());
-    AppContext context;
-    context.programFolder = programFolderFor(QCoreApplication::applicationDirPath());
-    context.executableBaseName =
-        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toLower();
+    const AppContext context(
+        programFolderFor(QCoreApplication::applicationDirPath()),
+        QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toLower());
 
     QPointer<FrmBoot> boot = new FrmBoot(FrmBoot::Mode::Startup);
     boot->setAttribute(Qt::WA_DeleteOnClose);

@@ -367,6 +367,8 @@ QLabel* FrmMain::use(int slot) const {
 }
 
 void FrmMain::load() {
+    // Before the folder is listed, so that no leftover shows in it.
+    context_.removeLeftovers();
     frame_->hide();
     setapppath();
     // Anything unreadable reads as 0, so the first size; a huge one is cut down.
@@ -376,6 +378,7 @@ void FrmMain::load() {
     };
     resize(QSize(remembered("Width"), remembered("Height")).expandedTo(QSize(kWidth, kHeight)));
     const std::string folder = context_.ini().getini("MemData", "MofFirst", "App.Path");
+    context_.reportUnreadableSettings(this);
     if (folder != "App.Path" && !changeFolder(QString::fromStdString(folder)))
         showPathNotFound();
     lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
@@ -424,9 +427,9 @@ void FrmMain::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    context_.ini().putini("MemData", "MofFirst", currentFolder().toStdString());
-    context_.ini().putini("Window", "Width", std::to_string(width()));
-    context_.ini().putini("Window", "Height", std::to_string(height()));
+    context_.putSetting(this, "MemData", "MofFirst", currentFolder());
+    context_.putSetting(this, "Window", "Width", QString::number(width()));
+    context_.putSetting(this, "Window", "Height", QString::number(height()));
     // The program ends with its main window: no dialog stays open on its own.
     if (versionScreen_)
         versionScreen_->close();

@@ -247,7 +247,7 @@ void FrmMain::hidePathPanel() {
 }
 
 void FrmMain::onMemory(int index) {
-    context_.ini().putini("MemData", slotKey(index), currentFolder().toStdString());
+    context_.putSetting(this, "MemData", slotKey(index).c_str(), currentFolder());
 }
 
 void FrmMain::onRead(int index) {

@@ -331,7 +331,7 @@ ExportRequest FrmWrite::buildRequest() const {
 
 void FrmWrite::runExport() {
     // Remembered before anything else, also when the export stops below.
-    context_.ini().putini(kSection, kFolderKey, txtFolder_->text().toStdString());
+    context_.putSetting(this, kSection, kFolderKey, txtFolder_->text());
 
     ExportRequest request = buildRequest();
     if (request.mode == AreaMode::ExistingFile && request.selectedFile.empty()) {

@@ -39,6 +39,12 @@ QString errorDescription(int error) {
         return tr("入出力エラーが発生しました。");
     case EFBIG:
         return tr("ファイルが大きすぎます。");
+    case ENODEV: // what the core reports for a pipe or a device in a file's place
+        return tr("通常のファイルではありません。");
+    case EWOULDBLOCK:
+        return tr("ほかのプログラムが使用中です。");
+    case ENOMEM:
+        return tr("メモリが不足しています。");
     default:
         return QString::fromUtf8(std::strerror(error));
     }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <new>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,53 +32,87 @@ Picture fromQImage(const QImage& image) {
 
 namespace {
 
-// Qt decodes an uncompressed BMP that ends early without complaint and leaves
-// the missing rows as whatever memory held, so the length is checked first.
-// Other pictures, compressed BMPs and devices of unknown length pass.
-bool bmpPixelsPresent(QIODevice* device) {
+// The formats each kind of picture may be decoded from, known by their first
+// bytes: anything else is refused before a decoder sees it, so a file that
+// merely calls itself a picture (a PPM declaring gigapixels, say) costs nothing.
+struct Format {
+    const char* name; // Qt's format name
+    QByteArrayView magic;
+};
+constexpr Format kPartFormats[] = {{"bmp", "BM"}};
+constexpr Format kPreviewFormats[] = {{"jpeg", "\xFF\xD8\xFF"}};
+
+const char* formatOf(QIODevice* device, PictureKind kind) {
+    const QByteArray head = device->peek(8);
+    const auto pick = [&](const auto& formats) -> const char* {
+        for (const Format& f : formats)
+            if (head.startsWith(f.magic))
+                return f.name;
+        return nullptr;
+    };
+    return kind == PictureKind::Part ? pick(kPartFormats) : pick(kPreviewFormats);
+}
+
+bool withinLimits(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPartSide && height <= kMaxPartSide &&
+           width * height <= kMaxPartPixels;
+}
+
+// A BMP's size as its headers give it, read here rather than by Qt: Qt 6.4
+// reports a top-down picture's height as negative. An invalid size means the
+// file is refused: a header that does not hold together, a size beyond the
+// limits (run-length files included, whose few bytes may declare gigapixels),
+// or uncompressed pixels that end early, which Qt would leave as whatever
+// memory held.
+QSize bmpSize(QIODevice* device) {
     const QByteArray head = device->peek(kBmpHeadersSize);
-    if (!head.startsWith("BM") || device->isSequential())
-        return true;
     if (head.size() < 14 + 16)
-        return false;
+        return {};
     BmpHeader h;
     const bool whole = readBmpHeader({reinterpret_cast<const std::uint8_t*>(head.constData()),
                                       static_cast<std::size_t>(head.size())},
                                      h);
     // Pixels said to start inside the headers would be read from the headers.
-    if (h.infoSize > 1024 * 1024 || h.pixelOffset < kBmpFileHeaderSize + h.infoSize)
-        return false;
-    if (!whole)
-        return false;
-    // Run-length and embedded pictures; the core header has no compression field.
-    if (h.compression != 0 && h.compression != 3)
-        return true;
+    if (!whole || h.infoSize > 1024 * 1024 || h.pixelOffset < kBmpFileHeaderSize + h.infoSize)
+        return {};
     const std::int64_t width = h.width;
     const std::int64_t height = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
-    if (width <= 0 || width > kMaxPartSide || height > kMaxPartSide)
-        return true; // the size check refuses these
-    const std::int64_t rowBytes = (width * h.bitCount + 31) / 32 * 4;
-    return device->size() >= static_cast<std::int64_t>(h.pixelOffset) + rowBytes * height;
+    if (!withinLimits(width, height))
+        return {};
+    // Run-length and embedded pictures have no fixed length (the core header
+    // has no compression field); devices of unknown length cannot be measured.
+    if ((h.compression == 0 || h.compression == 3) && !device->isSequential()) {
+        const std::int64_t rowBytes = (width * h.bitCount + 31) / 32 * 4;
+        if (device->size() < static_cast<std::int64_t>(h.pixelOffset) + rowBytes * height)
+            return {};
+    }
+    return QSize(static_cast<int>(width), static_cast<int>(height));
 }
 
-bool readPicture(QImageReader& reader, Picture& out) {
+bool readPicture(QIODevice* device, PictureKind kind, Picture& out) {
+    const char* format = formatOf(device, kind);
+    if (format == nullptr)
+        return false;
+    QImageReader reader(device, format);
+    reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(false);
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() <= 0 || size.height() <= 0 || size.width() > kMaxPartSide ||
-        size.height() > kMaxPartSide)
+    // Qt's own cap, in MB, as a second line behind the pixel limit.
+    reader.setAllocationLimit(static_cast<int>(kMaxPartPixels * 4 / (1024 * 1024)) + 1);
+    const QSize size = qstrcmp(format, "bmp") == 0 ? bmpSize(device) : reader.size();
+    if (!size.isValid() || !withinLimits(size.width(), size.height()))
         return false;
     // Run-length BMPs may leave pixels unwritten; the decoder fills the image it
     // is handed, so start from a cleared one rather than fresh heap memory.
     QImage image;
-    if (const QImage::Format format = reader.imageFormat(); format != QImage::Format_Invalid) {
-        image = QImage(size, format);
+    if (const QImage::Format pixels = reader.imageFormat(); pixels != QImage::Format_Invalid) {
+        image = QImage(size, pixels);
         if (image.isNull())
             return false;
         image.fill(0);
     }
     if (!reader.read(&image) || image.isNull())
         return false;
-    if (image.width() != size.width() || image.height() != size.height())
+    if (image.size() != size)
         return false;
     out = fromQImage(image);
     return true;
@@ -85,7 +120,7 @@ bool readPicture(QImageReader& reader, Picture& out) {
 
 } // namespace
 
-bool loadPicture(const QString& path, Picture& out) {
+bool loadPicture(const QString& path, Picture& out, PictureKind kind) {
     // Only a regular file is read: a pipe or a device put where a part was
     // listed would block the window for good. Opened without waiting, then checked.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
@@ -98,14 +133,15 @@ bool loadPicture(const QString& path, Picture& out) {
         ::close(fd);
         return false;
     }
-    return loadPicture(&file, out);
+    return loadPicture(&file, out, kind);
 }
 
-bool loadPicture(QIODevice* device, Picture& out) {
-    if (!bmpPixelsPresent(device))
-        return false;
-    QImageReader reader(device);
-    return readPicture(reader, out);
+bool loadPicture(QIODevice* device, Picture& out, PictureKind kind) {
+    try {
+        return readPicture(device, kind, out);
+    } catch (const std::bad_alloc&) {
+        return false; // the caller's scene is as it was: `out` is assigned last
+    }
 }
 
 } // namespace tarn

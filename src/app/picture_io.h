@@ -12,13 +12,18 @@ namespace tarn {
 QImage toQImage(const Picture& picture);
 Picture fromQImage(const QImage& image);
 
-// Loads a part bitmap through QImageReader into a 24-bit raster. Refuses
-// anything but a regular file, files that are not pictures or cannot be read,
-// BMPs whose pixels end early, and headers that claim more than kMaxPartSide
-// pixels on a side (checked before anything is decoded).
-// On failure returns false and leaves `out` untouched.
-bool loadPicture(const QString& path, Picture& out);
+// Parts are BMPs; the preview is the JPEG the program wrote itself.
+enum class PictureKind { Part, Preview };
+
+// Loads a picture through QImageReader into a 24-bit raster. Refuses anything
+// but a regular file (opened without waiting), formats other than the kind's,
+// files that cannot be read, BMPs whose pixels end early, and headers that
+// claim more than kMaxPartSide pixels on a side or kMaxPartPixels in all: the
+// size is checked before anything is decoded, so a refused file costs no more
+// than its headers, and an accepted one stays under 64 MB of buffers.
+// On failure (a failed allocation included) returns false and leaves `out` untouched.
+bool loadPicture(const QString& path, Picture& out, PictureKind kind = PictureKind::Part);
 // The same from an open device, for bytes that are not in a file.
-bool loadPicture(QIODevice* device, Picture& out);
+bool loadPicture(QIODevice* device, Picture& out, PictureKind kind = PictureKind::Part);
 
 } // namespace tarn

@@ -2,8 +2,13 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +18,7 @@ namespace {
 int g_injectedError = 0;
 std::size_t g_injectedAfter = 0;
 
-// The callers below name the file; the bodies only know what failed.
+// The public functions below name the file; the bodies only know what failed.
 Status fail(int error) {
     return systemError(error);
 }
@@ -24,52 +29,143 @@ Status named(Status status, const std::string& path) {
     return status;
 }
 
-bool writeAll(int fd, std::span<const std::uint8_t> bytes, int& error) {
-    // A simulated full disk: the first afterBytes bytes go out, then the write fails.
-    std::size_t limit = bytes.size();
-    if (g_injectedError != 0 && g_injectedAfter < limit)
-        limit = g_injectedAfter;
-    std::size_t done = 0;
-    while (done < limit) {
-        const ssize_t n = ::write(fd, bytes.data() + done, limit - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = errno;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    if (limit < bytes.size()) {
-        error = g_injectedError;
-        return false;
-    }
-    return true;
-}
 } // namespace
 
-static Status writeUnnamed(const std::string& path, std::span<const std::uint8_t> bytes,
-                           Durability durability) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return fail(EISDIR);
+namespace {
 
-    std::string temp = path + ".tarn-XXXXXX";
-    const int fd = ::mkstemp(temp.data());
+constexpr std::string_view kTempPrefix = ".tarn-";
+constexpr std::size_t kTempRandom = 6; // mkstemp's XXXXXX
+
+bool isAlnum(char c) {
+    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// ".tarn-XXXXXX", or "<name>.tarn-XXXXXX" as earlier versions named them.
+bool isTemporaryName(std::string_view name) {
+    const std::size_t tail = kTempPrefix.size() + kTempRandom;
+    if (name.size() < tail || name.substr(name.size() - tail, kTempPrefix.size()) != kTempPrefix)
+        return false;
+    return std::all_of(name.end() - kTempRandom, name.end(), isAlnum);
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string inFolder(const std::string& folder, std::string_view name) {
+    std::string path = folder;
+    if (!path.empty() && path.back() != '/')
+        path += '/';
+    return path.append(name);
+}
+
+// A new temporary file in the folder, locked for as long as it is open: the
+// lock is how a clean-up tells it from a leftover. -1 with errno on failure.
+int createTemporary(const std::string& folder, std::string& path) {
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        path = inFolder(folder, ".tarn-XXXXXX");
+        const int fd = ::mkstemp(path.data());
+        if (fd < 0)
+            return -1;
+        // Between mkstemp and the lock a clean-up may take the file for a
+        // leftover; then it is gone (or going) and another name is tried.
+        struct stat st {};
+        const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
+        if (locked && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
+            return fd;
+        ::close(fd);
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Counts what goes out, so that an injected failure hits at the same byte
+// whether the file is written from memory or copied.
+struct Output {
+    int fd;
+    std::size_t written = 0;
+
+    bool write(const std::uint8_t* data, std::size_t size, int& error) {
+        std::size_t limit = size;
+        if (g_injectedError != 0)
+            limit = g_injectedAfter > written ? std::min(size, g_injectedAfter - written) : 0;
+        std::size_t done = 0;
+        while (done < limit) {
+            const ssize_t n = ::write(fd, data + done, limit - done);
+            if (n < 0) {
+                if (errno == EINTR)
+                    continue;
+                error = errno;
+                return false;
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        written += done;
+        if (limit < size) {
+            error = g_injectedError;
+            return false;
+        }
+        return true;
+    }
+};
+
+// What a replaced file had: its mode, owner and group go to its successor.
+struct Existing {
+    bool present = false;
+    struct stat st {};
+};
+
+Status inspectTarget(const std::string& path, Existing& existing) {
+    if (Status s = checkNameLength(path); !s.ok())
+        return s;
+    if (::stat(path.c_str(), &existing.st) != 0)
+        return errno == ENOENT ? Status{} : fail(errno);
+    existing.present = true;
+    if (S_ISDIR(existing.st.st_mode))
+        return fail(EISDIR);
+    // A read-only file stays as it is, for root too, as it would elsewhere.
+    if ((existing.st.st_mode & 0222) == 0 ||
+        ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return fail(EACCES);
+    return {};
+}
+
+void takeOverAttributes(int fd, const Existing& existing) {
+    if (!existing.present) {
+        // mkstemp makes 0600; a new file should read like any other new file.
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        ::fchmod(fd, 0666 & ~mask);
+        return;
+    }
+    // Owner first: a change of owner clears the set-id bits that the mode restores.
+    if (::fchown(fd, existing.st.st_uid, existing.st.st_gid) != 0) [[maybe_unused]]
+        const int ignored = ::fchown(fd, static_cast<uid_t>(-1), existing.st.st_gid);
+    ::fchmod(fd, existing.st.st_mode & 07777);
+}
+
+// The one way files reach the disk: `fill` writes the content into the
+// temporary file, which then takes the target's place.
+template <typename Fill>
+Status replaceWith(const std::string& path, Durability durability, Fill&& fill) {
+    Existing existing;
+    if (Status s = inspectTarget(path, existing); !s.ok())
+        return s;
+    const std::string folder = folderOf(path);
+    removeStaleTemporaries(folder);
+    std::string temp;
+    const int fd = createTemporary(folder, temp);
     if (fd < 0)
         return fail(errno);
-    // mkstemp makes 0600; a saved picture should read like any other new file.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
+    takeOverAttributes(fd, existing);
 
+    Output out{fd};
     int error = 0;
-    bool ok = writeAll(fd, bytes, error);
+    bool ok = fill(out, error);
     if (ok && durability == Durability::Durable && ::fsync(fd) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (::close(fd) != 0 && ok) {
         error = errno;
         ok = false;
     }
@@ -77,31 +173,158 @@ static Status writeUnnamed(const std::string& path, std::span<const std::uint8_t
         error = errno;
         ok = false;
     }
-    if (!ok) {
+    if (!ok)
         ::unlink(temp.c_str());
-        return fail(error);
+    // Closed only now: the lock held the temporary file until it had its name.
+    if (::close(fd) != 0 && ok) {
+        error = errno;
+        ok = false;
     }
+    return ok ? Status{} : fail(error);
+}
+
+// Opened without waiting and only when regular: a pipe would block for good.
+int openRegular(const std::string& path, struct stat& st, int& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        return -1;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : ENODEV;
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool readFully(int fd, std::uint8_t* data, std::size_t size, off_t at, int& error) {
+    std::size_t done = 0;
+    while (done < size) {
+        const ssize_t n = ::pread(fd, data + done, size - done, at + static_cast<off_t>(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO; // shorter than it was a moment ago
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// Copies the data of the source and skips its holes; the size is set at the end.
+bool copyContent(int in, off_t size, Output& out, int& error) {
+    constexpr std::size_t kBlock = 1 << 20;
+    std::vector<std::uint8_t> block(kBlock);
+    off_t at = 0;
+    while (at < size) {
+        off_t data = ::lseek(in, at, SEEK_DATA);
+        if (data < 0)
+            data = errno == ENXIO ? size : at; // only a hole is left, or holes are unknown
+        off_t hole = data < size ? ::lseek(in, data, SEEK_HOLE) : size;
+        if (hole < 0 || hole > size)
+            hole = size;
+        if (data > at && ::lseek(out.fd, data, SEEK_SET) < 0) {
+            error = errno;
+            return false;
+        }
+        for (at = data; at < hole;) {
+            const std::size_t n = static_cast<std::size_t>(std::min<off_t>(hole - at, kBlock));
+            if (!readFully(in, block.data(), n, at, error) || !out.write(block.data(), n, error))
+                return false;
+            at += static_cast<off_t>(n);
+        }
+        at = std::max(at, hole);
+    }
+    if (::ftruncate(out.fd, size) != 0) {
+        error = errno;
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+Status checkNameLength(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::string_view name = slash == std::string::npos
+                                      ? std::string_view(path)
+                                      : std::string_view(path).substr(slash + 1);
+    long nameMax = ::pathconf(folderOf(path).c_str(), _PC_NAME_MAX);
+    if (nameMax <= 0)
+        nameMax = NAME_MAX;
+    if (name.size() > static_cast<std::size_t>(nameMax) || path.size() >= PATH_MAX)
+        return systemError(ENAMETOOLONG, path);
     return {};
 }
 
-static Status readUnnamed(const std::string& path, Bytes& out) {
-    out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+Status checkTarget(const std::string& path) {
+    Existing ignored;
+    return named(inspectTarget(path, ignored), path);
+}
+
+Status tryCreateIn(const std::string& folder) {
+    std::string probe;
+    const int fd = createTemporary(folder, probe);
     if (fd < 0)
-        return fail(errno);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
-        const int e = S_ISDIR(st.st_mode) ? EISDIR : errno;
+        return systemError(errno, folder);
+    ::unlink(probe.c_str());
+    ::close(fd);
+    return {};
+}
+
+void removeStaleTemporaries(const std::string& folder) {
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr)
+        return;
+    while (const dirent* entry = ::readdir(dir)) {
+        if (!isTemporaryName(entry->d_name))
+            continue;
+        const std::string path = inFolder(folder, entry->d_name);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat held {
+        }, current{};
+        // A writer holds its lock until its file has its final name.
+        if (::fstat(fd, &held) == 0 && S_ISREG(held.st_mode) &&
+            ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::lstat(path.c_str(), &current) == 0 &&
+            current.st_dev == held.st_dev && current.st_ino == held.st_ino)
+            ::unlink(path.c_str());
         ::close(fd);
-        return fail(e);
+    }
+    ::closedir(dir);
+}
+
+Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
+                           Durability durability) {
+    return named(replaceWith(path, durability,
+                             [&](Output& out, int& error) {
+                                 return out.write(bytes.data(), bytes.size(), error);
+                             }),
+                 path);
+}
+
+static Status readUnnamed(const std::string& path, Bytes& out, std::uint64_t maxBytes) {
+    out.clear();
+    struct stat st {};
+    int error = 0;
+    const int fd = openRegular(path, st, error);
+    if (fd < 0)
+        return fail(error);
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+        ::close(fd);
+        return fail(EFBIG);
     }
     std::uint8_t buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            const int e = errno;
+        if (n < 0 && errno == EINTR)
+            continue;
+        // Grown since it was measured: still no more than the limit is kept.
+        if (n < 0 || out.size() + static_cast<std::size_t>(std::max<ssize_t>(n, 0)) > maxBytes) {
+            const int e = n < 0 ? errno : EFBIG;
             ::close(fd);
             out.clear();
             return fail(e);
@@ -114,26 +337,27 @@ static Status readUnnamed(const std::string& path, Bytes& out) {
     return {};
 }
 
-Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
-                           Durability durability) {
-    return named(writeUnnamed(path, bytes, durability), path);
-}
-
-Status readWholeFile(const std::string& path, Bytes& out) {
-    return named(readUnnamed(path, out), path);
+Status readWholeFile(const std::string& path, Bytes& out, std::uint64_t maxBytes) {
+    return named(readUnnamed(path, out, maxBytes), path);
 }
 
 Status copyFileAtomically(const std::string& source, const std::string& destination) {
-    struct stat a {
-    }, b{};
-    if (::stat(source.c_str(), &a) != 0)
-        return systemError(errno, source);
-    if (::stat(destination.c_str(), &b) == 0 && a.st_dev == b.st_dev && a.st_ino == b.st_ino)
+    struct stat from {
+    }, to{};
+    int error = 0;
+    const int in = openRegular(source, from, error);
+    if (in < 0)
+        return systemError(error, source);
+    if (::stat(destination.c_str(), &to) == 0 && from.st_dev == to.st_dev &&
+        from.st_ino == to.st_ino) {
+        ::close(in);
         return {};
-    Bytes bytes;
-    if (Status s = readWholeFile(source, bytes); !s.ok())
-        return s;
-    return writeFileAtomically(destination, bytes);
+    }
+    Status status = replaceWith(destination, Durability::Durable, [&](Output& out, int& e) {
+        return copyContent(in, from.st_size, out, e);
+    });
+    ::close(in);
+    return named(status, destination);
 }
 
 namespace testing {

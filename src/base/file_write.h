@@ -18,16 +18,40 @@ enum class Durability { Durable, Scratch };
 
 // Puts bytes on disk whole or not at all: written to a temporary file beside the
 // target, then renamed over it. On failure the target is untouched and no
-// temporary file remains. Every failure is System, naming the path.
+// temporary file remains; every failure is System, naming the path. A name too long for its folder
+// is refused before anything is written; a target that is read-only (no write bit, or not writable
+// for this user) is refused with EACCES; a replaced file keeps its mode, and its owner and group
+// where this user may set them.
 Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                            Durability durability = Durability::Durable);
 
-// Reads a whole file; on failure `out` is empty.
-Status readWholeFile(const std::string& path, Bytes& out);
+// Reads a whole regular file of at most maxBytes. Opened without waiting, so a
+// pipe or a device put in a file's place fails at once (ENODEV for anything
+// that is not a regular file, EFBIG for a file over the limit).
+Status readWholeFile(const std::string& path, Bytes& out, std::uint64_t maxBytes);
 
-// Copies source to destination through writeFileAtomically. A copy of a file
-// onto itself is skipped, so the source is never truncated.
+// Copies a regular source to destination whole or not at all, a block at a
+// time (holes stay holes), so a part of any size costs no more memory than a
+// small one. A copy of a file onto itself is skipped, so the source is never
+// truncated.
 Status copyFileAtomically(const std::string& source, const std::string& destination);
+
+// ENAMETOOLONG when the name, or the path, is longer than the folder takes.
+Status checkNameLength(const std::string& path);
+// What writeFileAtomically would refuse before writing: a name too long, a
+// folder in the file's place (EISDIR), a read-only file (EACCES).
+Status checkTarget(const std::string& path);
+
+// Whether a file can really be made in the folder (access() says yes to root
+// on a read-only file system): a temporary file is made and removed.
+Status tryCreateIn(const std::string& folder);
+
+// Temporary files are named ".tarn-" and six letters or digits, in the
+// target's folder: short, so that no legal target name is pushed over the
+// limit, and locked while they are written. Removes those of the folder that
+// no live process holds (a program killed mid-write leaves one), and the
+// "<name>.tarn-XXXXXX" files that earlier versions left.
+void removeStaleTemporaries(const std::string& folder);
 
 namespace testing {
 // Makes the next writes fail with errorNumber once afterBytes bytes have gone

@@ -16,7 +16,7 @@ enum class StatusCode {
     BmpBadFileHeader,     // file size, reserved fields or pixel offset inconsistent
     BmpUnsupportedHeader, // information header other than the 40-byte one
     BmpUnsupportedFormat, // not 1 plane, 24 bits, uncompressed, without palette
-    BmpBadSize,           // width or height zero, negative width, or beyond kMaxPartSide
+    BmpBadSize, // width or height zero, negative width, beyond kMaxPartSide or kMaxPartPixels
 };
 
 struct Status {

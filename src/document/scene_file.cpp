@@ -208,7 +208,7 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
             problem(ec ? SceneFileProblem::Unreadable : SceneFileProblem::TooLarge, ec.value());
     } else {
         Bytes bytes;
-        const Status io = readWholeFile(path, bytes);
+        const Status io = readWholeFile(path, bytes, kMaxSceneFileBytes);
         if (!io.ok()) {
             status = problem(SceneFileProblem::Unreadable, io.error);
         } else {

@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits>
+#include <new>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -72,24 +73,27 @@ ExportResult checkFolder(const std::string& folder) {
         return problem(ExportProblem::FolderMissing, folder, ioStatus(ENOTDIR));
     if (::access(folder.c_str(), W_OK | X_OK) != 0)
         return problem(ExportProblem::FolderNotWritable, folder, ioStatus(errno));
-    // access() says yes to root even on a read-only file system: try for real.
-    std::string probe = joinPath(folder, ".tarn-probe-XXXXXX");
-    const int fd = ::mkstemp(probe.data());
-    if (fd < 0)
-        return problem(ExportProblem::FolderNotWritable, folder, ioStatus(errno));
-    ::close(fd);
-    ::unlink(probe.c_str());
+    if (Status io = tryCreateIn(folder); !io.ok())
+        return problem(ExportProblem::FolderNotWritable, folder, io);
     return {};
 }
 
+// Opened without waiting: a pipe in a part's place must not block the window.
 bool isReadableFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
     struct stat st {};
     const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     ::close(fd);
     return regular;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 bool isFolder(const std::string& path) {
@@ -188,7 +192,23 @@ std::vector<AreaFile> listAreaFiles(const std::string& folder) {
     return areas;
 }
 
+namespace {
+ExportResult exportSteps(const Scene& scene, const ExportRequest& request);
+} // namespace
+
 ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
+    // Nothing of the scene changes here; a failed allocation ends the export
+    // like any failed write, and the files already written are whole.
+    try {
+        return exportSteps(scene, request);
+    } catch (const std::bad_alloc&) {
+        return problem(ExportProblem::WriteFailed, request.folder, ioStatus(ENOMEM));
+    }
+}
+
+namespace {
+
+ExportResult exportSteps(const Scene& scene, const ExportRequest& request) {
     const std::string& folder = request.folder;
 
     // Everything is checked before the first byte is written.
@@ -221,14 +241,19 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
     std::vector<std::string> destinations;
     if (writeSummary)
         destinations.push_back(summaryPath);
-    for (const PartFile& file : plan.files)
-        destinations.push_back(joinPath(folder, file.fileName));
+    for (const PartFile& file : plan.files) {
+        const std::string destination = joinPath(folder, file.fileName);
+        if (!file.bitmap.empty() || !sameFile(file.source, destination)) // skipped when written
+            destinations.push_back(destination);
+    }
     if (black)
         destinations.push_back(darkPath);
     destinations.push_back(areaPath);
+    // Names too long, folders and read-only files in the way show now, not
+    // after the summary is written.
     for (const std::string& destination : destinations)
-        if (isFolder(destination))
-            return problem(ExportProblem::WriteFailed, destination, ioStatus(EISDIR));
+        if (Status io = checkTarget(destination); !io.ok())
+            return problem(ExportProblem::WriteFailed, destination, io);
 
     // Writing. Each file is replaced whole or not at all, so when one fails the
     // files before it in this order are already complete on disk (the summary,
@@ -261,5 +286,7 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
     done.area = target.n;
     return done;
 }
+
+} // namespace
 
 } // namespace tarn

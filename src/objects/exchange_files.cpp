@@ -3,6 +3,7 @@
 #include "base/file_write.h"
 #include "base/paths.h"
 #include "scene/bmp.h"
+#include "scene/scene.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -60,7 +61,10 @@ Status ExchangeFiles::writeOne(ExchangeFile file, const Picture& picture) const 
 
 Status ExchangeFiles::read(ExchangeFile file, Picture& out) const {
     Bytes bytes;
-    Status status = readWholeFile(path(file), bytes);
+    // Never more than a 24-bit BMP of the largest part, row padding included.
+    constexpr std::uint64_t kLargest =
+        kBmpHeadersSize + static_cast<std::uint64_t>(kMaxPartPixels) * 4;
+    Status status = readWholeFile(path(file), bytes, kLargest);
     if (status.ok()) {
         status = decodeBmp24(bytes, out);
         if (!status.ok())

@@ -124,7 +124,8 @@ Status decodeBmp24(std::span<const std::uint8_t> bytes, Picture& out) {
         return fail(StatusCode::BmpUnsupportedFormat);
     // Compared as 64-bit so that INT32_MIN cannot be negated into itself.
     const std::int64_t rows64 = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
-    if (h.width <= 0 || rows64 == 0 || h.width > kMaxPartSide || rows64 > kMaxPartSide)
+    if (h.width <= 0 || rows64 == 0 || h.width > kMaxPartSide || rows64 > kMaxPartSide ||
+        h.width * rows64 > kMaxPartPixels)
         return fail(StatusCode::BmpBadSize);
 
     const int w = h.width;

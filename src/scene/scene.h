@@ -15,8 +15,11 @@ inline constexpr int kCanvasWidth = 478;
 inline constexpr int kCanvasHeight = 278;
 inline constexpr int kSlotCount = 5;
 inline constexpr int kMaxObjects = 10;
-// Parts larger than this on a side are refused before they are decoded.
+// Parts larger than this on a side, or with more pixels in all, are refused
+// before they are decoded. 2048 x 2048 is some thirty canvases, far beyond any
+// real part, and keeps a decoded part's buffers under 64 MB in all.
 inline constexpr int kMaxPartSide = 8192;
+inline constexpr std::int64_t kMaxPartPixels = std::int64_t{2048} * 2048;
 
 struct Point {
     int x = 0;

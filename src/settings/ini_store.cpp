@@ -6,9 +6,13 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <fcntl.h>
+#include <filesystem>
 #include <span>
 #include <string_view>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -229,34 +233,146 @@ std::string lowerCase(std::string s) {
     return s;
 }
 
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Holds the settings file's folder locked, so that the read, change and write
+// of one process is never interleaved with another's. The folder, not the
+// file, is locked: the file is replaced by every write.
+class FolderLock {
+  public:
+    explicit FolderLock(const std::string& folder) {
+        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd_ < 0) {
+            status_ = systemError(errno, folder);
+            return;
+        }
+        // Another instance holds it for milliseconds; one that hangs must not
+        // hang this one too.
+        for (int waited = 0; ::flock(fd_, LOCK_EX | LOCK_NB) != 0; waited += 5) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || waited >= 5000) {
+                status_ = systemError(errno == EINTR ? EWOULDBLOCK : errno, folder);
+                return;
+            }
+            ::usleep(5000);
+        }
+    }
+    ~FolderLock() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+    const Status& status() const { return status_; }
+
+  private:
+    int fd_ = -1;
+    Status status_;
+};
+
+std::string textOf(const Bytes& bytes) {
+    return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
+}
+
+bool sameTime(const timespec& a, const timespec& b) {
+    return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 } // namespace
 
 IniStore::IniStore(const std::string& programFolder, std::string executableBaseName)
     : path_(joinPath(programFolder, lowerCase(std::move(executableBaseName)) + ".ini")) {}
 
+IniStore IniStore::at(std::string path, std::string seedPath) {
+    IniStore store;
+    store.path_ = std::move(path);
+    store.seedPath_ = std::move(seedPath);
+    return store;
+}
+
+IniStore IniStore::forProgram(const std::string& programFolder,
+                              const std::string& executableBaseName,
+                              const std::string& configFolder) {
+    IniStore beside(programFolder, executableBaseName);
+    if (configFolder.empty() || tryCreateIn(programFolder).ok())
+        return beside;
+    return at(joinPath(configFolder, beside.path_.substr(beside.path_.rfind('/') + 1)),
+              beside.path_);
+}
+
+// The text of the file (or of the seed while the file is missing), read anew
+// only when the file is another one or has changed.
+const std::string& IniStore::load() const {
+    std::string source = path_;
+    struct stat st {};
+    bool present = ::stat(source.c_str(), &st) == 0;
+    if (!present && errno == ENOENT && !seedPath_.empty()) {
+        source = seedPath_;
+        present = ::stat(source.c_str(), &st) == 0;
+    }
+    // A change within the clock's last tick may not show in the times yet.
+    const bool settled = std::time(nullptr) > st.st_mtim.tv_sec + 1;
+    if (cache_.valid && present == cache_.present &&
+        (!present ||
+         (settled && cache_.device == st.st_dev && cache_.inode == st.st_ino &&
+          cache_.size == static_cast<std::uint64_t>(st.st_size) &&
+          sameTime(cache_.modified, st.st_mtim) && sameTime(cache_.changed, st.st_ctim))))
+        return cache_.text;
+    cache_ = {};
+    cache_.valid = true;
+    cache_.present = present;
+    if (!present) {
+        cache_.status = systemError(ENOENT, source);
+        return cache_.text;
+    }
+    Bytes bytes;
+    cache_.status = readWholeFile(source, bytes, kMaxBytes);
+    cache_.device = st.st_dev;
+    cache_.inode = st.st_ino;
+    cache_.size = static_cast<std::uint64_t>(st.st_size);
+    cache_.modified = st.st_mtim;
+    cache_.changed = st.st_ctim;
+    cache_.text = textOf(bytes);
+    return cache_.text;
+}
+
+Status IniStore::readStatus() const {
+    load();
+    return cache_.status;
+}
+
 std::string IniStore::getini(const std::string& section, const std::string& key,
                              const std::string& defaultValue) const {
-    Bytes bytes;
-    if (!readWholeFile(path_, bytes).ok())
-        return defaultValue;
-    const IniText ini =
-        splitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    const IniText ini = splitLines(load());
     const Place place = find(ini, section, key);
     if (!place.keyFound)
         return defaultValue;
     return valueOf(ini.lines[place.line].text, place.valueAt);
 }
 
-bool IniStore::putini(const std::string& section, const std::string& key,
-                      const std::string& value) const {
+Status IniStore::store(const std::string& section, const std::string& key,
+                       const std::string& value) const {
     if (!writable(section, key, value))
-        return false;
+        return systemError(EINVAL, path_);
     const std::string target = resolvedTarget(path_);
+    const std::string folder = folderOf(target);
+    std::error_code ignored;
+    if (!seedPath_.empty()) // the configuration folder may not exist yet
+        std::filesystem::create_directories(folder, ignored);
+    const FolderLock lock(folder);
+    if (!lock.status().ok())
+        return lock.status();
     Bytes bytes;
     // A file that exists but cannot be read is left alone: rewriting it from
     // nothing would lose every other setting in it.
-    if (const Status read = readWholeFile(target, bytes); !read.ok() && read.error != ENOENT)
-        return false;
+    if (const Status read = readWholeFile(target, bytes, kMaxBytes); !read.ok()) {
+        if (read.error != ENOENT)
+            return read;
+        if (!seedPath_.empty())
+            readWholeFile(seedPath_, bytes, kMaxBytes); // nothing to start from otherwise
+    }
     const IniText ini =
         splitLines(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     const Place place = find(ini, section, key);
@@ -291,9 +407,9 @@ bool IniStore::putini(const std::string& section, const std::string& key,
         out += newKeyLine;
         out += ini.newline;
     }
+    cache_.valid = false;
     return writeFileAtomically(
-               target, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()))
-        .ok();
+        target, std::span(reinterpret_cast<const std::uint8_t*>(out.data()), out.size()));
 }
 
 } // namespace tarn

@@ -6,6 +6,7 @@
 #include "app/picture_io.h"
 #include "objects/exchange_files.h"
 #include "support/modal_script.h"
+#include "support/pipe_release.h"
 #include "support/program_folder.h"
 #include "support/test_pictures.h"
 #include "support/unprivileged_user.h"
@@ -13,6 +14,7 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -292,12 +294,16 @@ class TestFrmMain : public QObject {
         QStringList names =
             QDir(folder->path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
         QCOMPARE(names.size(), 6);
-        UnprivilegedUser user(folder->path().toStdString());
-        QVERIFY(user.ok());
-        for (const QString& name : names << "missing") {
-            Picture out(3, 2, kKey);
-            QVERIFY2(!loadPicture(folder->path(name), out), qPrintable(name));
-            QVERIFY2(out == Picture(3, 2, kKey), qPrintable(name));
+        {
+            // Nothing outside the test's own folder is touched as that user: the
+            // checkout may sit in a folder only its owner can enter.
+            UnprivilegedUser user(folder->path().toStdString());
+            QVERIFY(user.ok());
+            for (const QString& name : names << "missing") {
+                Picture out(3, 2, kKey);
+                QVERIFY2(!loadPicture(folder->path(name), out), qPrintable(name));
+                QVERIFY2(out == Picture(3, 2, kKey), qPrintable(name));
+            }
         }
 
         // A fuzzer's find: this run-length bitmap writes no pixel; primed stale heap must not show.
@@ -306,6 +312,105 @@ class TestFrmMain : public QObject {
         Picture out;
         QVERIFY(loadPicture(TARN_TEST_DATA "/crashes/picture/rle8_end_at_once_64x64.bmp", out));
         QVERIFY(out == Picture(64, 64, kBlack));
+    }
+
+    // Few bytes that declare a huge picture cost no more than their headers; a
+    // picture of a format no part comes in is not decoded at all.
+    void picturesAreBoundedBeforeDecoding() {
+        QByteArray rle(54 + 1024, '\0'); // 8 bits a pixel, run-length, ends at once: 1,080 bytes
+        rle.replace(0, 2, "BM");
+        const std::pair<int, qint32> rleFields[] = {{2, 1080},  {10, 54 + 1024}, {14, 40},
+                                                    {18, 8192}, {22, 8192},      {26, 1 | 8 << 16},
+                                                    {30, 1},    {34, 2},         {46, 256}};
+        for (const auto& [at, value] : rleFields)
+            qToLittleEndian<qint32>(value, rle.data() + at);
+        writeFile(folder->path("rle"), rle + QByteArray("\0\1", 2));
+        // Sides within kMaxPartSide, pixels beyond kMaxPartPixels, every byte present.
+        folder->writePart("wide", part(8, 2, 0));
+        QByteArray wide = fileBytes(folder->path("wide")).left(54);
+        qToLittleEndian<qint32>(4096, wide.data() + 18);
+        qToLittleEndian<qint32>(2048, wide.data() + 22);
+        writeFile(folder->path("wide"), wide);
+        QVERIFY(QFile::resize(folder->path("wide"), 54 + qint64{4096} * 3 * 2048));
+        writeFile(folder->path("ppm header"), "P6\n8000 8000\n255\n");
+        writeFile(folder->path("ppm"), QByteArray("P6\n2 1\n255\n") + QByteArray(6, '\x40'));
+        for (const char* name : {"rle", "wide", "ppm header", "ppm"}) {
+            rusage before{}, after{};
+            ::getrusage(RUSAGE_SELF, &before);
+            Picture out(3, 2, kKey);
+            QVERIFY2(!loadPicture(folder->path(name), out), name);
+            ::getrusage(RUSAGE_SELF, &after);
+            QVERIFY(out == Picture(3, 2, kKey));
+            const auto seconds = [](const rusage& r) {
+                return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) +
+                       double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
+            };
+            QVERIFY2(seconds(after) - seconds(before) < 0.5, name);
+            QVERIFY2(after.ru_maxrss - before.ru_maxrss < 50 * 1024, name); // in kB
+        }
+    }
+
+    // Rows stored top row first (a negative height) load as the same picture.
+    void topDownBitmapComposesLikeItsTwin() {
+        const Picture wall = part(7, 5, 2);
+        folder->writePart("up_fl.bmp", wall);
+        const QByteArray up = fileBytes(folder->path("up_fl.bmp"));
+        QCOMPARE(qFromLittleEndian<qint32>(up.constData() + 28) & 0xFFFF, 24);
+        const int offset = qFromLittleEndian<qint32>(up.constData() + 10);
+        const int rowBytes = (wall.width() * 3 + 3) / 4 * 4;
+        QByteArray down = up.left(offset);
+        qToLittleEndian<qint32>(-wall.height(), down.data() + 22);
+        for (int y = wall.height() - 1; y >= 0; --y)
+            down += up.mid(offset + y * rowBytes, rowBytes);
+        writeFile(folder->path("xdown_fl.bmp"), down);
+        open();
+        QCOMPARE(entries(w->lst(4)), (QStringList{"up_fl", "xdown_fl"}));
+        click(4, 0);
+        const QImage fromUp = canvas();
+        QImage black(fromUp.size(), fromUp.format());
+        black.fill(Qt::black);
+        QVERIFY(fromUp != black);
+        ModalScript script({}); // no warning expected
+        click(4, 1);
+        QCOMPARE(w->use(4)->text(), "xdown_fl");
+        QCOMPARE(canvas(), fromUp);
+        QVERIFY(script.seen().empty());
+    }
+
+    // After a run killed mid-write, with a pipe put in the settings file's place:
+    // the start removes the leftovers and says once, at once, that the settings
+    // cannot be read; saving one says so once more, and not at every click.
+    void startAfterAKilledRunWithAPipeForSettings() {
+        folder->makeFolder("MySystem");
+        const QStringList leftovers{".tarn-Ab12Cd", "Summary.wsm.tarn-x9Y8z7",
+                                    "MySystem/.tarn-000000", "MySystem/OLDPIC.emf.tarn-Qq1234"};
+        for (const QString& name : leftovers)
+            writeFile(folder->path(name), "half");
+        writeFile(folder->path("keep.tarn-1"), "the user's");
+        const QString settings = folder->path("tarn.ini");
+        QVERIFY(::mkfifo(QFile::encodeName(settings), 0644) == 0);
+        const PipeRelease release(QFile::encodeName(settings).toStdString());
+        ModalScript script({press(Ok), press(Ok)});
+        QElapsedTimer clock;
+        clock.start();
+        open();
+        QCOMPARE_LT(clock.elapsed(), 1000);
+        for (const QString& name : leftovers)
+            QVERIFY2(!QFile::exists(folder->path(name)), qPrintable(name));
+        QVERIFY(QFile::exists(folder->path("keep.tarn-1")));
+        QVERIFY(!entries(w->lst(0)).join(' ').contains("tarn-")); // nor in any list
+        const QString why =
+            QStringLiteral("通常のファイルではありません。（エラー番号 %1）").arg(ENODEV);
+        QCOMPARE(script.seen().size(), std::size_t{1});
+        expectBox(script.seen()[0], Warning,
+                  "設定ファイル「" + settings + "」を読み込めません。\n" + why +
+                      "\n記憶したフォルダは使えません。");
+        for (int i = 0; i < 3; ++i)
+            get<QPushButton>("cmdMemory(0)")->click();
+        QCOMPARE(script.seen().size(), std::size_t{2});
+        expectBox(script.seen()[1], Warning,
+                  "設定を設定ファイル「" + settings + "」に保存できませんでした。\n" + why);
+        QVERIFY(QFileInfo(settings).isFile() == false);
     }
 };
 

@@ -21,6 +21,8 @@
 #include <QtWidgets>
 
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 
 using namespace tarn;
@@ -107,8 +109,9 @@ class TestOutput : public QObject {
     void strike(Twist twist) {
         if (twist == Twist::FolderIsFile && QDir(out_).removeRecursively())
             writeFile(out_, "a file now");
+        // The program folder stays open to that user, whose settings are saved as usual.
         if (twist == Twist::ReadOnly && ::chmod(QFile::encodeName(out_).constData(), 0555) == 0)
-            QVERIFY(user_.emplace(folder_->path().toStdString()).ok());
+            QVERIFY(user_.emplace(folder_->path().toStdString(), 0777).ok());
         if (twist == Twist::DiskFull) // room for the settings and small files, not dark.bmp
             testing::injectWriteFailure(ENOSPC, 200);
         if (twist == Twist::AreaDir)
@@ -421,8 +424,36 @@ class TestOutput : public QObject {
         }
         QCOMPARE(snapshot(folder_->path("work")), expected);
         const std::string stored = folder_->context().ini().getini("MemWData", "MofSLoc", "-");
-        if (row.twist != Twist::ReadOnly) // nobody cannot write the settings
-            QCOMPARE(QString::fromStdString(stored), row.twist == Twist::Cancel ? "-" : out_);
+        QCOMPARE(QString::fromStdString(stored), row.twist == Twist::Cancel ? "-" : out_);
+    }
+
+    // A name in Shift-JIS, as a Windows disk brings it, is no UTF-8: the row shows
+    // what it can, and the file replaced is the one of the real bytes.
+    void exportReplacesAnAreaFileWhoseNameIsNotUtf8() {
+        const QByteArray native = QFile::encodeName(out_) + "/\x83\x65\x83\x58.wid"; // テス.wid
+        Bytes area;
+        QVERIFY(encodeArea(7, {backgroundCell(kDarkBackgroundName)}, area).ok());
+        QVERIFY(writeFileAtomically(native.toStdString(), area).ok());
+        trigger("mnuWrte");
+        QPointer<FrmWrite> dialog = window_->findChild<FrmWrite*>("frmWrite");
+        auto* list = dialog->findChild<QListWidget*>("lst");
+        dialog->findChild<QLineEdit*>("txtFolder")->setText(out_);
+        QCOMPARE(list->count(), 1);
+        click(dialog, "opt(1)");
+        clickRow(list, list->item(0));
+        ModalScript script({press(QMessageBox::Ok)});
+        click(dialog, "OKButton");
+        QCOMPARE(script.seen().size(), std::size_t{1}); // what was written, nothing refused
+        QCOMPARE(script.seen()[0].icon, QMessageBox::Information);
+        QTRY_VERIFY(!dialog);
+        Bytes made;
+        QVERIFY(encodeArea(7, planArea(window_->scene(), kDarkBackgroundName).cells, made).ok());
+        std::ifstream written(native.constData(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(written), {}};
+        QCOMPARE(bytes, std::string(made.begin(), made.end()));
+        const auto names =
+            std::filesystem::directory_iterator(QFile::encodeName(out_).toStdString());
+        QCOMPARE(std::distance(begin(names), end(names)), 2); // and dark.bmp, nothing left over
     }
 
     // A toned canvas: the dialog says the area uses the parts' own colours.

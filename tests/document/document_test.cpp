@@ -1,6 +1,6 @@
 #include "document/scene_document.h"
-#include "scene/bmp.h"
 #include "output/bmp_writer.h"
+#include "scene/bmp.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"
 
@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 // Parts as 24-bit BMPs in a folder, read back the way the window's loader would.
 bool loadBmp(const std::string& path, Picture& out) {
     Bytes bytes;
-    return readWholeFile(path, bytes).ok() && decodeBmp24(bytes, out).ok();
+    return readWholeFile(path, bytes, UINT64_MAX).ok() && decodeBmp24(bytes, out).ok();
 }
 
 struct Fixture {

@@ -5,15 +5,23 @@
 #include "export/sjis.h"
 #include "objects/object_list.h"
 #include "output/bmp_writer.h"
+#include "support/pipe_release.h"
 #include "support/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace tarn {
 namespace {
@@ -210,6 +218,13 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         // Parts already in the scenario folder are their own copies.
         {"g_ug.bmp x_fl.BMP", "g_ug=$g_ug.bmp x_fl=$x_fl.BMP", "1", None, "",
          "Area1.wid=area:1/3 Summary.wsm=summary:1 x_fl.bmp=part"},
+        // A pipe put in a part's place fails at once; a name the folder cannot
+        // take and read-only files show before anything is written.
+        {"p_ug|", "p_ug=$p_ug", "1", SourceMissing, "$p_ug", ""},
+        {"s.bmp", std::string(252, 'n') + "=$s.bmp", "1", WriteFailed,
+         "$" + std::string(252, 'n') + ".bmp", ""},
+        {"Area1.wid=1!", "", "Area1.wid", WriteFailed, "$Area1.wid", ""},
+        {"Area1.wid=1 dark.bmp!", "", "2", WriteFailed, "$dark.bmp", "", -1, true},
     };
     const Bytes partBytes = encodeBmp24(Picture(12, 10));
     for (const auto& row : rows) {
@@ -219,7 +234,17 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
             return s[0] == '$' ? folder.file(s.substr(1)) : s;
         };
         std::string name;
+        std::vector<std::unique_ptr<test::PipeRelease>> releasers;
         for (std::istringstream in(row.before); in >> name;) {
+            const bool readOnly = name.ends_with('!');
+            if (readOnly)
+                name.pop_back();
+            if (name.ends_with('|')) {
+                name.pop_back();
+                ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
+                releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
+                continue;
+            }
             const std::string file = name.substr(0, name.find('='));
             Bytes area;
             if (name.ends_with('/'))
@@ -234,6 +259,8 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
                 writeFileAtomically(folder.file(file), partBytes);
             else
                 std::ofstream(folder.file(file)) << "old";
+            if (readOnly)
+                std::filesystem::permissions(folder.file(file), std::filesystem::perms::owner_read);
         }
         Scene scene;
         int next = 1;
@@ -244,6 +271,10 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         const auto contents = [&] {
             std::map<std::string, std::string> out;
             for (const std::string& entry : folder.entries()) {
+                if (std::filesystem::is_fifo(folder.file(entry))) {
+                    out[entry] = "<pipe>"; // a reader would wait on it
+                    continue;
+                }
                 const Bytes b = test::fileBytes(folder.file(entry));
                 std::string& c = out[entry] = std::string(b.begin(), b.end());
                 if (b == golden("dark.bmp"))
@@ -264,10 +295,12 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         test::InjectedFailureReset reset;
         if (row.failAfter >= 0)
             testing::injectWriteFailure(ENOSPC, static_cast<std::size_t>(row.failAfter));
+        const auto start = std::chrono::steady_clock::now();
         const ExportResult r = exportTemplate(
             scene, {folder.path().string(), existing ? AreaMode::ExistingFile : AreaMode::NewFile,
                     row.number, existing ? row.number : "",
                     row.black ? Background::Black : Background::Default});
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
         EXPECT_EQ(r.problem, row.problem);
         EXPECT_EQ(r.subject, place(row.subject));
         EXPECT_EQ(r.character, row.character);
@@ -292,6 +325,39 @@ TEST(Export, ListsAreaFilesByTheirOwnNumbers) {
     std::filesystem::create_directory(folder.file("dir.wid"));
     const std::vector<AreaFile> expected{{"Area1.WID", 1}, {"b.Wid", 12}, {"Town.wid", 3}};
     EXPECT_EQ(listAreaFiles(folder.path().string()), expected);
+}
+
+// A part with a 6 GB tail, nearly all hole: exported whole, the hole kept, and
+// memory flat.
+TEST(Export, HugePartsAreStreamed) {
+    const test::TempFolder parts, folder;
+    const std::string source = parts.file("huge_ug.bmp");
+    const off_t size = off_t{6} << 30;
+    {
+        std::ofstream(source) << "BM head";
+        ASSERT_EQ(::truncate(source.c_str(), size - 4), 0);
+        std::ofstream(source, std::ios::app) << "tail";
+    }
+    Scene scene;
+    scene.slot(1) = slot("huge_ug", source);
+    rusage before{}, after{};
+    ::getrusage(RUSAGE_SELF, &before);
+    ASSERT_TRUE(exportTemplate(scene, {folder.path().string(), AreaMode::NewFile, "1", "",
+                                       Background::Default})
+                    .ok());
+    ::getrusage(RUSAGE_SELF, &after);
+    EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50 * 1024); // kB
+    const std::string copy = folder.file("huge_ug.bmp");
+    struct stat st {};
+    ASSERT_EQ(::stat(copy.c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, size);
+    EXPECT_LT(st.st_blocks * 512, 64 << 20); // the hole stayed a hole
+    std::ifstream in(copy, std::ios::binary);
+    std::string head(7, '\0'), tail(4, '\0');
+    in.read(head.data(), 7);
+    in.seekg(size - 4);
+    in.read(tail.data(), 4);
+    EXPECT_EQ(head + tail, "BM headtail");
 }
 
 } // namespace

@@ -1,12 +1,21 @@
 #include "../../fuzz/ini_property.h"
 #include "settings/ini_store.h"
+#include "support/pipe_release.h"
 #include "support/temp_folder.h"
 #include "support/unprivileged_user.h"
 
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <chrono>
+#include <fcntl.h>
 #include <fstream>
+#include <optional>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace tarn {
 namespace {
@@ -87,6 +96,127 @@ TEST_F(Ini, FoundInputsKeepEveryOtherKeyWhenOneIsWritten) {
             for (std::size_t v = 0; v < fuzz::kIniValues.size(); ++v)
                 EXPECT_EQ(fuzz::iniWriteProblem(store, test::fileBytes(entry.path()), k, v), "")
                     << entry.path().filename() << " key " << k << " value " << v;
+}
+
+// Two instances saving at once: each write waits for the other, so none is lost.
+TEST_F(Ini, WritersInTwoProcessesLoseNothing) {
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+        children[c] = ::fork();
+        if (children[c] == 0) {
+            const IniStore own(dir.path().string(), "tarn");
+            bool ok = true;
+            for (int i = 0; i < 200; ++i)
+                ok = own.putini("MemData", "P" + std::to_string(c) + "_" + std::to_string(i),
+                                std::to_string(i)) &&
+                     ok;
+            ::_exit(ok ? 0 : 1);
+        }
+        ASSERT_GT(children[c], 0);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int kept = 0;
+    for (int c = 0; c < 2; ++c)
+        for (int i = 0; i < 200; ++i)
+            kept += get("P" + std::to_string(c) + "_" + std::to_string(i)) == std::to_string(i);
+    EXPECT_EQ(kept, 400);
+    EXPECT_EQ(dir.entries(), std::vector<std::string>{"tarn.ini"});
+}
+
+// A program folder its user cannot write, with a writable settings file in it:
+// the settings go to the configuration folder, starting from that file.
+TEST_F(Ini, ReadOnlyProgramFolderKeepsSettingsInTheConfigurationFolder) {
+    const std::string program = dir.file("program"), config = dir.file("config/tarn");
+    fs::create_directory(program);
+    std::ofstream(program + "/tarn.ini") << "[MemData]\nMof1=/seed\n";
+    fs::permissions(program + "/tarn.ini", fs::perms::all & ~fs::perms::owner_exec &
+                                               ~fs::perms::group_exec & ~fs::perms::others_exec);
+    fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                 fs::perms::group_exec | fs::perms::others_read |
+                                 fs::perms::others_exec);
+    {
+        const test::UnprivilegedUser nobody(dir.path(), 0777);
+        ASSERT_TRUE(nobody.ok());
+        const IniStore settings = IniStore::forProgram(program, "Tarn", config);
+        EXPECT_EQ(settings.path(), config + "/tarn.ini");
+        EXPECT_EQ(settings.getini("MemData", "Mof1", "-"), "/seed");
+        EXPECT_TRUE(settings.putini("MemData", "Mof0", "/a"));
+        EXPECT_EQ(settings.getini("MemData", "Mof0", "-"), "/a");
+        EXPECT_EQ(settings.getini("MemData", "Mof1", "-"), "/seed");
+        EXPECT_EQ(IniStore::forProgram(program, "Tarn", config).getini("MemData", "Mof0", "-"),
+                  "/a");
+    }
+    EXPECT_EQ(test::fileBytes(program + "/tarn.ini"), test::bytesOf("[MemData]\nMof1=/seed\n"));
+    EXPECT_EQ(IniStore::forProgram(dir.path().string(), "Tarn", config).path(), file);
+}
+
+// What is no settings file is not read as one, and is never replaced: a pipe
+// (which once hung the start), a link to an endless device, a file far too large.
+TEST_F(Ini, WhatIsNoSettingsFileFailsAtOnce) {
+    const struct {
+        const char* what;
+        int status;
+    } rows[] = {{"pipe", ENODEV}, {"/dev/zero", ENODEV}, {"large", EFBIG}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        fs::remove(file);
+        std::optional<test::PipeRelease> release;
+        if (row.what == std::string("pipe")) {
+            ASSERT_EQ(::mkfifo(file.c_str(), 0644), 0);
+            release.emplace(file);
+        } else if (row.what == std::string("large")) {
+            std::ofstream(file) << "[MemData]\nMof0=/a\n";
+            fs::resize_file(file, IniStore::kMaxBytes + 1);
+        } else {
+            fs::create_symlink(row.what, file);
+        }
+        const fs::file_type type = fs::symlink_status(file).type();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(get("Mof0"), "-");
+        EXPECT_EQ(store.readStatus().error, row.status);
+        EXPECT_FALSE(store.putini("MemData", "Mof0", "/b"));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+        release.reset();
+        EXPECT_EQ(fs::symlink_status(file).type(), type); // left in place
+        if (type == fs::file_type::regular) {
+            EXPECT_EQ(fs::file_size(file), IniStore::kMaxBytes + 1);
+        }
+    }
+}
+
+// Hovering reads the settings on every mouse move: the file is opened once, and
+// again only when it has changed.
+TEST_F(Ini, ReadsComeFromMemoryUntilTheFileChanges) {
+    ASSERT_TRUE(IniStore(dir.path().string(), "tarn").putini("MemData", "Mof0", "/a"));
+    const timespec past[2] = {{1000000000, 0}, {1000000000, 0}}; // settled long ago
+    ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), past, 0), 0);
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_OPEN), 0);
+    const auto opens = [&] {
+        int count = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t n; (n = ::read(watch, buffer, sizeof buffer)) > 0;)
+            for (char* at = buffer; at < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(at);
+                count += event->len > 0 && std::string(event->name) == "tarn.ini";
+                at += sizeof(inotify_event) + event->len;
+            }
+        return count;
+    };
+    int opened = 0;
+    for (int i = 0; i < 100; ++i) { // drained each time: inotify folds repeated events
+        ASSERT_EQ(get("Mof0"), "/a");
+        opened += opens();
+    }
+    EXPECT_EQ(opened, 1);
+    ASSERT_TRUE(IniStore(dir.path().string(), "tarn").putini("MemData", "Mof0", "/b"));
+    opens();
+    EXPECT_EQ(get("Mof0"), "/b");
+    ::close(watch);
 }
 
 } // namespace

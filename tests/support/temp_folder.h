@@ -51,7 +51,7 @@ class TempFolder {
 
 inline Bytes fileBytes(const std::string& path) {
     Bytes bytes;
-    readWholeFile(path, bytes);
+    readWholeFile(path, bytes, UINT64_MAX);
     return bytes;
 }
 

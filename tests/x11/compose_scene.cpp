@@ -16,7 +16,7 @@ namespace {
 
 bool readPart(const char* path, tarn::Picture& out) {
     tarn::Bytes bytes;
-    return tarn::readWholeFile(path, bytes).ok() && tarn::decodeBmp24(bytes, out).ok();
+    return tarn::readWholeFile(path, bytes, UINT64_MAX).ok() && tarn::decodeBmp24(bytes, out).ok();
 }
 
 } // namespace
