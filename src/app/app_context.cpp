@@ -8,6 +8,8 @@
 
 #include <cerrno>
 
+#include <unistd.h>
+
 namespace tarn {
 
 namespace {
@@ -32,6 +34,13 @@ QString AppContext::userConfigFolder() {
     if (!QDir::isAbsolutePath(base)) // relative values are to be ignored
         base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/tarn");
+}
+
+QString AppContext::workingFolder() const {
+    if (::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
+        return programFolder;
+    QDir().mkpath(userConfigFolder());
+    return userConfigFolder();
 }
 
 const IniStore& AppContext::ini() const {

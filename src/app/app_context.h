@@ -26,8 +26,11 @@ class AppContext {
     QString programFolder;      // no trailing "/"
     QString executableBaseName; // e.g. "tarn"
 
+    // The folder that holds MySystem: the program folder, or userConfigFolder()
+    // when the program folder cannot be written (an installed program).
+    QString workingFolder() const;
     QString mySystemFolder() const {
-        return QString::fromStdString(joinPath(programFolder.toStdString(), "MySystem"));
+        return QString::fromStdString(joinPath(workingFolder().toStdString(), "MySystem"));
     }
     // $XDG_CONFIG_HOME/tarn, else ~/.config/tarn: where the settings live when
     // the program folder cannot be written (an installed program).

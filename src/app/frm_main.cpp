@@ -117,7 +117,8 @@ QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
 
 FrmMain::FrmMain(AppContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)),
-      document_(context_.programFolder.toStdString()), exit_([] { QCoreApplication::exit(0); }),
+      document_(QFile::encodeName(context_.workingFolder()).toStdString()),
+      exit_([] { QCoreApplication::exit(0); }),
       driveProbe_([](const QString& drive) { return canEnterFolder(drive); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarn"));

@@ -44,10 +44,16 @@ try:
     env = {k: v for k, v in os.environ.items()
            if k not in ("DISPLAY", "WAYLAND_DISPLAY", "XDG_CONFIG_HOME")}
     env.update(HOME=home, QT_QPA_PLATFORM="offscreen", LANG="C.UTF-8",
-               TARN_GEOMETRY_DUMP=os.path.join(root, "screen.txt"))
+               TARN_GEOMETRY_DUMP=os.path.join(home, "screen.txt"))
     tarn = os.path.join(prefix, "bin/tarn")
 
-    app = subprocess.Popen([tarn], env=env, cwd=home,
+    # Started as a user who cannot write the installed files (root can write anything).
+    as_user = []
+    if os.geteuid() == 0 and shutil.which("setpriv"):
+        os.chmod(root, 0o755)
+        os.chown(home, 65534, 65534)
+        as_user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
+    app = subprocess.Popen(as_user + [tarn], env=env, cwd=home,
                            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
     screen = ""
     deadline = time.time() + 20
@@ -62,6 +68,12 @@ try:
     app.wait(10)
     for entry in ["frmMain/lst(1)[stone_ug]", "frmMain/lst(0)[ob_door]", "frmMain/lst(4)[brick_fl]"]:
         check(entry in screen, "the window lists " + entry)
+    if as_user:
+        check(os.path.isdir(os.path.join(home, ".config/tarn")),
+              "working files and settings in the user's configuration folder")
+        check(sorted(os.listdir(os.path.join(share, "tarn/parts"))) ==
+              sorted(n for n in os.listdir(os.path.join(build, "install-parts"))),
+              "nothing written beside the installed parts")
 
     scene = os.path.join(home, "view.tarn")
     parts = os.path.join(share, "tarn/parts")
