@@ -170,7 +170,8 @@ void FrmJpg::makepreview() {
         QString::fromStdString(joinPath(mySystemFolder_.toStdString(), "tmp.jpg"));
     Picture preview;
     // The preview is rewritten at every slider step; it need not survive a crash.
-    if (!encode(previewPath, Durability::Scratch) || !loadPicture(previewPath, preview, PictureKind::Preview)) {
+    if (!encode(previewPath, Durability::Scratch) ||
+        !loadPicture(previewPath, preview, PictureKind::Preview)) {
         showError();
         return;
     }
