@@ -87,6 +87,10 @@ try:
                          capture_output=True, timeout=60)
     check(run.returncode == 0, "render from installed parts: " + run.stderr.decode(errors="replace"))
     check(os.path.isfile(os.path.join(home, "view.png")), "rendered picture written")
+    # The English words come from the installed translation.
+    english = subprocess.run([tarn, "--help"], env=dict(env, LANG="en_US.UTF-8"),
+                             capture_output=True, timeout=30)
+    check(english.stdout.startswith(b"Usage:"), "installed English translation found")
     version = subprocess.run([tarn, "--version"], env=env, capture_output=True, timeout=30)
     check(version.returncode == 0 and version.stdout.startswith(b"tarn "), "tarn --version")
 finally:
