@@ -28,33 +28,33 @@ PartImagePtr PartCache::image(const std::string& path, PartKind kind) {
         entry = slot;
     }
     // Made by the first thread that asks; the others wait for it.
-    std::call_once(entry->once, [&] {
-        entry->image = makePartImage(
-            [](const std::string& file, Picture& out) {
-                return loadPicture(QFile::decodeName(QByteArray::fromStdString(file)), out);
-            },
-            path, kind);
-    });
+    std::call_once(entry->once, [&] { entry->image = makePartImage(loadPartFile, path, kind); });
     return entry->image;
+}
+
+RenderOutcome openWhole(SceneDocument& document, const QString& scene,
+                        const PartImageLoader& loadImage) {
+    RenderOutcome outcome;
+    const SceneOpenResult opened = document.open(QFile::encodeName(scene).toStdString(), loadImage);
+    if (!opened.ok()) {
+        outcome.kind = RenderOutcome::Kind::SceneUnusable;
+        outcome.scene = opened.status;
+    } else if (!opened.missing.empty()) {
+        outcome.kind = RenderOutcome::Kind::PartsMissing;
+        outcome.missing = opened.missing;
+    }
+    return outcome;
 }
 
 RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::optional<Tone>& tone,
                            Picture& canvas) {
-    RenderOutcome outcome;
     SceneDocument document{std::string()};
-    const SceneOpenResult opened = document.open(
-        QFile::encodeName(scene).toStdString(),
-        [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); });
-    if (!opened.ok()) {
-        outcome.kind = RenderOutcome::Kind::SceneUnusable;
-        outcome.scene = opened.status;
+    const RenderOutcome outcome =
+        openWhole(document, scene, [&parts](const std::string& path, PartKind kind) {
+            return parts.image(path, kind);
+        });
+    if (!outcome.ok())
         return outcome;
-    }
-    if (!opened.missing.empty()) {
-        outcome.kind = RenderOutcome::Kind::PartsMissing;
-        outcome.missing = opened.missing;
-        return outcome;
-    }
     if (tone)
         document.applyTone(*tone);
     canvas = document.canvas();

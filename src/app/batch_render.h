@@ -52,6 +52,11 @@ class PartCache {
     std::map<std::pair<std::string, PartKind>, std::shared_ptr<Entry>> entries_;
 };
 
+// Opens a scene file into `document` with every one of its parts: a file that
+// cannot be used, or a part that cannot be read, is the outcome.
+RenderOutcome openWhole(SceneDocument& document, const QString& scene,
+                        const PartImageLoader& loadImage);
+
 // The canvas of one scene file, composed as the window composes it, with the
 // tone applied. A scene with a missing part is refused: a view without it is
 // not the view the author made.

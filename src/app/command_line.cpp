@@ -237,18 +237,10 @@ int exportScene(const QStringList& args) {
         return usageError(Words::tr("--background は black か default です"));
 
     SceneDocument document{std::string()};
-    const SceneOpenResult opened = document.open(
-        QFile::encodeName(scene).toStdString(), [](const std::string& path, Picture& out) {
-            return loadPicture(QFile::decodeName(QByteArray::fromStdString(path)), out);
+    const RenderOutcome outcome =
+        openWhole(document, scene, [](const std::string& path, PartKind kind) {
+            return makePartImage(loadPartFile, path, kind);
         });
-    RenderOutcome outcome;
-    if (!opened.ok()) {
-        outcome.kind = RenderOutcome::Kind::SceneUnusable;
-        outcome.scene = opened.status;
-    } else if (!opened.missing.empty()) {
-        outcome.kind = RenderOutcome::Kind::PartsMissing;
-        outcome.missing = opened.missing;
-    }
     if (!outcome.ok()) {
         say(outcomeText({scene, folder}, outcome));
         return 1;

@@ -135,10 +135,8 @@ bool FrmMain::saveScene(const QString& path) {
 
 bool FrmMain::openScene(const QString& path) {
     const QString file = QFileInfo(path).absoluteFilePath();
-    const PartLoader loader = [](const std::string& part, Picture& out) {
-        return loadPicture(QString::fromStdString(part), out);
-    };
-    const SceneOpenResult result = document_.open(file.toStdString(), loader);
+    const SceneOpenResult result =
+        document_.open(QFile::encodeName(file).toStdString(), PartLoader(loadPartFile));
     if (!result.ok()) {
         // A recent entry that cannot be opened is not offered again.
         forgetScene(context_.ini(), file);

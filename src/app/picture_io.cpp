@@ -144,4 +144,8 @@ bool loadPicture(QIODevice* device, Picture& out, PictureKind kind) {
     }
 }
 
+bool loadPartFile(const std::string& path, Picture& out) {
+    return loadPicture(QFile::decodeName(QByteArray::fromStdString(path)), out);
+}
+
 } // namespace tarn

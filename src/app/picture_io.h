@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+#include <string>
+
 namespace tarn {
 
 // The one place where Qt images and the core's rasters meet.
@@ -25,5 +27,8 @@ enum class PictureKind { Part, Preview };
 bool loadPicture(const QString& path, Picture& out, PictureKind kind = PictureKind::Part);
 // The same from an open device, for bytes that are not in a file.
 bool loadPicture(QIODevice* device, Picture& out, PictureKind kind = PictureKind::Part);
+// A part named by a path as the core keeps it (the file system's own bytes);
+// the loader the scene document reads parts with.
+bool loadPartFile(const std::string& path, Picture& out);
 
 } // namespace tarn

@@ -87,9 +87,7 @@ class TestCommandLine : public QObject {
     // What the window shows for a scene file.
     Picture windowCanvas(const QString& scene) {
         FrmMain window(folder.context());
-        window.document().open(scene.toStdString(), [](const std::string& p, Picture& out) {
-            return loadPicture(QString::fromStdString(p), out);
-        });
+        window.document().open(scene.toStdString(), PartLoader(loadPartFile));
         return fromQImage(window.canvasView()->shownImage());
     }
 
@@ -128,9 +126,7 @@ class TestCommandLine : public QObject {
         QCOMPARE(runTarn({"render", scene, "-o", "out/g.png", "--gray"}, folder.path()).exitCode,
                  0);
         FrmMain window(folder.context());
-        window.document().open(scene.toStdString(), [](const std::string& p, Picture& o) {
-            return loadPicture(QString::fromStdString(p), o);
-        });
+        window.document().open(scene.toStdString(), PartLoader(loadPartFile));
         window.findChild<QAction*>("mnuGray")->trigger();
         QCOMPARE(fromQImage(QImage(out + "/g.png")), fromQImage(window.canvasView()->shownImage()));
     }
@@ -160,9 +156,7 @@ class TestCommandLine : public QObject {
         const QString byCommand = folder.makeFolder("scenario_command");
         {
             FrmMain window(folder.context());
-            window.document().open(scene.toStdString(), [](const std::string& p, Picture& o) {
-                return loadPicture(QString::fromStdString(p), o);
-            });
+            window.document().open(scene.toStdString(), PartLoader(loadPartFile));
             window.findChild<QAction*>("mnuWrte")->trigger();
             auto* dialog = window.findChild<FrmWrite*>("frmWrite");
             QVERIFY(dialog);
