@@ -4,6 +4,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QtEndian>
 
@@ -54,13 +55,20 @@ CanvasView::CanvasView(QWidget* parent) : QWidget(parent) {
     image_.fill(Qt::black);
 }
 
-void CanvasView::showCanvas(const Picture& canvas) {
-    if (image_.size() != QSize(canvas.width(), canvas.height()))
+void CanvasView::showCanvas(const Picture& canvas, const Rect& area) {
+    Rect copied = area.intersected({0, 0, canvas.width(), canvas.height()});
+    if (image_.size() != QSize(canvas.width(), canvas.height())) {
         image_ = QImage(canvas.width(), canvas.height(), QImage::Format_RGB32);
-    for (int y = 0; y < canvas.height(); ++y)
-        toRgb32(canvas.row(y), reinterpret_cast<std::uint32_t*>(image_.scanLine(y)),
-                canvas.width());
-    update(QRect(kBorder, kBorder, image_.width() * zoom_, image_.height() * zoom_));
+        copied = {0, 0, canvas.width(), canvas.height()};
+    }
+    // A drag changes a few thousand pixels: copying and painting only those
+    // keeps a move's frame small.
+    for (int y = copied.y; y < copied.y + copied.h; ++y)
+        toRgb32(canvas.row(y) + static_cast<std::ptrdiff_t>(copied.x) * 3,
+                reinterpret_cast<std::uint32_t*>(image_.scanLine(y)) + copied.x, copied.w);
+    if (!copied.empty())
+        update(QRect(kBorder + copied.x * zoom_, kBorder + copied.y * zoom_, copied.w * zoom_,
+                     copied.h * zoom_));
 }
 
 QSize CanvasView::boxSize(int zoom) {
@@ -76,13 +84,17 @@ void CanvasView::setZoom(int zoom) {
     update();
 }
 
-void CanvasView::paintEvent(QPaintEvent*) {
+void CanvasView::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Dark));
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(0, 0, width() - 1, height() - 1);
     if (zoom_ == 1) {
-        painter.drawImage(kBorder, kBorder, image_);
+        // The painter clips to what needs painting, but drawing the whole image
+        // would still walk it; copy just the damaged part.
+        const QRect r =
+            event->rect().intersected(QRect(kBorder, kBorder, image_.width(), image_.height()));
+        painter.drawImage(r.topLeft(), image_, r.translated(-kBorder, -kBorder));
         return;
     }
     // Nearest neighbour: every canvas pixel a sharp square.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "scene/picture.h"
+#include "scene/scene.h"
 
 #include <QImage>
 #include <QWidget>
@@ -20,8 +20,8 @@ class CanvasView : public QWidget {
 
     explicit CanvasView(QWidget* parent = nullptr);
 
-    // Copies the canvas and repaints.
-    void showCanvas(const Picture& canvas);
+    // Copies the canvas, or only its pixels within `area`, and repaints them.
+    void showCanvas(const Picture& canvas, const Rect& area = kCanvasRect);
     // What is on screen now, for checks.
     const QImage& shownImage() const { return image_; }
 

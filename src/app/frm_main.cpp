@@ -393,15 +393,15 @@ void FrmMain::documentChanged(const DocumentChange& change) {
     if (change.terrain)
         showSlots();
     if (change.objects)
-        showObjectRows();
+        showObjectRows(change.objectRow);
     if (change.canvas)
-        showCanvas();
+        showCanvas(change.canvasArea);
     if (change.history || change.file)
         showHistory();
 }
 
-void FrmMain::showCanvas() {
-    canvas_->showCanvas(document_.canvas());
+void FrmMain::showCanvas(const Rect& area) {
+    canvas_->showCanvas(document_.canvas(), area);
     emit recomposed();
 }
 

@@ -179,9 +179,10 @@ class FrmMain : public QMainWindow {
 
     // Views of the document.
     void documentChanged(const DocumentChange& change);
-    void showCanvas();
+    void showCanvas(const Rect& area = kCanvasRect);
     void showSlots();
-    void showObjectRows();
+    // All rows, or only `row` when no other changed.
+    void showObjectRows(int row = -1);
     void linkObjectColumns();
     void makePositionsEditable();
     void showHistory();

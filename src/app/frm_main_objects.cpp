@@ -5,8 +5,10 @@
 #include "app/list_box.h"
 #include "app/picture_io.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
@@ -52,6 +54,40 @@ class PositionDelegate : public QStyledItemDelegate {
     PositionDelegate(Handler handler, QObject* parent)
         : QStyledItemDelegate(parent), handler_(std::move(handler)) {}
 
+    // The style's own item painting lays the text out twice to place it; a
+    // position is a short number, drawn here once. A drag repaints a row of
+    // each column at every step.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget* widget = opt.widget;
+        const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : opt.state & QStyle::State_Active   ? QPalette::Normal
+                                                                              : QPalette::Inactive;
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(
+            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+        painter->drawText(
+            textRect, static_cast<int>(opt.displayAlignment),
+            opt.fontMetrics.elidedText(opt.text, opt.textElideMode, textRect.width()));
+        painter->restore();
+        if (opt.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(opt);
+            focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+            focus.backgroundColor =
+                opt.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+        }
+    }
+
     void setModelData(QWidget* editor, QAbstractItemModel*,
                       const QModelIndex& index) const override {
         const QString text = editor->property("text").toString();
@@ -94,9 +130,11 @@ void FrmMain::makePositionsEditable() {
 
 // Brings lst(6) .. lst(10) to the rows of the scene. Items are changed in
 // place, so the selections of rows that still exist stay where they are.
-void FrmMain::showObjectRows() {
+void FrmMain::showObjectRows(int row) {
     const std::vector<ObjectRow>& rows = document_.scene().objects;
     const int n = static_cast<int>(rows.size());
+    // A drag changes one row many times a second; the others need no look.
+    const bool oneRow = row >= 0 && row < n && lst(kLastObjectList)->count() == n;
     for (int i = kFirstObjectList; i <= kLastObjectList; ++i) {
         ListBox* list = lst(i);
         // A list moves its selection to a neighbour when the selected row goes;
@@ -113,7 +151,7 @@ void FrmMain::showObjectRows() {
             if (i == kXList || i == kYList)
                 item->setFlags(item->flags() | Qt::ItemIsEditable);
         }
-        for (int r = 0; r < n; ++r)
+        for (int r = oneRow ? row : 0; r < (oneRow ? row + 1 : n); ++r)
             setRowText(list, r, textOf(rows[static_cast<std::size_t>(r)], i));
     }
 }

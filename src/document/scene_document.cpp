@@ -9,6 +9,50 @@
 
 namespace tarn {
 
+namespace {
+
+Rect areaOf(const ObjectRow& row) {
+    return Rect::fromEdges(row.x, row.y, static_cast<long long>(row.x) + row.picture().width(),
+                           static_cast<long long>(row.y) + row.picture().height());
+}
+
+// The canvas pixels that can differ between the two states. A pixel depends
+// only on the slots, the tones and the rows that cover it, so a change of rows
+// alone touches only where those rows were and are.
+Rect changedArea(const SceneState& before, const SceneState& after) {
+    if (before.terrain != after.terrain || before.tones != after.tones || !after.tones.empty())
+        return kCanvasRect;
+    Rect area;
+    const std::size_t n = std::max(before.objects.size(), after.objects.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const ObjectRow* b = i < before.objects.size() ? &before.objects[i] : nullptr;
+        const ObjectRow* a = i < after.objects.size() ? &after.objects[i] : nullptr;
+        if (b != nullptr && a != nullptr && *b == *a)
+            continue;
+        if (b != nullptr)
+            area = area.united(areaOf(*b));
+        if (a != nullptr)
+            area = area.united(areaOf(*a));
+    }
+    return area.intersected(kCanvasRect);
+}
+
+// The one row in which the two lists differ, or -1.
+int onlyChangedRow(const std::vector<ObjectRow>& before, const std::vector<ObjectRow>& after) {
+    if (before.size() != after.size())
+        return -1;
+    int found = -1;
+    for (std::size_t i = 0; i < before.size(); ++i)
+        if (!(before[i] == after[i])) {
+            if (found >= 0)
+                return -1;
+            found = static_cast<int>(i);
+        }
+    return found;
+}
+
+} // namespace
+
 SceneDocument::SceneDocument(const std::string& programFolder) : objects_(scene_, programFolder) {}
 
 int SceneDocument::addObserver(Observer observer) {
@@ -37,8 +81,8 @@ void SceneDocument::assign(SceneState state) {
     tones_ = std::move(state.tones);
 }
 
-void SceneDocument::rebuildCanvas() {
-    tarn::recompose(scene_);
+void SceneDocument::rebuildCanvas(const Rect& area) {
+    tarn::recompose(scene_, area);
     for (const Tone tone : tones_) {
         if (tone == Tone::Gray)
             grayscale(scene_.canvas, work_);
@@ -51,12 +95,14 @@ void SceneDocument::setState(const SceneState& state) {
     DocumentChange change;
     change.terrain = scene_.terrain() != state.terrain;
     change.objects = scene_.objects != state.objects;
+    change.objectRow = onlyChangedRow(scene_.objects, state.objects);
     change.canvas = true;
+    change.canvasArea = changedArea(this->state(), state);
     change.history = true;
     assign(state);
     objects_.forgetDragOrigin();
     gestureOpen_ = false;
-    rebuildCanvas();
+    rebuildCanvas(change.canvasArea);
     notify(change);
 }
 
@@ -73,7 +119,9 @@ void SceneDocument::commit(EditKind kind, SceneState before, int row) {
     DocumentChange change;
     change.terrain = before.terrain != after.terrain;
     change.objects = before.objects != after.objects;
+    change.objectRow = onlyChangedRow(before.objects, after.objects);
     change.canvas = true;
+    change.canvasArea = changedArea(before, after);
     change.history = true;
     if (fold) {
         history_.back().after = std::move(after);
@@ -91,7 +139,7 @@ void SceneDocument::commit(EditKind kind, SceneState before, int row) {
     gestureOpen_ = kind == EditKind::MoveObject;
     if (kind != EditKind::ExchangeRows)
         objects_.forgetDragOrigin();
-    rebuildCanvas();
+    rebuildCanvas(change.canvasArea);
     notify(change);
 }
 

@@ -47,6 +47,8 @@ struct DocumentChange {
     bool terrain = false; // names, paths or images of the terrain slots
     bool objects = false; // the object rows
     bool canvas = false;
+    Rect canvasArea = {}; // where the canvas changed, when it did
+    int objectRow = -1;   // when the rows changed in this one alone
     bool history = false; // what can be undone or redone, or the unsaved mark
     bool file = false;    // the scene file the document is kept in
 };
@@ -148,7 +150,7 @@ class SceneDocument {
     void setState(const SceneState& state);
     // Records the step from `before` to the current state when anything changed.
     void commit(EditKind kind, SceneState before, int row = -1);
-    void rebuildCanvas();
+    void rebuildCanvas(const Rect& area);
     void notify(const DocumentChange& change);
     void resetHistory();
 

@@ -22,19 +22,9 @@ void composeSpan(std::uint8_t* __restrict d, const std::uint8_t* __restrict p,
         d[i] = static_cast<std::uint8_t>(p[i] ^ (m[i] & ~d[i]));
 }
 
-void composeObjects(Scene& scene, Layer layer) {
-    for (const ObjectRow& row : scene.objects) {
-        if (row.layer != layer)
-            continue;
-        maskedCopy(scene.canvas, row.picture(), row.mask(), row.x, row.y, row.picture().width(),
-                   row.picture().height());
-    }
-}
-
-} // namespace
-
-void maskedCopy(Picture& canvas, const Picture& picture, const Mask& mask, int x, int y, int w,
-                int h) {
+// maskedCopy within `clip`, which lies inside the canvas.
+void maskedCopyWithin(Picture& canvas, const Picture& picture, const Mask& mask, int x, int y,
+                      int w, int h, const Rect& clip) {
     // Composing a raster onto itself has no use, and the fused loop assumes the
     // spans do not overlap.
     if (&canvas == &picture || &canvas == &mask)
@@ -42,42 +32,67 @@ void maskedCopy(Picture& canvas, const Picture& picture, const Mask& mask, int x
     // Never read past the picture or the mask, whatever size the caller gives.
     w = std::min({w, picture.width(), mask.width()});
     h = std::min({h, picture.height(), mask.height()});
-    if (w <= 0 || h <= 0 || canvas.isNull())
+    if (w <= 0 || h <= 0)
         return;
-    // 64-bit edges so positions near the int limits cannot overflow.
-    const long long left = std::max<long long>(x, 0);
-    const long long right = std::min<long long>(static_cast<long long>(x) + w, canvas.width());
-    const long long top = std::max<long long>(y, 0);
-    const long long bottom = std::min<long long>(static_cast<long long>(y) + h, canvas.height());
-    if (left >= right || top >= bottom)
+    const Rect area =
+        Rect::fromEdges(x, y, static_cast<long long>(x) + w, static_cast<long long>(y) + h)
+            .intersected(clip);
+    if (area.empty())
         return;
-    const std::size_t srcOffset = static_cast<std::size_t>(left - x) * 3;
-    const std::size_t dstOffset = static_cast<std::size_t>(left) * 3;
-    const std::size_t spanBytes = static_cast<std::size_t>(right - left) * 3;
-    for (long long cy = top; cy < bottom; ++cy) {
-        const int v = static_cast<int>(cy - y);
-        composeSpan(canvas.row(static_cast<int>(cy)) + dstOffset, picture.row(v) + srcOffset,
-                    mask.row(v) + srcOffset, spanBytes);
+    const std::size_t srcOffset = static_cast<std::size_t>(area.x - x) * 3;
+    const std::size_t dstOffset = static_cast<std::size_t>(area.x) * 3;
+    const std::size_t spanBytes = static_cast<std::size_t>(area.w) * 3;
+    for (int cy = area.y; cy < area.y + area.h; ++cy)
+        composeSpan(canvas.row(cy) + dstOffset, picture.row(cy - y) + srcOffset,
+                    mask.row(cy - y) + srcOffset, spanBytes);
+}
+
+void composeObjects(Scene& scene, Layer layer, const Rect& clip) {
+    for (const ObjectRow& row : scene.objects) {
+        if (row.layer != layer)
+            continue;
+        maskedCopyWithin(scene.canvas, row.picture(), row.mask(), row.x, row.y,
+                         row.picture().width(), row.picture().height(), clip);
     }
 }
 
+} // namespace
+
+void maskedCopy(Picture& canvas, const Picture& picture, const Mask& mask, int x, int y, int w,
+                int h) {
+    if (!canvas.isNull())
+        maskedCopyWithin(canvas, picture, mask, x, y, w, h,
+                         {0, 0, canvas.width(), canvas.height()});
+}
+
 void recompose(Scene& scene) {
+    recompose(scene, kCanvasRect);
+}
+
+void recompose(Scene& scene, const Rect& area) {
     Picture& canvas = scene.canvas;
-    if (canvas.width() == kCanvasWidth && canvas.height() == kCanvasHeight)
-        std::memset(canvas.bits(), 0, canvas.byteCount());
-    else
+    Rect clip = area.intersected(kCanvasRect);
+    if (canvas.width() != kCanvasWidth || canvas.height() != kCanvasHeight) {
         canvas = Picture(kCanvasWidth, kCanvasHeight, kBlack);
+        clip = kCanvasRect;
+    } else if (clip.empty()) {
+        return;
+    } else {
+        for (int y = clip.y; y < clip.y + clip.h; ++y)
+            std::memset(canvas.row(y) + static_cast<std::size_t>(clip.x) * 3, 0,
+                        static_cast<std::size_t>(clip.w) * 3);
+    }
     for (int i = 1; i <= kSlotCount; ++i) {
         const Slot& slot = scene.slot(i);
         if (!slot.name.empty()) {
             const Point at = kSlotPlaces[static_cast<std::size_t>(i)];
-            maskedCopy(canvas, slot.picture(), slot.mask(), at.x, at.y, slot.picture().width(),
-                       slot.picture().height());
+            maskedCopyWithin(canvas, slot.picture(), slot.mask(), at.x, at.y,
+                             slot.picture().width(), slot.picture().height(), clip);
         }
         if (i == 3) // objects behind the front walls, whether or not slot 3 is filled
-            composeObjects(scene, Layer::BehindFront);
+            composeObjects(scene, Layer::BehindFront, clip);
     }
-    composeObjects(scene, Layer::InFront);
+    composeObjects(scene, Layer::InFront, clip);
 }
 
 } // namespace tarn

@@ -1,11 +1,39 @@
 #include "scene/scene.h"
 
 #include <algorithm>
+#include <climits>
 #include <limits>
 
 namespace tarn {
 
 Scene::Scene() : canvas(kCanvasWidth, kCanvasHeight, kBlack) {}
+
+Rect Rect::fromEdges(long long left, long long top, long long right, long long bottom) {
+    if (left >= right || top >= bottom)
+        return {};
+    const auto clamp = [](long long v) {
+        return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+    };
+    return {clamp(left), clamp(top), clamp(right - left), clamp(bottom - top)};
+}
+
+Rect Rect::united(const Rect& other) const {
+    if (other.empty())
+        return *this;
+    if (empty())
+        return other;
+    return fromEdges(
+        std::min<long long>(x, other.x), std::min<long long>(y, other.y),
+        std::max(static_cast<long long>(x) + w, static_cast<long long>(other.x) + other.w),
+        std::max(static_cast<long long>(y) + h, static_cast<long long>(other.y) + other.h));
+}
+
+Rect Rect::intersected(const Rect& other) const {
+    return fromEdges(
+        std::max<long long>(x, other.x), std::max<long long>(y, other.y),
+        std::min(static_cast<long long>(x) + w, static_cast<long long>(other.x) + other.w),
+        std::min(static_cast<long long>(y) + h, static_cast<long long>(other.y) + other.h));
+}
 
 const PartImage& noPartImage() {
     static const PartImage none;

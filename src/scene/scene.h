@@ -26,6 +26,24 @@ struct Point {
     int y = 0;
 };
 
+// A rectangle of canvas pixels; empty when either side is not positive.
+struct Rect {
+    int x = 0;
+    int y = 0;
+    int w = 0;
+    int h = 0;
+
+    bool empty() const { return w <= 0 || h <= 0; }
+    // The smallest rectangle holding both.
+    Rect united(const Rect& other) const;
+    Rect intersected(const Rect& other) const;
+    // 64-bit edges: positions near the int limits cannot overflow.
+    static Rect fromEdges(long long left, long long top, long long right, long long bottom);
+    friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+inline constexpr Rect kCanvasRect{0, 0, kCanvasWidth, kCanvasHeight};
+
 // Top-left corner of slots 1..5 on the canvas; index 0 is unused.
 inline constexpr std::array<Point, kSlotCount + 1> kSlotPlaces{
     {{0, 0}, {80, 80}, {0, 0}, {240, 0}, {0, 80}, {240, 80}}};
