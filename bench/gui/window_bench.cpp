@@ -177,10 +177,13 @@ bool screenShowsCanvas(xcb_connection_t* c) {
 }
 
 // Counts paints of the canvas and the X and Y columns, and frames (update
-// requests of the window that painted something).
+// requests of the window that painted something), and notes when a move
+// reached the canvas and when its frame began.
 class FrameWatch : public QObject {
   public:
     int canvas = 0, x = 0, y = 0, frames = 0;
+    QElapsedTimer clock;
+    qint64 movedAt = 0, frameAt = 0;
 
     FrameWatch() {
         g_window->installEventFilter(this);
@@ -199,6 +202,8 @@ class FrameWatch : public QObject {
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseMove && watched == g_window->canvasView())
+            movedAt = clock.nsecsElapsed();
         if (event->type() == QEvent::Paint) {
             if (watched == g_window->canvasView())
                 ++canvas;
@@ -210,6 +215,7 @@ class FrameWatch : public QObject {
                 inFrame_ = true, ++frames;
         } else if (event->type() == QEvent::UpdateRequest && watched == g_window) {
             inFrame_ = false;
+            frameAt = clock.nsecsElapsed();
         }
         return false;
     }
@@ -231,6 +237,10 @@ void BM_PointerMoveWhileDragging(benchmark::State& state) {
         return;
     }
     FrameWatch watch;
+    watch.clock.start();
+    // Where a move's time goes: the X server and Qt delivering the event, the
+    // window handling it, the frame (paint and flush), the server showing it.
+    std::vector<double> delivery, handling, frame, server;
     pointer.send(XPointer::Motion, globalOfCanvasPixel(5, 5));
     pointer.send(XPointer::Press, globalOfCanvasPixel(5, 5));
     processUntil([&] { return QGuiApplication::mouseButtons() == Qt::LeftButton; });
@@ -250,6 +260,7 @@ void BM_PointerMoveWhileDragging(benchmark::State& state) {
             ++i;
             const int canvasBefore = watch.canvas, xBefore = watch.x, yBefore = watch.y;
             framesBefore = watch.frames;
+            const qint64 sentAt = watch.clock.nsecsElapsed();
             pointer.send(XPointer::Motion, globalOfCanvasPixel(x, y));
             if (!processUntil([&] {
                     return watch.canvas > canvasBefore && watch.x > xBefore && watch.y > yBefore;
@@ -258,7 +269,12 @@ void BM_PointerMoveWhileDragging(benchmark::State& state) {
                 std::fprintf(stderr, "late move %d: %d %d %d\n", i, watch.canvas - canvasBefore,
                              watch.x - xBefore, watch.y - yBefore);
             }
+            const qint64 flushedAt = watch.clock.nsecsElapsed();
             roundTrip(qt);
+            delivery.push_back(static_cast<double>(watch.movedAt - sentAt));
+            handling.push_back(static_cast<double>(watch.frameAt - watch.movedAt));
+            frame.push_back(static_cast<double>(flushedAt - watch.frameAt));
+            server.push_back(static_cast<double>(watch.clock.nsecsElapsed() - flushedAt));
             const tarn::ObjectRow& row = g_window->scene().objects[9];
             if (row.x != x || row.y != y || g_window->lst(7)->item(9)->text() != QString::number(x))
                 ++wrong;
@@ -290,6 +306,10 @@ void BM_PointerMoveWhileDragging(benchmark::State& state) {
     }
     pointer.send(XPointer::Release, globalOfCanvasPixel(20, 10));
     processUntil([&] { return QGuiApplication::mouseButtons() == Qt::NoButton; });
+    state.counters["delivery_us"] = tarn::bench::median(delivery) / 1000;
+    state.counters["handling_us"] = tarn::bench::median(handling) / 1000;
+    state.counters["frame_us"] = tarn::bench::median(frame) / 1000;
+    state.counters["server_us"] = tarn::bench::median(server) / 1000;
     // One frame per move is the goal: canvas and both columns painted together.
     state.counters["frames_per_move"] = moves > 0 ? static_cast<double>(frames) / moves : 0;
 }
