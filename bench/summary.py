@@ -78,6 +78,9 @@ def main(paths):
         extra = ""
         if "frames_per_move" in c:
             extra = f"  {c['frames_per_move']:.2f} frames/move"
+            if "delivery_us" in c:
+                extra += ("  (event " + ", ".join(
+                    f"{k} {c[k + '_us']:.0f}" for k in ("delivery", "handling", "frame", "server")) + " us)")
         if "peak_MB" in c:
             extra = f"  peak +{c['peak_MB']:.1f} MB"
         met = "-" if check is None else ("yes" if check(c) else "NO")

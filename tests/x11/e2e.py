@@ -1,6 +1,7 @@
 """The program under xvfb-run, driven by real input: e2e.py <tarn> <sample parts> <compose_scene>"""
 
 import io
+import json
 import os
 import shutil
 import subprocess
@@ -38,11 +39,13 @@ def same(a, b):
 class Program:
     """The running program, seen through its geometry dump and X."""
 
-    def __init__(self, folder, work, log):
+    def __init__(self, folder, work, log, *args):
         self.dump = os.path.join(work, "geometry.txt")
+        if os.path.exists(self.dump):
+            os.remove(self.dump)
         env = dict(os.environ, TARN_GEOMETRY_DUMP=self.dump, QT_QPA_PLATFORM="xcb")
-        self.process = subprocess.Popen([os.path.join(folder, "tarn")], cwd=folder, env=env,
-                                        stdout=log, stderr=subprocess.STDOUT)
+        self.process = subprocess.Popen([os.path.join(folder, "tarn"), *args], cwd=folder,
+                                        env=env, stdout=log, stderr=subprocess.STDOUT)
 
     def controls(self):
         if not os.path.exists(self.dump):
@@ -72,6 +75,17 @@ class Program:
     def keys(self, window, *keys):
         # No window manager hands the focus on when windows come and go.
         run("xdotool", "windowfocus", "--sync", window, *(["key", *keys] if keys else []))
+
+    def shows(self, window, work, expected):
+        """The canvas on screen equals `expected`."""
+        px, py, _, _ = self.wait_for("frmMain/pctMain")
+        wx, wy, _, _ = self.wait_for("frmMain")
+        shot = os.path.join(work, "window.png")
+        run("import", "-window", window, shot)
+        with Image.open(shot) as s:
+            canvas = s.crop((px - wx + 1, py - wy + 1, px - wx + 1 + CANVAS[0],
+                             py - wy + 1 + CANVAS[1])).convert("RGB")
+        return same(canvas, expected)
 
     def type_into(self, window, name, text):
         self.keys(window)
@@ -123,18 +137,7 @@ def scenario(program, work, parts, compose):
     copied = Image.open(io.BytesIO(png)).convert("RGB")
     assert b"text before" not in clipboard()
 
-    px, py, _, _ = program.wait_for("frmMain/pctMain")
-    wx, wy, _, _ = program.wait_for("frmMain")
-    shot = os.path.join(work, "window.png")
-
-    def shown():
-        run("import", "-window", main, shot)
-        with Image.open(shot) as s:
-            canvas = s.crop((px - wx + 1, py - wy + 1, px - wx + 1 + CANVAS[0],
-                             py - wy + 1 + CANVAS[1])).convert("RGB")
-        return canvas if same(canvas, copied) else None
-
-    until("the window to show the copied canvas", shown)
+    until("the window to show the copied canvas", lambda: program.shows(main, work, copied))
     program.keys(main, "ctrl+q")
     assert program.process.wait(timeout=WAIT) == 0
 
@@ -148,6 +151,30 @@ def scenario(program, work, parts, compose):
     run(compose, composed, *[bmp24(n) for n in SLOTS + [OBJECT]], *DROP)
     assert same(copied, Image.open(composed).convert("RGB")), "clipboard vs core"
     assert same(copied, Image.open(saved).convert("RGB")), "clipboard vs saved"
+    return copied
+
+
+def opened_from_command_line(folder, work, log, expected):
+    """`tarn SCENE.tarn` starts with that scene on the canvas and its name in the title."""
+    scene = os.path.join(work, "corridor.tarn")
+    keys = ["ground", "backLeft", "backRight", "frontLeft", "frontRight"]
+    with open(scene, "w", encoding="utf-8") as f:
+        json.dump({"format": "tarn-scene", "version": 1,
+                   "slots": {k: {"name": n, "path": "program/%s.bmp" % n}
+                             for k, n in zip(keys, SLOTS)},
+                   "objects": [{"name": OBJECT, "path": "program/%s.bmp" % OBJECT,
+                                "x": DROP[0], "y": DROP[1], "layer": "F",
+                                "mirrorLeftRight": False, "mirrorUpDown": False}]}, f)
+    program = Program(folder, work, log, scene)
+    try:
+        program.wait_gone("frmBoot")
+        main = program.window(r"^corridor\.tarn - Tarn$")
+        until("the scene on the canvas", lambda: program.shows(main, work, expected))
+        program.keys(main, "ctrl+q")
+        assert program.process.wait(timeout=WAIT) == 0
+    finally:
+        if program.process.poll() is None:
+            program.process.kill()
 
 
 def main(tarn, samples, compose):
@@ -160,7 +187,8 @@ def main(tarn, samples, compose):
     with open(os.path.join(work, "tarn.log"), "wb") as log:
         program = Program(folder, work, log)
         try:
-            scenario(program, work, folder, compose)
+            composed = scenario(program, work, folder, compose)
+            opened_from_command_line(folder, work, log, composed)
         except Exception:
             subprocess.run(["import", "-window", "root", os.path.join(work, "screen.png")],
                            timeout=WAIT, check=False)
