@@ -133,11 +133,57 @@ class Planner {
 
 } // namespace
 
-std::string foldedName(std::string name) {
-    for (char& c : name)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return name;
+namespace {
+
+char32_t lowerCase(char32_t c) {
+    if ((c >= U'A' && c <= U'Z') || (c >= U'\uFF21' && c <= U'\uFF3A') ||
+        (c >= U'\u0391' && c <= U'\u03A9' && c != U'\u03A2') || (c >= U'\u0410' && c <= U'\u042F'))
+        return c + 0x20;
+    if (c >= U'\u0400' && c <= U'\u040F')
+        return c + 0x50;
+    return c;
+}
+
+} // namespace
+
+std::string foldedName(const std::string& name) {
+    std::string out;
+    out.reserve(name.size());
+    for (std::size_t i = 0; i < name.size();) {
+        const auto b = [&](std::size_t k) { return static_cast<unsigned char>(name[i + k]); };
+        const auto follow = [&](std::size_t count) {
+            for (std::size_t k = 1; k <= count; ++k)
+                if (i + k >= name.size() || (b(k) & 0xC0) != 0x80)
+                    return false;
+            return true;
+        };
+        char32_t c = 0;
+        std::size_t n = 0;
+        if (b(0) < 0x80)
+            c = b(0), n = 1;
+        else if (b(0) >= 0xC2 && b(0) < 0xE0 && follow(1))
+            c = (b(0) & 0x1Fu) << 6 | (b(1) & 0x3Fu), n = 2;
+        else if ((b(0) & 0xF0) == 0xE0 && follow(2))
+            c = (b(0) & 0x0Fu) << 12 | (b(1) & 0x3Fu) << 6 | (b(2) & 0x3Fu), n = 3;
+        else if ((b(0) & 0xF8) == 0xF0 && follow(3))
+            n = 4; // no letter to fold there
+        else
+            return name; // not UTF-8: whose letters these bytes are is not known
+        const char32_t lower = lowerCase(c);
+        // Every letter folded keeps its encoded length.
+        if (n == 4 || lower == c)
+            out.append(name, i, n);
+        else if (n == 1)
+            out += static_cast<char>(lower);
+        else if (n == 2)
+            out += {static_cast<char>(0xC0 | lower >> 6), static_cast<char>(0x80 | (lower & 0x3F))};
+        else
+            out += {static_cast<char>(0xE0 | lower >> 12),
+                    static_cast<char>(0x80 | (lower >> 6 & 0x3F)),
+                    static_cast<char>(0x80 | (lower & 0x3F))};
+        i += n;
+    }
+    return out;
 }
 
 bool startsAsBmp(const std::string& path) {

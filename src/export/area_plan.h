@@ -36,13 +36,15 @@ struct AreaPlan {
 // own: its original colours cropped to the view, with a one-pixel border of the
 // key colour on the top and left when its pixel (0, 0) would otherwise be
 // opaque. A part wholly outside the view gets no cell. Files with different
-// pixels get different names, compared without regard to ASCII case, and never
-// the background's names.
+// pixels get different names, compared as the engine's file system compares
+// them (see foldedName), and never the background's names.
 AreaPlan planArea(const Scene& scene, const std::string& backgroundName);
 
-// ASCII letters in lower case: the engine's file system takes names that differ
-// only so for the same file.
-std::string foldedName(std::string name);
+// The name with its letters in lower case, as far as the engine's file system
+// takes names that differ only so for the same file and its code page can
+// write them: ASCII, full-width Latin, Greek and Cyrillic letters. A name that
+// is not UTF-8 stays as it is.
+std::string foldedName(const std::string& name);
 
 // Whether a file starts as a BMP does; false when it cannot be read.
 bool startsAsBmp(const std::string& path);
