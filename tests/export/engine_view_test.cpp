@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iconv.h>
@@ -167,26 +168,31 @@ struct PartSpec {
 struct SceneCase {
     const char* title;
     std::vector<PartSpec> parts;
+    // Where given, every part file exported: its name, and the source of which
+    // it is a byte copy (parts shown as they are) or "" (made for the area).
+    std::vector<std::pair<std::string, std::string>> files = {};
 };
-
-Picture sized(int w, int h, int seed) {
-    return test::part(w, h, seed);
-}
 
 std::vector<SceneCase> cases() {
     using P = PartSpec;
-    const Picture box = sized(30, 20, 1);
+    using test::part;
+    const Picture box = part(30, 20, 1);
     return {
-        {"all five slots empty", {}},
+        {"all five slots empty", {}, {}},
         {"standard terrain, front walls past the view",
-         {P{"床_ug", "a", sized(320, 160, 2), 1}, P{"wall_bl", "a", sized(240, 160, 3), 2},
-          P{"wall_br", "a", sized(240, 160, 4), 3}, P{"wall_fl", "a", sized(240, 200, 5), 4},
-          P{"wall_fr", "a", sized(240, 200, 6), 5}}},
+         {P{"床_ug", "a", part(320, 160, 2), 1}, P{"wall_bl", "a", part(240, 160, 3), 2},
+          P{"wall_br", "a", part(240, 160, 4), 3}, P{"wall_fl", "a", part(240, 200, 5), 4},
+          P{"wall_fr", "a", part(240, 200, 6), 5}},
+         {{"床_ug.bmp", "a/床_ug.bmp"},
+          {"wall_bl.bmp", "a/wall_bl.bmp"},
+          {"wall_br_0-0-238x160.bmp", ""},
+          {"wall_fl_0-0-240x198.bmp", ""},
+          {"wall_fr_0-0-238x198.bmp", ""}}},
         {"terrain of other sizes",
-         {P{"g_ug", "a", sized(300, 150, 7), 1}, P{"small_bl", "a", sized(100, 50, 8), 2},
-          P{"big_fr", "a", sized(250, 210, 9), 5}}},
+         {P{"g_ug", "a", part(300, 150, 7), 1}, P{"small_bl", "a", part(100, 50, 8), 2},
+          P{"big_fr", "a", part(250, 210, 9), 5}}},
         {"mirrored objects both ways",
-         {P{"wall_fl", "a", sized(240, 200, 5), 4}, P{"lr", "a", box, 0, 10, 90, true},
+         {P{"wall_fl", "a", part(240, 200, 5), 4}, P{"lr", "a", box, 0, 10, 90, true},
           P{"ud", "a", box, 0, 60, 100, false, true},
           P{"both", "a", box, 0, 120, 110, true, true, true},
           P{"ud", "a", box, 0, 200, 100, false, true, true}}},
@@ -196,13 +202,19 @@ std::vector<SceneCase> cases() {
           P{"corner", "a", box, 0, 465, 268, false, false, true}, P{"gone", "a", box, 0, -40, 10},
           P{"top_left", "a", box, 0, -3, -2, false, true}}},
         {"same-named objects from different folders",
-         {P{"box", "a", sized(30, 20, 1), 0, 10, 10}, P{"box", "b", sized(30, 20, 11), 0, 50, 10},
-          P{"BOX", "c", sized(16, 12, 12), 0, 90, 10}, P{"box", "a", sized(30, 20, 1), 0, 130, 10},
-          P{"dark", "a", sized(10, 10, 13), 0, 170, 10}}},
+         {P{"box", "a", box, 0, 10, 10}, P{"box", "b", part(30, 20, 11), 0, 50, 10},
+          P{"BOX", "c", part(16, 12, 12), 0, 90, 10}, P{"box", "a", box, 0, 130, 10},
+          P{"dark", "a", part(10, 10, 13), 0, 170, 10}},
+         {{"box.bmp", "a/box.bmp"},
+          {"box_2.bmp", "b/box.bmp"},
+          {"BOX_3.bmp", "c/BOX.bmp"},
+          {"dark_2.bmp", "a/dark.bmp"}}},
         {"full-width and Japanese names",
-         {P{"石壁_fl", "フォルダ", sized(240, 200, 14), 4}, P{"ＡＢＣ箱", "a", box, 0, 300, 200},
+         {P{"石壁_fl", "フォルダ", part(240, 200, 14), 4}, P{"ＡＢＣ箱", "a", box, 0, 300, 200},
           P{"ｶﾅ", "a", box, 0, 30, 30, true}}},
-        {"bytes that are no BMP", {P{"png", "a", box, 0, 20, 20, false, false, false, true}}},
+        {"bytes that are no BMP",
+         {P{"png", "a", box, 0, 20, 20, false, false, false, true}},
+         {{"png.bmp", ""}}},
     };
 }
 
@@ -248,6 +260,21 @@ TEST(EngineView, ShowsExactlyTheCanvasInsideTheViewAndOnlyBackgroundOutside) {
             const ExportResult r = exportTemplate(
                 scene, {out.path().string(), AreaMode::NewFile, "7", "", background});
             ASSERT_TRUE(r.ok()) << static_cast<int>(r.problem) << " " << r.subject;
+            if (!c.files.empty()) {
+                std::vector<std::string> names{"Area7.wid", "Summary.wsm"};
+                if (black)
+                    names.push_back(kDarkBackgroundName);
+                for (const auto& [name, source] : c.files) {
+                    names.push_back(name);
+                    if (!source.empty())
+                        EXPECT_EQ(test::fileBytes(out.file(name)),
+                                  test::fileBytes(parts.file(source)));
+                    else
+                        EXPECT_NE(test::fileBytes(out.file(name)).size(), 0u);
+                }
+                std::sort(names.begin(), names.end());
+                EXPECT_EQ(out.entries(), names);
+            }
             const EngineView view = drawArea(out.path().string(), "Area7.wid");
             EXPECT_EQ(view.backgroundKnown, black);
 
@@ -270,45 +297,6 @@ TEST(EngineView, ShowsExactlyTheCanvasInsideTheViewAndOnlyBackgroundOutside) {
             EXPECT_EQ(differing, 0);
             EXPECT_EQ(outsideDrawn, 0);
             EXPECT_EQ(compared == kCanvasWidth * kCanvasHeight, black);
-        }
-    }
-}
-
-// Parts shown as they are stay byte copies; the others get files of their own.
-TEST(EngineView, CopiesWhatShowsAsItIsAndNamesEveryOtherPictureApart) {
-    const auto all = cases();
-    const struct {
-        std::size_t scene;
-        std::vector<std::pair<std::string, std::string>>
-            files; // name, "copy" of a source or "made"
-    } rows[] = {
-        {1,
-         {{"床_ug.bmp", "a/床_ug.bmp"},
-          {"wall_bl.bmp", "a/wall_bl.bmp"},
-          {"wall_br_0-0-238x160.bmp", "made"},
-          {"wall_fl_0-0-240x198.bmp", "made"},
-          {"wall_fr_0-0-238x198.bmp", "made"}}},
-        {5,
-         {{"box.bmp", "a/box.bmp"},
-          {"box_2.bmp", "b/box.bmp"},
-          {"BOX_3.bmp", "c/BOX.bmp"},
-          {"dark_2.bmp", "a/dark.bmp"}}},
-        {7, {{"png.bmp", "made"}}},
-    };
-    for (const auto& row : rows) {
-        const SceneCase& c = all[row.scene];
-        SCOPED_TRACE(c.title);
-        const test::TempFolder parts;
-        const Scene scene = makeScene(c, parts.path().string());
-        const AreaPlan plan = planArea(scene, kDarkBackgroundName);
-        ASSERT_EQ(plan.files.size(), row.files.size());
-        for (std::size_t i = 0; i < row.files.size(); ++i) {
-            EXPECT_EQ(plan.files[i].fileName, row.files[i].first);
-            const bool made = row.files[i].second == "made";
-            EXPECT_EQ(plan.files[i].bitmap.empty(), !made);
-            if (!made) {
-                EXPECT_EQ(plan.files[i].source, parts.file(row.files[i].second));
-            }
         }
     }
 }
