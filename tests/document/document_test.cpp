@@ -136,7 +136,7 @@ TEST(SceneDocument, EditsOfNoRowAndOneExchangePerPress) {
         {{{Release, 2}, {Press, 0}, {Release, 1}, {Press, -1}, {Release, 2}}, {1, 0, 2}},
         {{{Press, 1}, {Release, -1}, {Release, 2}, {Press, 2}, {Release, 2}, {Release, 0}},
          {0, 1, 2}},
-        {{{Press, 2}, {Delete, 0}, {Release, 0}}, {1, 2}},
+        {{{Press, 1}, {Delete, 0}, {Release, 0}}, {1, 2}},
         {{{Press, 0}, {Toggle, 1}, {Toggle, 1}, {Release, 2}}, {0, 1, 2}},
         {{{Press, 0}, {UndoRedo, 0}, {Release, 2}}, {0, 1, 2}},
     };
