@@ -28,28 +28,26 @@ struct Fixture {
     SceneDocument doc{program.path().string()};
     std::string parts = work.file("parts");
 
+    // Terrain wide enough to cover where the objects go; objects small and lopsided.
+    static Picture terrain(int slot) { return test::part(120 + slot, 90 + slot, slot); }
+    static Picture object(int k) { return test::part(9 + 2 * k, 13 - k, 10 + k); }
+    std::string file(const std::string& stem, int n) const {
+        return parts + "/" + stem + std::to_string(n) + ".bmp";
+    }
     Fixture() {
         fs::create_directories(parts);
-        // Terrain wide enough to cover where the objects go; objects small and lopsided.
         for (int slot = 1; slot <= kSlotCount; ++slot)
-            write("t" + std::to_string(slot) + ".bmp", test::part(120 + slot, 90 + slot, slot));
+            EXPECT_TRUE(saveBmp24(terrain(slot), file("t", slot)).ok());
         for (int k = 0; k < 3; ++k)
-            write("ob" + std::to_string(k) + ".bmp", test::part(9 + 2 * k, 13 - k, 10 + k));
-    }
-    void write(const std::string& name, const Picture& p) const {
-        ASSERT_TRUE(saveBmp24(p, parts + "/" + name).ok());
+            EXPECT_TRUE(saveBmp24(object(k), file("ob", k)).ok());
     }
     void choose(int slot) {
-        Picture p;
-        const std::string path = parts + "/t" + std::to_string(slot) + ".bmp";
-        ASSERT_TRUE(loadBmp(path, p));
-        ASSERT_TRUE(doc.choosePart(slot, "t" + std::to_string(slot), path, p));
+        ASSERT_TRUE(
+            doc.choosePart(slot, "t" + std::to_string(slot), file("t", slot), terrain(slot)));
     }
     void insert(int k) {
-        const std::string file = "ob" + std::to_string(k) + ".bmp";
-        Picture p;
-        ASSERT_TRUE(loadBmp(parts + "/" + file, p));
-        ASSERT_EQ(doc.insertObject("ob" + std::to_string(k), parts, file, p), InsertResult::Added);
+        const std::string name = "ob" + std::to_string(k);
+        ASSERT_EQ(doc.insertObject(name, parts, name + ".bmp", object(k)), InsertResult::Added);
     }
     // A scene with every slot and three objects, placed over the terrain.
     void fill() {
