@@ -133,11 +133,8 @@ TEST_F(Ini, ReadOnlyProgramFolderKeepsSettingsInTheConfigurationFolder) {
     const std::string program = dir.file("program"), config = dir.file("config/tarn");
     fs::create_directory(program);
     std::ofstream(program + "/tarn.ini") << "[MemData]\nMof1=/seed\n";
-    fs::permissions(program + "/tarn.ini", fs::perms::all & ~fs::perms::owner_exec &
-                                               ~fs::perms::group_exec & ~fs::perms::others_exec);
-    fs::permissions(program, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                 fs::perms::group_exec | fs::perms::others_read |
-                                 fs::perms::others_exec);
+    fs::permissions(program + "/tarn.ini", fs::perms(0666));
+    fs::permissions(program, fs::perms(0555));
     {
         const test::UnprivilegedUser nobody(dir.path(), 0777);
         ASSERT_TRUE(nobody.ok());
