@@ -91,8 +91,6 @@ try:
     english = subprocess.run([tarn, "--help"], env=dict(env, LANG="en_US.UTF-8"),
                              capture_output=True, timeout=30)
     check(english.stdout.startswith(b"Usage:"), "installed English translation found")
-    version = subprocess.run([tarn, "--version"], env=env, capture_output=True, timeout=30)
-    check(version.returncode == 0 and version.stdout.startswith(b"tarn "), "tarn --version")
 finally:
     for folder, _, _ in os.walk(root):
         os.chmod(folder, 0o755)
