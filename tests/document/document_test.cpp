@@ -202,9 +202,6 @@ TEST(SceneFile, RoundTripAndMissingParts) {
     const std::string scene = f.work.file("views/first.tarn");
     fs::create_directories(f.work.file("views"));
     ASSERT_TRUE(f.doc.save(scene).ok());
-    const Bytes text = test::fileBytes(scene);
-    EXPECT_NE(std::string(text.begin(), text.end()).find("\"../parts/ob0.bmp\""),
-              std::string::npos);
     SceneDocument other(f.program.path().string());
     ASSERT_TRUE(other.open(scene, loadBmp).ok());
     EXPECT_EQ(other.canvas(), f.doc.canvas());
@@ -238,7 +235,9 @@ TEST(SceneFile, PathsRelativeOnlyWithinOneTree) {
     EXPECT_EQ(back, data);
 }
 
-// A file that cannot be used changes nothing: record, canvas, history, file.
+// A file that cannot be used changes nothing: record, canvas, history, file. (Its
+// message, and files cut short, binary, nested deeply, far too large, newer or of
+// another program: the window tests.)
 TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
     const std::string row = R"({"name":"a","path":"a.bmp","x":1,"y":2,"layer":"F",)"
                             R"("mirrorLeftRight":false,"mirrorUpDown":false})";
@@ -257,13 +256,7 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
         std::string text;
         SceneFileProblem problem;
     } files[] = {
-        {"", Damaged},
-        {file(row).substr(0, 40), Damaged},
-        {"\xEF\xBB\xBF\x00\x01garbage", Damaged},
-        {std::string(5000, '['), Damaged},
-        {file("", 2), NewerVersion},
         {file("", 0), Damaged},
-        {R"({"format":"other","version":1})", NotAScene},
         {R"([1,2,3])", NotAScene},
         {file(eleven), Damaged},
         {changed(":1,", ":1e3,"), Damaged},
