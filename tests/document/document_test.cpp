@@ -156,11 +156,19 @@ TEST(SceneDocument, EditsOfNoRowAndOneExchangePerPress) {
     }
 }
 
-TEST(SceneDocument, HistoryDepthAndTheUnsavedMark) {
+TEST(SceneDocument, HistoryDragsDepthAndTheUnsavedMark) {
     Fixture f;
     EXPECT_FALSE(f.doc.isModified());
     f.insert(0);
+    const Seen inserted = seen(f.doc);
+    for (int i = 0; i < 30; ++i) // a drag of many moves is one step
+        f.doc.moveObject(0, 9 * i, 300 - 11 * i);
+    f.doc.endGesture();
     const Seen first = seen(f.doc);
+    ASSERT_TRUE(f.doc.undo());
+    EXPECT_EQ(seen(f.doc), inserted);
+    ASSERT_TRUE(f.doc.redo());
+    EXPECT_EQ(seen(f.doc), first);
     for (int i = 1; i <= 260; ++i) { // separate gestures, one step each
         f.doc.moveObject(0, i, -i);
         f.doc.endGesture();
