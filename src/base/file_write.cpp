@@ -164,7 +164,15 @@ Status replaceWith(const std::string& path, Durability durability, Fill&& fill) 
 
     Output out{fd};
     int error = 0;
-    bool ok = fill(out, error);
+    bool ok = false;
+    try {
+        ok = fill(out, error);
+    } catch (...) {
+        // Memory that ran short while filling: nothing is left behind.
+        ::unlink(temp.c_str());
+        ::close(fd);
+        throw;
+    }
     if (ok && durability == Durability::Durable && ::fsync(fd) != 0) {
         error = errno;
         ok = false;
@@ -353,9 +361,15 @@ Status copyFileAtomically(const std::string& source, const std::string& destinat
         ::close(in);
         return {};
     }
-    Status status = replaceWith(destination, Durability::Durable, [&](Output& out, int& e) {
-        return copyContent(in, from.st_size, out, e);
-    });
+    Status status;
+    try {
+        status = replaceWith(destination, Durability::Durable, [&](Output& out, int& e) {
+            return copyContent(in, from.st_size, out, e);
+        });
+    } catch (...) {
+        ::close(in);
+        throw;
+    }
     ::close(in);
     return named(status, destination);
 }

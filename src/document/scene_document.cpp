@@ -5,6 +5,7 @@
 #include "scene/terrain_edit.h"
 
 #include <algorithm>
+#include <exception>
 #include <utility>
 
 namespace tarn {
@@ -56,29 +57,78 @@ int onlyChangedRow(const std::vector<ObjectRow>& before, const std::vector<Objec
 SceneDocument::SceneDocument(const std::string& programFolder) : objects_(scene_, programFolder) {}
 
 int SceneDocument::addObserver(Observer observer) {
-    observers_.emplace_back(nextObserverKey_, std::move(observer));
+    observers_.push_back({nextObserverKey_, std::move(observer)});
     return nextObserverKey_++;
 }
 
 void SceneDocument::removeObserver(int key) {
-    std::erase_if(observers_, [key](const auto& o) { return o.first == key; });
+    for (Watcher& w : observers_)
+        if (w.key == key)
+            w.removed = true; // erased once no observer is running
+    if (notifying_ == 0)
+        std::erase_if(observers_, [](const Watcher& w) { return w.removed; });
 }
 
+// Takes no memory, so that a committed change is always told. An observer may
+// remove itself or add another while it is told: the list keeps its place.
 void SceneDocument::notify(const DocumentChange& change) {
-    // A copy: an observer may remove itself.
-    const auto observers = observers_;
-    for (const auto& [key, observer] : observers)
-        observer(change);
+    struct Depth {
+        SceneDocument& d;
+        explicit Depth(SceneDocument& document) : d(document) { ++d.notifying_; }
+        ~Depth() {
+            if (--d.notifying_ == 0)
+                std::erase_if(d.observers_, [](const Watcher& w) { return w.removed; });
+        }
+    } depth(*this);
+    for (Watcher& w : observers_)
+        if (!w.removed)
+            w.observer(change);
 }
+
+// Puts the scene back as it was when an edit is left by an exception; the
+// commit takes the state it keeps once nothing can fail any more.
+class SceneDocument::Rollback {
+  public:
+    explicit Rollback(SceneDocument& document)
+        : document_(document), before_(document.state()), exceptions_(std::uncaught_exceptions()) {}
+    Rollback(const Rollback&) = delete;
+    Rollback& operator=(const Rollback&) = delete;
+    ~Rollback() {
+        if (!taken_ && std::uncaught_exceptions() > exceptions_)
+            document_.assign(std::move(before_));
+    }
+    const SceneState& before() const { return before_; }
+    SceneState take() noexcept {
+        taken_ = true;
+        return std::move(before_);
+    }
+
+  private:
+    SceneDocument& document_;
+    SceneState before_;
+    int exceptions_;
+    bool taken_ = false;
+};
 
 SceneState SceneDocument::state() const {
     return {scene_.terrain(), scene_.objects, tones_};
 }
 
-void SceneDocument::assign(SceneState state) {
+void SceneDocument::assign(SceneState state) noexcept {
     scene_.terrain() = std::move(state.terrain);
     scene_.objects = std::move(state.objects);
     tones_ = std::move(state.tones);
+}
+
+void SceneDocument::reserveForCommit() {
+    const std::size_t steps = static_cast<std::size_t>(index_) + 1;
+    if (history_.capacity() < steps)
+        history_.reserve(
+            std::max(steps, std::min<std::size_t>(2 * history_.capacity() + 8, kHistoryLimit + 1)));
+    if (scene_.canvas.width() != kCanvasWidth || scene_.canvas.height() != kCanvasHeight)
+        scene_.canvas = Picture(kCanvasWidth, kCanvasHeight);
+    // The tones then read the canvas into an array that needs no new memory.
+    work_.reserve(static_cast<std::size_t>(kCanvasWidth) * kCanvasHeight + 1);
 }
 
 void SceneDocument::rebuildCanvas(const Rect& area) {
@@ -91,32 +141,38 @@ void SceneDocument::rebuildCanvas(const Rect& area) {
     }
 }
 
-void SceneDocument::setState(const SceneState& state) {
+void SceneDocument::setState(SceneState state) {
     DocumentChange change;
     change.terrain = scene_.terrain() != state.terrain;
     change.objects = scene_.objects != state.objects;
     change.objectRow = onlyChangedRow(scene_.objects, state.objects);
     change.canvas = true;
-    change.canvasArea = changedArea(this->state(), state);
     change.history = true;
-    assign(state);
+    // Moved out, not copied: nothing here may take memory.
+    const SceneState shown{std::move(scene_.terrain()), std::move(scene_.objects),
+                           std::move(tones_)};
+    change.canvasArea = changedArea(shown, state);
+    assign(std::move(state));
     objects_.forgetDragOrigin();
     gestureOpen_ = false;
     rebuildCanvas(change.canvasArea);
     notify(change);
 }
 
-void SceneDocument::commit(EditKind kind, SceneState before, int row) {
+void SceneDocument::commit(EditKind kind, Rollback& rollback, int row) {
     SceneState after = state();
-    if (after == before) {
+    if (after == rollback.before()) {
         gestureOpen_ = false;
         return;
     }
+    reserveForCommit();
+    // Nothing below allocates: the step is committed whole.
     const bool fold = kind == EditKind::MoveObject && gestureOpen_ && index_ > 0 &&
                       index_ == static_cast<int>(history_.size()) &&
                       history_.back().kind == EditKind::MoveObject && history_.back().row == row &&
                       cleanIndex_ != index_;
     DocumentChange change;
+    const SceneState& before = rollback.before();
     change.terrain = before.terrain != after.terrain;
     change.objects = before.objects != after.objects;
     change.objectRow = onlyChangedRow(before.objects, after.objects);
@@ -125,11 +181,12 @@ void SceneDocument::commit(EditKind kind, SceneState before, int row) {
     change.history = true;
     if (fold) {
         history_.back().after = std::move(after);
+        rollback.take();
     } else {
         history_.resize(static_cast<std::size_t>(index_));
         if (cleanIndex_ > index_)
             cleanIndex_ = -1; // the saved state was undone and is now overwritten
-        history_.push_back({kind, std::move(before), std::move(after), row});
+        history_.push_back({kind, rollback.take(), std::move(after), row});
         if (static_cast<int>(history_.size()) > kHistoryLimit) {
             history_.erase(history_.begin());
             cleanIndex_ = cleanIndex_ > 0 ? cleanIndex_ - 1 : -1;
@@ -145,77 +202,81 @@ void SceneDocument::commit(EditKind kind, SceneState before, int row) {
 
 bool SceneDocument::choosePart(int slot, const std::string& name, const std::string& path,
                                const Picture& part) {
-    SceneState before = state();
+    Rollback rollback(*this);
     if (!chooseTerrainPart(scene_, slot, name, path, part, work_))
         return false;
     tones_.clear();
-    commit(EditKind::ChoosePart, std::move(before));
+    commit(EditKind::ChoosePart, rollback);
     return true;
 }
 
 bool SceneDocument::clearSlot(int slot) {
-    SceneState before = state();
+    Rollback rollback(*this);
     if (!tarn::clearSlot(scene_, slot))
         return false;
     tones_.clear();
-    commit(EditKind::ClearSlot, std::move(before));
+    commit(EditKind::ClearSlot, rollback);
     return true;
 }
 
 void SceneDocument::clearAll() {
-    SceneState before = state();
+    Rollback rollback(*this);
     tarn::clearAll(scene_);
     tones_.clear();
-    commit(EditKind::ClearAll, std::move(before));
+    commit(EditKind::ClearAll, rollback);
 }
 
 InsertResult SceneDocument::insertObject(const std::string& name, const std::string& folder,
                                          const std::string& fileName, Picture part) {
-    SceneState before = state();
+    Rollback rollback(*this);
     const InsertResult result = objects_.insert(name, folder, fileName, std::move(part));
     tones_.clear();
-    commit(result == InsertResult::Added ? EditKind::InsertObject : EditKind::Recompose,
-           std::move(before));
+    commit(result == InsertResult::Added ? EditKind::InsertObject : EditKind::Recompose, rollback);
     return result;
 }
 
 int SceneDocument::deleteObject(int row) {
-    SceneState before = state();
+    Rollback rollback(*this);
     const bool exists = objects_.isRow(row);
     const int current = objects_.remove(row);
     tones_.clear();
-    commit(exists ? EditKind::DeleteObject : EditKind::Recompose, std::move(before));
+    commit(exists ? EditKind::DeleteObject : EditKind::Recompose, rollback);
     return current;
 }
 
 bool SceneDocument::mirrorObject(int row, int type) {
-    SceneState before = state();
+    Rollback rollback(*this);
     if (!objects_.mirror(row, type))
         return false;
     tones_.clear();
-    commit(EditKind::MirrorObject, std::move(before));
+    commit(EditKind::MirrorObject, rollback);
     return true;
 }
 
 bool SceneDocument::toggleLayer(int row) {
-    SceneState before = state();
+    Rollback rollback(*this);
     if (!objects_.toggleFlag(row))
         return false;
     tones_.clear();
-    commit(EditKind::ToggleLayer, std::move(before));
+    commit(EditKind::ToggleLayer, rollback);
     return true;
 }
 
 bool SceneDocument::moveObject(int row, int x, int y) {
-    SceneState before = state();
+    Rollback rollback(*this);
     const bool moved = objects_.move(row, x, y);
     tones_.clear();
-    commit(moved ? EditKind::MoveObject : EditKind::Recompose, std::move(before), row);
+    commit(moved ? EditKind::MoveObject : EditKind::Recompose, rollback, row);
     return moved;
 }
 
 void SceneDocument::endGesture() {
     gestureOpen_ = false;
+}
+
+void SceneDocument::cancelGesture() {
+    gestureOpen_ = false;
+    objects_.forgetDragOrigin();
 }
 
 bool SceneDocument::recordDragOrigin(int row) {
@@ -224,44 +285,48 @@ bool SceneDocument::recordDragOrigin(int row) {
 }
 
 bool SceneDocument::finishDragExchange(int target) {
-    SceneState before = state();
+    Rollback rollback(*this);
     const bool exchanged = objects_.finishDragExchange(target);
     tones_.clear();
-    commit(exchanged ? EditKind::ExchangeRows : EditKind::Recompose, std::move(before));
+    commit(exchanged ? EditKind::ExchangeRows : EditKind::Recompose, rollback);
     return exchanged;
 }
 
 void SceneDocument::applyTone(Tone tone) {
-    SceneState before = state();
+    Rollback rollback(*this);
     tones_.push_back(tone);
-    commit(tone == Tone::Gray ? EditKind::Gray : EditKind::Sepia, std::move(before));
+    commit(tone == Tone::Gray ? EditKind::Gray : EditKind::Sepia, rollback);
 }
 
 void SceneDocument::replaceState(SceneState state) {
-    SceneState before = this->state();
+    Rollback rollback(*this);
     assign(std::move(state));
-    commit(EditKind::Replace, std::move(before));
+    commit(EditKind::Replace, rollback);
 }
 
 void SceneDocument::recompose() {
-    SceneState before = state();
+    Rollback rollback(*this);
     tones_.clear();
-    commit(EditKind::Recompose, std::move(before));
+    commit(EditKind::Recompose, rollback);
 }
 
 bool SceneDocument::undo() {
     if (!canUndo())
         return false;
+    SceneState state = history_[static_cast<std::size_t>(index_ - 1)].before;
+    reserveForCommit();
     --index_;
-    setState(history_[static_cast<std::size_t>(index_)].before);
+    setState(std::move(state));
     return true;
 }
 
 bool SceneDocument::redo() {
     if (!canRedo())
         return false;
+    SceneState state = history_[static_cast<std::size_t>(index_)].after;
+    reserveForCommit();
     ++index_;
-    setState(history_[static_cast<std::size_t>(index_ - 1)].after);
+    setState(std::move(state));
     return true;
 }
 
@@ -336,9 +401,11 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoad
                                   o.mirroredUpDown, std::move(image), std::move(shown)});
     }
 
+    std::string file = path;
+    reserveForCommit();
     resetHistory();
-    filePath_ = path;
-    setState(opened);
+    filePath_ = std::move(file);
+    setState(std::move(opened));
     // What is shown is not what the file says: saving it would drop the parts.
     if (!result.missing.empty())
         cleanIndex_ = -1;
@@ -347,10 +414,11 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoad
 }
 
 SceneFileStatus SceneDocument::save(const std::string& path) {
+    std::string file = path;
     const SceneFileStatus status = writeSceneFile(path, fileData());
     if (!status.ok())
         return status;
-    filePath_ = path;
+    filePath_ = std::move(file);
     cleanIndex_ = index_;
     gestureOpen_ = false;
     notify({.history = true, .file = true});

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <string>
 #include <vector>
 
@@ -92,7 +93,9 @@ class SceneDocument {
     void removeObserver(int key);
 
     // Edits. Each one that changes anything is one step of the history; those
-    // that compose the canvas drop the tones, as a redraw does.
+    // that compose the canvas drop the tones, as a redraw does. An edit that
+    // throws (std::bad_alloc) leaves the scene, the canvas, the history, the
+    // unsaved mark and the file as they were, and tells no observer.
     bool choosePart(int slot, const std::string& name, const std::string& path,
                     const Picture& part);
     bool clearSlot(int slot);
@@ -107,6 +110,9 @@ class SceneDocument {
     // Moves of one gesture fold into one step until endGesture.
     bool moveObject(int row, int x, int y);
     void endGesture();
+    // Ends a gesture that failed half way: no move folds into it and no
+    // release exchanges rows.
+    void cancelGesture();
     bool recordDragOrigin(int row);
     bool finishDragExchange(int target);
     void applyTone(Tone tone);
@@ -127,9 +133,9 @@ class SceneDocument {
     const std::string& filePath() const { return filePath_; }
     // An empty scene with no history and no file.
     void newScene();
-    // Reads the scene file and every part it names. A file that cannot be used
-    // leaves the document exactly as it was; parts that cannot be read are left
-    // out and listed, and the rest opens.
+    // Reads the scene file and every part it names. A file that cannot be used,
+    // or a loader that throws, leaves the document exactly as it was; parts that
+    // cannot be read are left out and listed, and the rest opens.
     SceneOpenResult open(const std::string& path, const PartLoader& loadPart);
     SceneOpenResult open(const std::string& path, const PartImageLoader& loadImage);
     // Writes the scene file whole; on success it becomes the document's file.
@@ -145,11 +151,18 @@ class SceneDocument {
         int row = -1; // the moved row, for folding moves of one gesture
     };
 
+    class Rollback;
+
     SceneState state() const;
-    void assign(SceneState state);
-    void setState(const SceneState& state);
-    // Records the step from `before` to the current state when anything changed.
-    void commit(EditKind kind, SceneState before, int row = -1);
+    void assign(SceneState state) noexcept;
+    // Shows a state taken whole (undo, redo, open, new scene); allocates nothing
+    // before the observers are told.
+    void setState(SceneState state);
+    // Records the step from the state the rollback keeps to the current state,
+    // when anything changed.
+    void commit(EditKind kind, Rollback& rollback, int row = -1);
+    // Everything a commit would allocate, taken before anything is changed.
+    void reserveForCommit();
     void rebuildCanvas(const Rect& area);
     void notify(const DocumentChange& change);
     void resetHistory();
@@ -163,7 +176,13 @@ class SceneDocument {
     int cleanIndex_ = 0; // -1 when the saved state has left the history
     bool gestureOpen_ = false;
     std::string filePath_;
-    std::vector<std::pair<int, Observer>> observers_;
+    struct Watcher {
+        int key;
+        Observer observer;
+        bool removed = false;
+    };
+    std::list<Watcher> observers_;
+    int notifying_ = 0; // observers being told, nested
     int nextObserverKey_ = 0;
 };
 

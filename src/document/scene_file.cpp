@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <limits>
+#include <new>
 #include <system_error>
 
 namespace tarn {
@@ -100,6 +101,34 @@ bool readBool(const json& object, const char* key, bool& out) {
     return true;
 }
 
+// The library's destructor takes memory to flatten a container that still
+// holds values, and a failure there would end the program. A value emptied
+// from the leaves up needs none, so every document is emptied this way when
+// it goes, on an exception too.
+void dismantle(json& value) noexcept {
+    // Through the pointers: a container whose allocation failed has none.
+    if (json::array_t* array = value.get_ptr<json::array_t*>()) {
+        for (json& item : *array)
+            dismantle(item);
+        array->clear();
+    } else if (json::object_t* object = value.get_ptr<json::object_t*>()) {
+        for (auto& [key, item] : *object)
+            dismantle(item);
+        object->clear();
+    }
+}
+
+class Dismantled {
+  public:
+    explicit Dismantled(json& value) : value_(value) {}
+    Dismantled(const Dismantled&) = delete;
+    Dismantled& operator=(const Dismantled&) = delete;
+    ~Dismantled() { dismantle(value_); }
+
+  private:
+    json& value_;
+};
+
 SceneFileStatus problem(SceneFileProblem p, int error = 0) {
     return {p, {}, error};
 }
@@ -108,7 +137,10 @@ SceneFileStatus parse(const json& root, const fs::path& folder, SceneFileData& o
     if (!root.is_object())
         return problem(SceneFileProblem::NotAScene);
     const auto format = root.find("format");
-    if (format == root.end() || *format != kFormatName)
+    // Compared as text: the library's comparison with a C string makes a value,
+    // and a failure to allocate there could not be thrown.
+    if (format == root.end() || !format->is_string() ||
+        format->get_ref<const std::string&>() != kFormatName)
         return problem(SceneFileProblem::NotAScene);
     int version = 0;
     if (!readInt(root, "version", version) || version < 1)
@@ -155,26 +187,37 @@ SceneFileStatus parse(const json& root, const fs::path& folder, SceneFileData& o
 
 std::string sceneFileText(const SceneFileData& data, const std::string& sceneFolder) {
     const fs::path folder = fs::path(sceneFolder).lexically_normal();
-    json slots = json::object();
+    // Built in place, never from temporary containers, so that nothing is
+    // destroyed full; every container is made whole before members go in.
+    json root = json::object();
+    const Dismantled kept(root);
+    root["format"] = kFormatName;
+    root["version"] = kSceneFormatVersion;
+    json& slots = root["slots"] = json::object();
     for (std::size_t i = 0; i < kSlotKeys.size(); ++i) {
         const SceneFileSlot& s = data.terrain[i];
-        slots[kSlotKeys[i]] = s.name.empty()
-                                  ? json(nullptr)
-                                  : json{{"name", s.name}, {"path", storedPath(s.path, folder)}};
+        json& slot = slots[kSlotKeys[i]];
+        if (s.name.empty())
+            continue; // null
+        // Made whole before it is assigned: the library turns a null value
+        // into an object by setting its type first, and an allocation failing
+        // after that leaves a value nothing can destroy.
+        slot = json::object();
+        slot["name"] = s.name;
+        slot["path"] = storedPath(s.path, folder);
     }
-    json objects = json::array();
-    for (const SceneFileObject& o : data.objects)
-        objects.push_back({{"name", o.name},
-                           {"path", storedPath(o.path, folder)},
-                           {"x", o.x},
-                           {"y", o.y},
-                           {"layer", layerText(o.layer)},
-                           {"mirrorLeftRight", o.mirroredLeftRight},
-                           {"mirrorUpDown", o.mirroredUpDown}});
-    const json root{{"format", kFormatName},
-                    {"version", kSceneFormatVersion},
-                    {"slots", slots},
-                    {"objects", objects}};
+    json& objects = root["objects"] = json::array();
+    for (const SceneFileObject& o : data.objects) {
+        objects.push_back(json::object());
+        json& row = objects.back();
+        row["name"] = o.name;
+        row["path"] = storedPath(o.path, folder);
+        row["x"] = o.x;
+        row["y"] = o.y;
+        row["layer"] = layerText(o.layer);
+        row["mirrorLeftRight"] = o.mirroredLeftRight;
+        row["mirrorUpDown"] = o.mirroredUpDown;
+    }
     // Names stay readable; text that is not UTF-8 is written with replacement
     // characters rather than failing (it cannot come from a listed part).
     return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
@@ -187,12 +230,15 @@ SceneFileStatus parseSceneFile(std::string_view text, const std::string& sceneFo
     if (nestsTooDeep(text))
         return problem(SceneFileProblem::Damaged);
     try {
-        const json root = json::parse(text.begin(), text.end(), nullptr, false);
+        json root = json::parse(text.begin(), text.end(), nullptr, false);
+        const Dismantled kept(root);
         if (root.is_discarded())
             return problem(SceneFileProblem::Damaged);
         return parse(root, fs::path(sceneFolder).lexically_normal(), out);
+    } catch (const std::bad_alloc&) {
+        throw; // a shortage of memory, not a damaged file
     } catch (...) {
-        // Nothing the library throws may cross into the caller.
+        // Nothing else the library throws may cross into the caller.
         return problem(SceneFileProblem::Damaged);
     }
 }
@@ -221,12 +267,16 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
 }
 
 SceneFileStatus writeSceneFile(const std::string& path, const SceneFileData& data) {
+    // Made first: once the file is written, nothing may fail.
+    SceneFileStatus status{SceneFileProblem::None, path, 0};
     const std::string text = sceneFileText(data, fs::absolute(path).parent_path().string());
     const Status io = writeFileAtomically(
         path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    if (!io.ok())
-        return {SceneFileProblem::WriteFailed, path, io.error};
-    return {SceneFileProblem::None, path, 0};
+    if (!io.ok()) {
+        status.problem = SceneFileProblem::WriteFailed;
+        status.error = io.error;
+    }
+    return status;
 }
 
 } // namespace tarn

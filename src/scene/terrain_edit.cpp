@@ -23,6 +23,11 @@ PartImagePtr terrainImage(const Picture& part, PixelArray& work) {
     auto image =
         std::make_shared<PartImage>(PartImage{part, Mask(width, height), part.pixel(0, 0)});
     PixelArray maskArray;
+    // Taken here, so that a shortage of memory is thrown as one rather than
+    // read by getbits as pixels that cannot be read.
+    const std::size_t elements = static_cast<std::size_t>(width) * height + 1;
+    work.reserve(elements);
+    maskArray.reserve(elements);
     if (getbits(image->picture, work) < 0 || getbits(image->picture, maskArray) < 0)
         return nullptr;
     maskbits(work, maskArray, width, height);

@@ -9,7 +9,8 @@ namespace tarn {
 
 // The part as a slot composes it: the key colour (pixel 0, 0) turned white and
 // the mask built through two pixel arrays; `work` is a reusable array. Null for
-// an empty picture or pixels that cannot be read or written.
+// an empty picture or pixels that cannot be read or written; std::bad_alloc
+// when memory runs short.
 PartImagePtr terrainImage(const Picture& part, PixelArray& work);
 
 // Puts a freshly loaded part into terrain slot `slot` (1 to 5). Returns false,

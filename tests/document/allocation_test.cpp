@@ -1,0 +1,204 @@
+// A shortage of memory in the middle of an edit: each edit is made to fail at
+// every allocation it makes in turn. A failure must leave the document as it
+// was and tell no observer; the same edit must then succeed as if nothing had
+// happened, history included.
+#include "document/scene_document.h"
+#include "support/allocation_faults.h"
+#include "support/temp_folder.h"
+#include "support/test_pictures.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tarn {
+namespace {
+
+// Everything of a document a user could see or get back, by content.
+struct Seen {
+    std::vector<std::string> texts;
+    std::vector<Picture> pictures;
+    friend bool operator==(const Seen&, const Seen&) = default;
+};
+
+void PrintTo(const Seen& seen, std::ostream* os) {
+    for (const std::string& text : seen.texts)
+        *os << text << "; ";
+    *os << seen.pictures.size() << " pictures";
+}
+
+struct Fixture {
+    static inline const std::string kParts = "/parts/";
+    test::TempFolder program;
+    test::TempFolder work;
+    SceneDocument doc{program.path().string()};
+    std::map<std::string, Picture> parts;
+
+    Fixture() {
+        for (int slot = 1; slot <= kSlotCount; ++slot)
+            parts[kParts + "t" + std::to_string(slot)] = test::part(160, 100, slot);
+        for (int k = 0; k < 3; ++k)
+            parts[kParts + "ob" + std::to_string(k)] = test::part(40 + k, 30, 10 + k);
+    }
+    PartLoader loader() const {
+        return [this](const std::string& path, Picture& out) {
+            const auto found = parts.find(path);
+            if (found == parts.end())
+                return false;
+            out = found->second;
+            return true;
+        };
+    }
+    void choose(int slot) {
+        const std::string name = "t" + std::to_string(slot);
+        doc.choosePart(slot, name, kParts + name, parts.at(kParts + name));
+    }
+    void insert(int k) {
+        const std::string name = "ob" + std::to_string(k);
+        doc.insertObject(name, "/parts", name, parts.at(kParts + name));
+    }
+    // Slots, objects and a tone, with a step to redo.
+    void setUp() {
+        choose(1);
+        choose(4);
+        insert(0);
+        insert(1);
+        doc.moveObject(1, 120, 60);
+        doc.endGesture();
+        doc.applyTone(Tone::Gray);
+        doc.applyTone(Tone::Sepia);
+        doc.undo();
+    }
+    Seen seen() const {
+        Seen s;
+        s.pictures.push_back(doc.canvas());
+        for (const Slot& slot : doc.scene().terrain()) {
+            s.texts.push_back("slot " + slot.name + " " + slot.path);
+            s.pictures.push_back(slot.picture());
+            s.pictures.push_back(slot.mask());
+        }
+        for (const ObjectRow& row : doc.scene().objects) {
+            s.texts.push_back("object " + row.name + " " + row.path + " " + std::to_string(row.x) +
+                              " " + std::to_string(row.y) + layerText(row.layer) +
+                              std::to_string(row.mirroredLeftRight) +
+                              std::to_string(row.mirroredUpDown));
+            s.pictures.push_back(row.picture());
+            s.pictures.push_back(row.mask());
+        }
+        for (const Tone tone : doc.tones())
+            s.texts.push_back(tone == Tone::Gray ? "gray" : "sepia");
+        std::string file = doc.filePath();
+        if (file.starts_with(work.path().string()))
+            file.erase(0, work.path().string().size()); // each fixture has its own folder
+        s.texts.push_back("undo " + std::to_string(doc.canUndo()) + " redo " +
+                          std::to_string(doc.canRedo()) + " modified " +
+                          std::to_string(doc.isModified()) + " file " + file);
+        // Nothing left behind by a write that did not finish.
+        for (const std::string& entry : work.entries())
+            s.texts.push_back("written " + entry);
+        return s;
+    }
+};
+
+// A scene file naming two slots and an object, written once.
+const std::string& sceneFile() {
+    static const test::TempFolder folder;
+    static const std::string path = [] {
+        SceneFileData data;
+        data.terrain[1] = {"t2", Fixture::kParts + "t2"};
+        data.terrain[4] = {"t5", Fixture::kParts + "t5"};
+        data.objects.push_back(
+            {"ob2", Fixture::kParts + "ob2", 30, 40, Layer::InFront, true, false});
+        const std::string file = folder.file("scene.tarn");
+        EXPECT_TRUE(writeSceneFile(file, data).ok());
+        return file;
+    }();
+    return path;
+}
+
+struct Edit {
+    const char* name;
+    std::function<void(Fixture&)> run;
+};
+
+void PrintTo(const Edit& edit, std::ostream* os) {
+    *os << edit.name;
+}
+
+class Allocation : public ::testing::TestWithParam<Edit> {};
+
+TEST_P(Allocation, FailureLeavesTheDocumentAsItWas) {
+    const Edit& edit = GetParam();
+    Fixture reference;
+    reference.setUp();
+    edit.run(reference);
+    const Seen expected = reference.seen();
+    reference.doc.undo();
+    const Seen expectedUndone = reference.seen();
+
+    for (long n = 1;; ++n) {
+        Fixture f;
+        f.setUp();
+        const Seen before = f.seen();
+        int told = 0;
+        f.doc.addObserver([&told](const DocumentChange&) { ++told; });
+        bool thrown = false;
+        long failures = 0;
+        {
+            const test::FailingAllocations failing({.nth = n});
+            try {
+                edit.run(f);
+            } catch (const std::bad_alloc&) {
+                thrown = true;
+            }
+            failures = failing.failures();
+        }
+        if (failures == 0) { // every allocation went through
+            ASSERT_EQ(f.seen(), expected);
+            ASSERT_GT(n, 1) << "the edit allocates nothing";
+            return;
+        }
+        if (!thrown) {
+            // A failure the edit absorbed must not show.
+            ASSERT_EQ(f.seen(), expected) << "allocation " << n;
+            continue;
+        }
+        ASSERT_EQ(f.seen(), before) << "allocation " << n;
+        ASSERT_EQ(told, 0) << "allocation " << n;
+        edit.run(f);
+        ASSERT_EQ(f.seen(), expected) << "allocation " << n << ", run again";
+        f.doc.undo();
+        ASSERT_EQ(f.seen(), expectedUndone) << "allocation " << n << ", undone";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Edits, Allocation,
+    ::testing::Values(Edit{"ChoosePart", [](Fixture& f) { f.choose(2); }},
+                      Edit{"ClearSlot", [](Fixture& f) { f.doc.clearSlot(4); }},
+                      Edit{"ClearAll", [](Fixture& f) { f.doc.clearAll(); }},
+                      Edit{"InsertObject", [](Fixture& f) { f.insert(2); }},
+                      Edit{"DeleteObject", [](Fixture& f) { f.doc.deleteObject(0); }},
+                      Edit{"MirrorLeftRight", [](Fixture& f) { f.doc.mirrorObject(1, 1); }},
+                      Edit{"MirrorUpDown", [](Fixture& f) { f.doc.mirrorObject(0, 2); }},
+                      Edit{"ToggleLayer", [](Fixture& f) { f.doc.toggleLayer(0); }},
+                      Edit{"MoveObject", [](Fixture& f) { f.doc.moveObject(0, -5, 33); }},
+                      Edit{"ExchangeRows",
+                           [](Fixture& f) {
+                               f.doc.recordDragOrigin(0);
+                               f.doc.finishDragExchange(1);
+                           }},
+                      Edit{"Sepia", [](Fixture& f) { f.doc.applyTone(Tone::Sepia); }},
+                      Edit{"Recompose", [](Fixture& f) { f.doc.recompose(); }},
+                      Edit{"Undo", [](Fixture& f) { f.doc.undo(); }},
+                      Edit{"Redo", [](Fixture& f) { f.doc.redo(); }},
+                      Edit{"Open", [](Fixture& f) { f.doc.open(sceneFile(), f.loader()); }},
+                      Edit{"Save", [](Fixture& f) { f.doc.save(f.work.file("saved.tarn")); }}),
+    [](const ::testing::TestParamInfo<Edit>& info) { return std::string(info.param.name); });
+
+} // namespace
+} // namespace tarn
