@@ -245,6 +245,22 @@ A picture is saved when the name ends in &quot;bmp&quot;, &quot;jpg&quot;, &quot
         <translation>The scene file &quot;%1&quot; could not be opened.
 %2</translation>
     </message>
+    <message>
+        <source>通常のファイルではありません。</source>
+        <translation>Not a regular file.</translation>
+    </message>
+    <message>
+        <source>ほかのプログラムが使用中です。</source>
+        <translation>Another program is using it.</translation>
+    </message>
+    <message>
+        <source>メモリが不足しています。</source>
+        <translation>Not enough memory.</translation>
+    </message>
+    <message>
+        <source>メモリが足りないため、この操作を取り消しました。</source>
+        <translation>There was not enough memory, so this action was cancelled and nothing was changed.</translation>
+    </message>
 </context>
 <context>
     <name>tarn::FrmBoot</name>

@@ -4,11 +4,17 @@
 #include "app/command_line.h"
 #include "app/frm_boot.h"
 #include "app/frm_main.h"
+#include "app/user_action.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QScreen>
+
+#include <cstdio>
+#include <cstdlib>
+#include <new>
 
 namespace tarn {
 
@@ -42,14 +48,28 @@ int BOOT(QApplication& app) {
         else
             tickSeen = true;
     });
-    main.load();
-    // A scene that cannot be opened leaves its message and an empty scene.
-    if (!command.scene.isEmpty())
-        main.openScene(command.scene);
+    runUserAction(&main, [&] {
+        main.load();
+        // A scene that cannot be opened leaves its message and an empty scene.
+        if (!command.scene.isEmpty())
+            main.openScene(command.scene);
+    });
     loaded = true;
     if (tickSeen)
         showMain();
-    return app.exec();
+    try {
+        return app.exec();
+    } catch (const std::bad_alloc&) {
+        // Past every action's own handler, so Qt's state is not to be trusted:
+        // the unsaved scene is written beside the settings, and nothing shown.
+        if (main.document().isModified()) {
+            const QString path = context.workingFolder() + QStringLiteral("/recovered.tarn");
+            writeSceneFile(QFile::encodeName(path).toStdString(), main.document().fileData());
+            std::fprintf(stderr, "tarn: out of memory; the scene was kept in %s\n",
+                         QFile::encodeName(path).constData());
+        }
+        return EXIT_FAILURE;
+    }
 }
 
 } // namespace tarn

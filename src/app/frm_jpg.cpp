@@ -1,6 +1,7 @@
 #include "app/frm_jpg.h"
 
 #include "app/picture_io.h"
+#include "app/user_action.h"
 #include "base/paths.h"
 #include "output/jpeg_writer.h"
 #include "scene/scene.h"
@@ -163,6 +164,10 @@ void FrmJpg::showError() {
 }
 
 void FrmJpg::makepreview() {
+    runUserAction(this, [this] { showPreview(); });
+}
+
+void FrmJpg::showPreview() {
     // The working folder may have been removed since start-up; without it no
     // preview could ever be written.
     QDir().mkpath(mySystemFolder_);
@@ -179,9 +184,12 @@ void FrmJpg::makepreview() {
 }
 
 void FrmJpg::writeFile() {
-    if (!encode(lblFNAME_->text(), Durability::Durable))
-        showError();
-    accept();
+    // Left open when memory runs short, so that the user may try again.
+    runUserAction(this, [this] {
+        if (!encode(lblFNAME_->text(), Durability::Durable))
+            showError();
+        accept();
+    });
 }
 
 void FrmJpg::done(int result) {

@@ -34,6 +34,7 @@ class FrmJpg : public QDialog {
     void qualityChanged(int value);
     void presetClicked(int index);
     void makepreview();
+    void showPreview();
     void writeFile();
     bool encode(const QString& path, Durability durability) const;
     void showError();

@@ -6,6 +6,7 @@
 #include "app/folder_listing.h"
 #include "app/frm_boot.h"
 #include "app/list_box.h"
+#include "app/user_action.h"
 
 #include <QAction>
 #include <QApplication>
@@ -389,6 +390,19 @@ void FrmMain::recompose() {
     document_.recompose();
 }
 
+bool FrmMain::act(const std::function<void()>& action) {
+    if (runUserAction(this, action))
+        return true;
+    document_.cancelGesture();
+    dragDropped_ = true;
+    // A view may have been left half refreshed.
+    showSlots();
+    showObjectRows();
+    showCanvas();
+    showHistory();
+    return false;
+}
+
 void FrmMain::documentChanged(const DocumentChange& change) {
     if (change.terrain)
         showSlots();
@@ -424,13 +438,19 @@ void FrmMain::onEnd() {
 }
 
 void FrmMain::closeEvent(QCloseEvent* event) {
-    if (!maySetSceneAside()) {
+    bool mayClose = false;
+    act([&] {
+        if (!maySetSceneAside())
+            return;
+        context_.putSetting(this, "MemData", "MofFirst", currentFolder());
+        context_.putSetting(this, "Window", "Width", QString::number(width()));
+        context_.putSetting(this, "Window", "Height", QString::number(height()));
+        mayClose = true;
+    });
+    if (!mayClose) {
         event->ignore();
         return;
     }
-    context_.putSetting(this, "MemData", "MofFirst", currentFolder());
-    context_.putSetting(this, "Window", "Width", QString::number(width()));
-    context_.putSetting(this, "Window", "Height", QString::number(height()));
     // The program ends with its main window: no dialog stays open on its own.
     if (versionScreen_)
         versionScreen_->close();
@@ -465,8 +485,10 @@ void FrmMain::onVersion() {
 }
 
 void FrmMain::onRefresh() {
-    dir_->reread();
-    folderChanged();
+    act([this] {
+        dir_->reread();
+        folderChanged();
+    });
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {

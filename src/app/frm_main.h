@@ -169,6 +169,7 @@ class FrmMain : public QMainWindow {
     // Browsing.
     void setapppath();
     void folderChanged();
+    void listFolder();
     // Fills the part lists from the file list's names.
     void makelist(const QStringList& files);
     void fillDriveList();
@@ -176,6 +177,10 @@ class FrmMain : public QMainWindow {
     void driveChange(const QString& drive);
     void showPathNotFound();
     void showSlotPath(QPushButton* button, int index);
+
+    // Runs one user action; after a failure (see runUserAction) any gesture
+    // ends and the views are drawn from the document again.
+    bool act(const std::function<void()>& action);
 
     // Views of the document.
     void documentChanged(const DocumentChange& change);
@@ -188,10 +193,16 @@ class FrmMain : public QMainWindow {
     void showHistory();
     void showRecentScenes();
 
+    // The bodies of user actions, run through act.
+    void showPreview(int row);
+    void insertChosenPart();
+    void movePositionTyped(int list, int row, const QString& text);
+
     // Scene files.
     // Asks whether to save unsaved changes; false when the user keeps the scene.
     bool maySetSceneAside();
     bool saveScene(const QString& path);
+    bool openSceneFile(const QString& path);
     // A scene file chosen in a file dialog; "" when the user cancels.
     QString askScenePath(bool forSaving);
     QString sceneFolder() const;
@@ -222,6 +233,9 @@ class FrmMain : public QMainWindow {
     QPointer<FrmBoot> versionScreen_;
     std::function<void()> exit_;
     std::function<bool(const QString&)> driveProbe_;
+    // An action failed: the moves of a drag on the canvas then in progress
+    // are ignored until the button is released.
+    bool dragDropped_ = false;
 };
 
 } // namespace tarn

@@ -54,38 +54,41 @@ void FrmMain::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void FrmMain::dropEvent(QDropEvent* event) {
-    std::vector<Dropped> dropped;
-    QStringList refused;
-    if (!readDrop(event->mimeData(), dropped, refused)) {
-        QMessageBox box(QMessageBox::Information, QStringLiteral("Tarn"),
-                        tr("次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n%1")
-                            .arg(refused.join('\n')),
-                        QMessageBox::Ok, this);
-        box.exec();
-        event->ignore();
-        return;
-    }
-    event->acceptProposedAction();
-    for (const Dropped& item : dropped) {
-        if (item.list < 0) {
-            if (!changeFolder(item.path))
-                showPathNotFound();
-            continue;
+    act([&] {
+        std::vector<Dropped> dropped;
+        QStringList refused;
+        if (!readDrop(event->mimeData(), dropped, refused)) {
+            QMessageBox box(
+                QMessageBox::Information, QStringLiteral("Tarn"),
+                tr("次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n%1")
+                    .arg(refused.join('\n')),
+                QMessageBox::Ok, this);
+            box.exec();
+            event->ignore();
+            return;
         }
-        Picture part;
-        if (!loadPicture(item.path, part)) {
-            warnUnreadablePart(item.path);
-            continue;
+        event->acceptProposedAction();
+        for (const Dropped& item : dropped) {
+            if (item.list < 0) {
+                if (!changeFolder(item.path))
+                    showPathNotFound();
+                continue;
+            }
+            Picture part;
+            if (!loadPicture(item.path, part)) {
+                warnUnreadablePart(item.path);
+                continue;
+            }
+            const QFileInfo info(item.path);
+            if (item.list == 0)
+                document_.insertObject(item.entry.entry,
+                                       QFile::encodeName(info.absolutePath()).toStdString(),
+                                       item.entry.fileName, std::move(part));
+            else if (!document_.choosePart(item.list, item.entry.entry,
+                                           QFile::encodeName(item.path).toStdString(), part))
+                warnUnreadablePart(item.path);
         }
-        const QFileInfo info(item.path);
-        if (item.list == 0)
-            document_.insertObject(item.entry.entry,
-                                   QFile::encodeName(info.absolutePath()).toStdString(),
-                                   item.entry.fileName, std::move(part));
-        else if (!document_.choosePart(item.list, item.entry.entry,
-                                       QFile::encodeName(item.path).toStdString(), part))
-            warnUnreadablePart(item.path);
-    }
+    });
 }
 
 } // namespace tarn

@@ -157,6 +157,10 @@ void FrmMain::showObjectRows(int row) {
 }
 
 void FrmMain::onObjectPreview(int row) {
+    act([&] { showPreview(row); });
+}
+
+void FrmMain::showPreview(int row) {
     Picture part;
     if (!loadPicture(partPath(0, row), part)) {
         pctOb_->clear();
@@ -171,6 +175,10 @@ void FrmMain::onObjectPreview(int row) {
 }
 
 void FrmMain::onInsert() {
+    act([this] { insertChosenPart(); });
+}
+
+void FrmMain::insertChosenPart() {
     ListBox* parts = lst(0);
     const int row = parts->selectedRow();
     if (row < 0 || document_.scene().objects.size() >= kMaxObjects) {
@@ -191,46 +199,50 @@ void FrmMain::onInsert() {
 }
 
 void FrmMain::onDelete() {
-    document_.deleteObject(lst(kNameList)->selectedRow());
+    act([this] { document_.deleteObject(lst(kNameList)->selectedRow()); });
 }
 
 void FrmMain::onFlagChosen(int row) {
-    document_.toggleLayer(row);
+    act([&] { document_.toggleLayer(row); });
 }
 
 void FrmMain::onMirror(int direction) {
-    document_.mirrorObject(lst(kNameList)->selectedRow(), direction + 1);
+    act([&] { document_.mirrorObject(lst(kNameList)->selectedRow(), direction + 1); });
 }
 
 void FrmMain::onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons) {
     hidePathPanel();
-    if (buttons != Qt::LeftButton)
+    if (buttons != Qt::LeftButton || dragDropped_)
         return;
-    document_.moveObject(lst(kNameList)->selectedRow(), position.x(), position.y());
+    act([&] { document_.moveObject(lst(kNameList)->selectedRow(), position.x(), position.y()); });
 }
 
 // A press or release over the canvas begins or ends a gesture: the moves
 // between them are one step to undo.
 void FrmMain::onCanvasMousePress(QPoint, Qt::MouseButton, Qt::MouseButtons) {
+    dragDropped_ = false;
     document_.endGesture();
 }
 
 void FrmMain::onCanvasMouseRelease(QPoint, Qt::MouseButton, Qt::MouseButtons) {
+    dragDropped_ = false;
     document_.endGesture();
 }
 
 void FrmMain::onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons) {
     // The list has already selected the row under the pointer.
     if (index == kNameList && button == Qt::LeftButton)
-        document_.recordDragOrigin(lst(kNameList)->selectedRow());
+        act([this] { document_.recordDragOrigin(lst(kNameList)->selectedRow()); });
 }
 
 void FrmMain::onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons) {
-    if (index == kNameList && button == Qt::LeftButton)
-        document_.finishDragExchange(lst(kNameList)->selectedRow());
-    // A release over any list brings its choice to the canvas.
-    else if (index >= 0 && index < kListCount)
-        document_.recompose();
+    act([&] {
+        if (index == kNameList && button == Qt::LeftButton)
+            document_.finishDragExchange(lst(kNameList)->selectedRow());
+        // A release over any list brings its choice to the canvas.
+        else if (index >= 0 && index < kListCount)
+            document_.recompose();
+    });
 }
 
 void FrmMain::onCanvasNudge(int dx, int dy) {
@@ -242,11 +254,15 @@ void FrmMain::onCanvasNudge(int dx, int dy) {
     const int y = clampedPosition(std::int64_t{object.y} + dy);
     // Each press its own step, never folded into a drag before it.
     document_.endGesture();
-    document_.moveObject(row, x, y);
+    act([&] { document_.moveObject(row, x, y); });
     document_.endGesture();
 }
 
 void FrmMain::onPositionTyped(int list, int row, const QString& text) {
+    act([&] { movePositionTyped(list, row, text); });
+}
+
+void FrmMain::movePositionTyped(int list, int row, const QString& text) {
     if (row < 0 || row >= static_cast<int>(document_.scene().objects.size()))
         return;
     std::int64_t value = 0;

@@ -9,23 +9,23 @@
 namespace tarn {
 
 void FrmMain::onSaveAs() {
-    saveAsFlow(this, document_.canvas(), context_);
+    act([this] { saveAsFlow(this, document_.canvas(), context_); });
 }
 
 void FrmMain::onCopy() {
     // setImage replaces every format on the clipboard, so nothing copied
     // earlier, by any program, is left beside the picture.
-    QGuiApplication::clipboard()->setImage(toQImage(document_.canvas()));
+    act([this] { QGuiApplication::clipboard()->setImage(toQImage(document_.canvas())); });
 }
 
 // The effects tone only the canvas; the next redraw brings the parts' own
 // colours back.
 void FrmMain::onGray() {
-    document_.applyTone(Tone::Gray);
+    act([this] { document_.applyTone(Tone::Gray); });
 }
 
 void FrmMain::onSepia() {
-    document_.applyTone(Tone::Sepia);
+    act([this] { document_.applyTone(Tone::Sepia); });
 }
 
 } // namespace tarn

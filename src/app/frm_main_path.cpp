@@ -142,6 +142,10 @@ bool FrmMain::changeFolder(const QString& folder) {
 }
 
 void FrmMain::folderChanged() {
+    act([this] { listFolder(); });
+}
+
+void FrmMain::listFolder() {
     const QString folder = currentFolder();
     selectDrive(driveOf(folder));
     lblFolder_->setText(folder);
@@ -196,9 +200,11 @@ void FrmMain::selectDrive(const QString& drive) {
 }
 
 void FrmMain::onDriveChosen(int index) {
-    const QString drive = drv_->itemText(index);
-    if (drive != shownDrive_)
-        driveChange(drive);
+    act([&] {
+        const QString drive = drv_->itemText(index);
+        if (drive != shownDrive_)
+            driveChange(drive);
+    });
 }
 
 void FrmMain::driveChange(const QString& drive) {
@@ -247,15 +253,15 @@ void FrmMain::hidePathPanel() {
 }
 
 void FrmMain::onMemory(int index) {
-    context_.putSetting(this, "MemData", slotKey(index).c_str(), currentFolder());
+    act([&] { context_.putSetting(this, "MemData", slotKey(index).c_str(), currentFolder()); });
 }
 
 void FrmMain::onRead(int index) {
-    const std::string stored = context_.ini().getini("MemData", slotKey(index), kNothingStored);
-    if (stored == kNothingStored)
-        return;
-    if (!changeFolder(QString::fromStdString(stored)))
-        showPathNotFound();
+    act([&] {
+        const std::string stored = context_.ini().getini("MemData", slotKey(index), kNothingStored);
+        if (stored != kNothingStored && !changeFolder(QString::fromStdString(stored)))
+            showPathNotFound();
+    });
 }
 
 void FrmMain::showSlotPath(QPushButton* button, int index) {
@@ -265,10 +271,12 @@ void FrmMain::showSlotPath(QPushButton* button, int index) {
 }
 
 void FrmMain::onBack() {
-    const QString folder = currentFolder();
-    const int last = folder.lastIndexOf(QLatin1Char('/'));
-    if (last >= 0)
-        changeFolder(folder.left(last + 1));
+    act([this] {
+        const QString folder = currentFolder();
+        const int last = folder.lastIndexOf(QLatin1Char('/'));
+        if (last >= 0)
+            changeFolder(folder.left(last + 1));
+    });
 }
 
 } // namespace tarn

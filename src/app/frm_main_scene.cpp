@@ -25,11 +25,11 @@ QString sceneFilter() {
 } // namespace
 
 void FrmMain::onUndo() {
-    document_.undo();
+    act([this] { document_.undo(); });
 }
 
 void FrmMain::onRedo() {
-    document_.redo();
+    act([this] { document_.redo(); });
 }
 
 void FrmMain::showHistory() {
@@ -84,41 +84,55 @@ bool FrmMain::maySetSceneAside() {
 }
 
 void FrmMain::onSceneNew() {
-    if (maySetSceneAside())
-        document_.newScene();
+    act([this] {
+        if (maySetSceneAside())
+            document_.newScene();
+    });
 }
 
 void FrmMain::onSceneOpen() {
-    if (!maySetSceneAside())
-        return;
-    const QString path = askScenePath(false);
-    if (!path.isEmpty())
-        openScene(path);
+    act([this] {
+        if (!maySetSceneAside())
+            return;
+        const QString path = askScenePath(false);
+        if (!path.isEmpty())
+            openScene(path);
+    });
 }
 
 void FrmMain::onRecentScene(int index) {
-    const QStringList recent = recentScenes(context_.ini());
-    if (index < 0 || index >= recent.size() || !maySetSceneAside())
-        return;
-    openScene(recent[index]);
+    act([this, index] {
+        const QStringList recent = recentScenes(context_.ini());
+        if (index < 0 || index >= recent.size() || !maySetSceneAside())
+            return;
+        openScene(recent[index]);
+    });
 }
 
 bool FrmMain::onSceneSave() {
-    if (document_.filePath().empty())
-        return onSceneSaveAs();
-    return saveScene(QString::fromStdString(document_.filePath()));
+    bool saved = false;
+    act([&] {
+        saved = document_.filePath().empty()
+                    ? onSceneSaveAs()
+                    : saveScene(QString::fromStdString(document_.filePath()));
+    });
+    return saved;
 }
 
 bool FrmMain::onSceneSaveAs() {
-    QString path = askScenePath(true);
-    if (path.isEmpty())
-        return false;
-    if (QFileInfo(path).suffix().isEmpty())
-        path += QString::fromLatin1(kSceneFileExtension);
-    const QFileInfo target(path);
-    if (target.exists() && !target.isDir() && !askOverwrite(this, target.fileName()))
-        return false;
-    return saveScene(path);
+    bool saved = false;
+    act([&] {
+        QString path = askScenePath(true);
+        if (path.isEmpty())
+            return;
+        if (QFileInfo(path).suffix().isEmpty())
+            path += QString::fromLatin1(kSceneFileExtension);
+        const QFileInfo target(path);
+        if (target.exists() && !target.isDir() && !askOverwrite(this, target.fileName()))
+            return;
+        saved = saveScene(path);
+    });
+    return saved;
 }
 
 bool FrmMain::saveScene(const QString& path) {
@@ -134,9 +148,19 @@ bool FrmMain::saveScene(const QString& path) {
 }
 
 bool FrmMain::openScene(const QString& path) {
+    bool opened = false;
+    act([&] { opened = openSceneFile(path); });
+    return opened;
+}
+
+bool FrmMain::openSceneFile(const QString& path) {
     const QString file = QFileInfo(path).absoluteFilePath();
-    const SceneOpenResult result =
-        document_.open(QFile::encodeName(file).toStdString(), PartLoader(loadPartFile));
+    // A shortage of memory while the parts are read is thrown, so the scene
+    // shown stays, rather than opening with parts said to be unreadable.
+    const PartLoader loadPart = [](const std::string& part, Picture& out) {
+        return loadPicture(QFile::decodeName(QByteArray::fromStdString(part)), out);
+    };
+    const SceneOpenResult result = document_.open(QFile::encodeName(file).toStdString(), loadPart);
     if (!result.ok()) {
         // A recent entry that cannot be opened is not offered again.
         forgetScene(context_.ini(), file);

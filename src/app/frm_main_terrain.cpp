@@ -16,11 +16,13 @@ void FrmMain::onPartChosen(int slot, int row) {
     const QString name = list->item(row)->text();
     const QString path = partPath(slot, row);
 
-    Picture part;
-    // On failure the slot keeps the part it had.
-    if (!loadPicture(path, part) ||
-        !document_.choosePart(slot, name.toStdString(), path.toStdString(), part))
-        warnUnreadablePart(path);
+    act([&] {
+        Picture part;
+        // On failure the slot keeps the part it had.
+        if (!loadPicture(path, part) ||
+            !document_.choosePart(slot, name.toStdString(), path.toStdString(), part))
+            warnUnreadablePart(path);
+    });
 }
 
 void FrmMain::warnUnreadablePart(const QString& path) {
@@ -33,11 +35,11 @@ void FrmMain::warnUnreadablePart(const QString& path) {
 }
 
 void FrmMain::onClearSlot(int slot) {
-    document_.clearSlot(slot);
+    act([&] { document_.clearSlot(slot); });
 }
 
 void FrmMain::onClearAll() {
-    document_.clearAll();
+    act([&] { document_.clearAll(); });
 }
 
 } // namespace tarn

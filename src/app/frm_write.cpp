@@ -1,6 +1,7 @@
 #include "app/frm_write.h"
 #include "app/messages.h"
 #include "app/overwrite_question.h"
+#include "app/user_action.h"
 
 #include "export/cw_writers.h"
 
@@ -273,6 +274,10 @@ void FrmWrite::showTone() {
 }
 
 void FrmWrite::refreshAreaList() {
+    runUserAction(this, [this] { listAreas(); });
+}
+
+void FrmWrite::listAreas() {
     lst_->clear();
     // Each area with the number the engine knows it by; the item keeps the
     // file's own name bytes.
@@ -330,6 +335,10 @@ ExportRequest FrmWrite::buildRequest() const {
 }
 
 void FrmWrite::runExport() {
+    runUserAction(this, [this] { exportScene(); });
+}
+
+void FrmWrite::exportScene() {
     // Remembered before anything else, also when the export stops below.
     context_.putSetting(this, kSection, kFolderKey, txtFolder_->text());
 

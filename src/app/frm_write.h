@@ -34,11 +34,13 @@ class FrmWrite : public QDialog {
   private:
     void buildControls();
     void refreshAreaList();
+    void listAreas();
     void chooseFolder();
     void switchMode();
     void switchBackground();
     void showTone();
     void runExport();
+    void exportScene();
     void reportWritten(const ExportResult& result);
     // Shows what stopped the export; true when the user agreed to replace an
     // existing area file and the export should run again.

@@ -93,4 +93,8 @@ QString sceneOpenFailure(const SceneFileStatus& status) {
         .arg(file, errorDescription(status.error));
 }
 
+QString outOfMemoryText() {
+    return tr("メモリが足りないため、この操作を取り消しました。");
+}
+
 } // namespace tarn

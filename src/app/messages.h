@@ -14,5 +14,7 @@ QString errorDescription(int error);
 QString statusDescription(const Status& status);
 // Why a scene file could not be opened, naming the file.
 QString sceneOpenFailure(const SceneFileStatus& status);
+// An action dropped because memory ran short; nothing of it was kept.
+QString outOfMemoryText();
 
 } // namespace tarn

@@ -17,6 +17,9 @@ namespace tarn {
 
 QImage toQImage(const Picture& picture) {
     QImage image(picture.width(), picture.height(), QImage::Format_RGB888);
+    // Qt gives a null image when it cannot have the memory.
+    if (image.isNull() && !picture.isNull())
+        throw std::bad_alloc();
     for (int y = 0; y < picture.height(); ++y)
         std::memcpy(image.scanLine(y), picture.row(y), picture.rowBytes());
     return image;
@@ -137,15 +140,15 @@ bool loadPicture(const QString& path, Picture& out, PictureKind kind) {
 }
 
 bool loadPicture(QIODevice* device, Picture& out, PictureKind kind) {
-    try {
-        return readPicture(device, kind, out);
-    } catch (const std::bad_alloc&) {
-        return false; // the caller's scene is as it was: `out` is assigned last
-    }
+    return readPicture(device, kind, out);
 }
 
 bool loadPartFile(const std::string& path, Picture& out) {
-    return loadPicture(QFile::decodeName(QByteArray::fromStdString(path)), out);
+    try {
+        return loadPicture(QFile::decodeName(QByteArray::fromStdString(path)), out);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
 }
 
 } // namespace tarn
