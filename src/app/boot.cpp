@@ -62,11 +62,15 @@ int BOOT(QApplication& app) {
     } catch (const std::bad_alloc&) {
         // Past every action's own handler, so Qt's state is not to be trusted:
         // the unsaved scene is written beside the settings, and nothing shown.
-        if (main.document().isModified()) {
-            const QString path = context.workingFolder() + QStringLiteral("/recovered.tarn");
-            writeSceneFile(QFile::encodeName(path).toStdString(), main.document().fileData());
-            std::fprintf(stderr, "tarn: out of memory; the scene was kept in %s\n",
-                         QFile::encodeName(path).constData());
+        try {
+            if (main.document().isModified()) {
+                const QByteArray path =
+                    QFile::encodeName(context.workingFolder() + QStringLiteral("/recovered.tarn"));
+                if (writeSceneFile(path.toStdString(), main.document().fileData()).ok())
+                    std::fprintf(stderr, "tarn: out of memory; the scene was kept in %s\n",
+                                 path.constData());
+            }
+        } catch (const std::bad_alloc&) {
         }
         return EXIT_FAILURE;
     }
