@@ -41,11 +41,6 @@ Run runTarn(const QStringList& args, const QString& folder) {
             QString::fromLocal8Bit(process.readAllStandardError())};
 }
 
-QByteArray bytesOf(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
 QStringList filesIn(const QString& folder) {
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
@@ -111,8 +106,7 @@ class TestCommandLine : public QObject {
         Bytes bmp;
         QCOMPARE(encode256(canvas, true, bmp), kSave256TooManyColours);
         bmp = encodeBmp24(canvas);
-        QCOMPARE(bytesOf(out + "/a.bmp"), QByteArray(reinterpret_cast<const char*>(bmp.data()),
-                                                     static_cast<qsizetype>(bmp.size())));
+        QCOMPARE(fileBytes(out + "/a.bmp"), qBytes(bmp));
         QCOMPARE(fromQImage(QImage(out + "/b.png")), canvas);
         for (const auto& [file, quality, progressive] :
              {std::tuple("c.jpg", 30, true), std::tuple("view.jpg", 65, false)}) {
@@ -120,7 +114,7 @@ class TestCommandLine : public QObject {
             QCOMPARE(DCSavetoJPEG(canvas, kCanvasWidth, kCanvasHeight, expected,
                                   static_cast<std::uint8_t>(quality), progressive),
                      0);
-            QCOMPARE(bytesOf(out + '/' + file), bytesOf(QString::fromStdString(expected)));
+            QCOMPARE(fileBytes(out + '/' + file), fileBytes(QString::fromStdString(expected)));
         }
         // Toned as the menu tones it.
         QCOMPARE(runTarn({"render", scene, "-o", "out/g.png", "--gray"}, folder.path()).exitCode,
@@ -173,7 +167,7 @@ class TestCommandLine : public QObject {
         QVERIFY(filesIn(byWindow).contains("Area7.wid"));
         QCOMPARE(filesIn(byCommand), filesIn(byWindow));
         for (const QString& file : filesIn(byWindow))
-            QVERIFY2(bytesOf(byCommand + '/' + file) == bytesOf(byWindow + '/' + file),
+            QVERIFY2(fileBytes(byCommand + '/' + file) == fileBytes(byWindow + '/' + file),
                      qPrintable(file));
         // Asked in the window, refused here unless the user says --replace.
         const Run again = runTarn(args, folder.path());

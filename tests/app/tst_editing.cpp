@@ -1,16 +1,11 @@
 // Editing the scene from the keyboard and by dropping files: the flag column,
 // nudging, typed positions, drops, each checked on the canvas shown.
-#include "app/canvas_view.h"
-#include "app/frm_main.h"
-#include "app/list_box.h"
+#include "support/main_window.h"
 #include "support/modal_script.h"
-#include "support/program_folder.h"
 #include "support/test_pictures.h"
 
 #include <QtTest>
 #include <QtWidgets>
-
-#include <memory>
 
 using namespace tarn;
 using namespace tarn::test;
@@ -40,15 +35,9 @@ struct TypedRow {
 Q_DECLARE_METATYPE(DropRow)
 Q_DECLARE_METATYPE(TypedRow)
 
-class TestEditing : public QObject {
+class TestEditing : public QObject, MainWindowTest {
     Q_OBJECT
 
-    std::unique_ptr<ProgramFolder> folder;
-    std::unique_ptr<FrmMain> w;
-
-    Rgb shown(int x, int y) const {
-        return fromQImage(w->canvasView()->shownImage().copy(x, y, 1, 1)).pixel(0, 0);
-    }
     // Where the lists put a row; far away when they disagree with the scene.
     QPoint position(int row) const {
         const ObjectRow& o = w->scene().objects[static_cast<std::size_t>(row)];
@@ -67,23 +56,15 @@ class TestEditing : public QObject {
                 return e;
         return nullptr;
     }
-    void clickRow(int list, int row) const {
-        const QRect place = w->lst(list)->visualItemRect(w->lst(list)->item(row));
-        QTest::mouseClick(w->lst(list)->viewport(), Qt::LeftButton, {}, place.center());
-    }
     // Objects ob_0 .. ob_{n-1}, row 0 at (0, 0) and the others off to the right.
     void openWithObjects(int n) {
         folder->writePart("WALL_fl.bmp", kWall);
         for (int k = 0; k < n; ++k)
             folder->writePart(QStringLiteral("ob_%1.bmp").arg(k), k ? part(8, 8, k) : kObject);
-        w = std::make_unique<FrmMain>(folder->context());
-        w->load();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        clickRow(4, 0);
+        open();
+        click(4, 0);
         for (int k = 0; k < n; ++k) {
-            clickRow(0, k);
-            w->findChild<QToolButton*>("cmd_ob(0)")->click();
+            insert(k);
             if (k)
                 w->document().moveObject(k, 100 + 10 * k, 0);
         }
@@ -103,7 +84,7 @@ class TestEditing : public QObject {
         const QStringList walked = {"F", "T", "F", "T", "F"};
         QCOMPARE(entries(flags), walked);
         QCOMPARE(shown(4, 81), kWall.pixel(4, 1)); // row 0 behind the front-left wall
-        const QImage before = w->canvasView()->shownImage();
+        const QImage before = canvas();
         flags->setFocus();
         const std::pair<Qt::Key, int> walk[] = {
             {Qt::Key_Down, 0}, {Qt::Key_Down, 1},     {Qt::Key_End, 4},   {Qt::Key_Up, 3},
@@ -113,14 +94,14 @@ class TestEditing : public QObject {
             QCOMPARE(flags->selectedRow(), row);
             QCOMPARE(entries(flags), walked);
         }
-        QCOMPARE(w->canvasView()->shownImage(), before);
+        QCOMPARE(canvas(), before);
         QTest::keyClick(flags, Qt::Key_Space);
         QCOMPARE(entries(flags), (QStringList{"T", "T", "F", "T", "F"}));
         QCOMPARE(shown(4, 81), kObject.pixel(4, 81)); // now in front of the wall
-        clickRow(9, 0);
+        click(9, 0);
         QCOMPARE(entries(flags), walked);
-        QCOMPARE(w->canvasView()->shownImage(), before);
-        w->findChild<QAction*>("mnuUndo")->trigger();
+        QCOMPARE(canvas(), before);
+        action("mnuUndo")->trigger();
         QCOMPARE(shown(4, 81), kObject.pixel(4, 81));
     }
 
@@ -129,7 +110,7 @@ class TestEditing : public QObject {
         openWithObjects(2);
         QTest::keyClick(w->canvasView(), Qt::Key_Right); // no current object: nothing moves
         QCOMPARE(position(0), QPoint(0, 0));
-        clickRow(6, 0);
+        click(6, 0);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         QTest::mouseClick(w->canvasView(), Qt::RightButton, {}, QPoint(300, 200));
@@ -149,7 +130,7 @@ class TestEditing : public QObject {
         QCOMPARE(position(1), QPoint(110, 0));
         trail.pop_back();
         for (; !trail.empty(); trail.pop_back()) {
-            w->findChild<QAction*>("mnuUndo")->trigger();
+            action("mnuUndo")->trigger();
             QCOMPARE(position(0), trail.back());
             QVERIFY(objectShownAt(trail.back()));
         }
@@ -170,7 +151,7 @@ class TestEditing : public QObject {
         QFETCH(TypedRow, row);
         openWithObjects(1);
         ListBox* list = w->lst(row.list);
-        const QImage before = w->canvasView()->shownImage();
+        const QImage before = canvas();
         ModalScript script({press(QMessageBox::Ok)});
         list->setCurrentRow(0);
         list->setFocus();
@@ -183,16 +164,13 @@ class TestEditing : public QObject {
         if (row.told.isEmpty()) {
             QTRY_COMPARE(position(0), row.position);
             QVERIFY(objectShownAt(row.position));
-            w->findChild<QAction*>("mnuUndo")->trigger();
+            action("mnuUndo")->trigger();
             QCOMPARE(position(0), QPoint(0, 0));
         } else {
-            QTRY_COMPARE(script.seen().size(), std::size_t{1});
-            QCOMPARE(script.seen()[0].text, row.told);
-            QCOMPARE(script.seen()[0].icon, QMessageBox::Warning);
-            QCOMPARE(script.seen()[0].buttons, QMessageBox::Ok);
+            QTRY_COMPARE(boxes(script), QStringList{box(row.told)});
             QCOMPARE(position(0), QPoint(0, 0));
         }
-        QCOMPARE(w->canvasView()->shownImage(), before);
+        QCOMPARE(canvas(), before);
         QTRY_VERIFY(!shownEditor(list));
         // Double-click opens the editor too.
         const QPoint middle = list->visualItemRect(list->item(0)).center();
@@ -205,7 +183,7 @@ class TestEditing : public QObject {
         QTRY_VERIFY(shownEditor(list));
         if (!row.told.isEmpty()) { // a refused text left no step: undo takes the insert back
             QTest::keyClick(shownEditor(list), Qt::Key_Escape);
-            w->findChild<QAction*>("mnuUndo")->trigger();
+            action("mnuUndo")->trigger();
             QCOMPARE(w->scene().objects.size(), std::size_t{0});
         }
     }
@@ -235,10 +213,8 @@ class TestEditing : public QObject {
         folder->writePart("other/ob_a.bmp", kObject);
         folder->writePart("other/ob_b.BMP", part(8, 8, 1));
         writeFile(folder->path("other/notes.txt"), "not a picture");
-        w = std::make_unique<FrmMain>(folder->context());
-        w->load();
-        w->show();
-        const QImage before = w->canvasView()->shownImage();
+        open();
+        const QImage before = canvas();
 
         QMimeData data;
         QList<QUrl> urls;
@@ -252,9 +228,9 @@ class TestEditing : public QObject {
         QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
         QApplication::sendEvent(w.get(), &drop);
 
-        QCOMPARE(script.seen().size(), std::size_t(row.told.isEmpty() ? 0 : 1));
-        if (!row.told.isEmpty())
-            QCOMPARE(script.seen()[0].text, row.told);
+        QCOMPARE(boxes(script), row.told.isEmpty()
+                                    ? QStringList()
+                                    : QStringList{box(row.told, QMessageBox::Information)});
         QCOMPARE(w->currentFolder(),
                  row.folder.isEmpty() ? folder->path() : folder->path(row.folder));
         QCOMPARE(w->use(4)->text(), row.use4);
@@ -267,7 +243,7 @@ class TestEditing : public QObject {
             QCOMPARE(shown(20, 4), kObject.pixel(20, 4));
         }
         if (row.use4.isEmpty() && row.objects.isEmpty())
-            QCOMPARE(w->canvasView()->shownImage(), before);
+            QCOMPARE(canvas(), before);
         QCOMPARE(w->document().canUndo(), !row.use4.isEmpty() || !row.objects.isEmpty());
     }
 };

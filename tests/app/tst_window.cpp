@@ -1,31 +1,26 @@
 // The window as a whole: its two languages, its growth with zoomed canvas
 // clicks, the size it remembers, and the picture of it the user's guide shows.
-#include "app/canvas_view.h"
-#include "app/frm_main.h"
 #include "app/language.h"
-#include "app/list_box.h"
-#include "support/modal_script.h"
-#include "support/program_folder.h"
+#include "support/main_window.h"
 #include "support/test_pictures.h"
 
 #include <QtTest>
 #include <QtWidgets>
-
-#include <cstdlib>
-#include <memory>
 
 using namespace tarn;
 using namespace tarn::test;
 
 namespace {
 
-// Every menu caption, a submenu's entries indented under it.
+// Every menu caption and its shortcuts, a submenu's entries indented under it.
 QStringList captions(const QList<QAction*>& actions, const QString& indent = {}) {
     QStringList all;
     for (const QAction* action : actions) {
-        if (action->isSeparator())
-            continue;
-        all << indent + action->text();
+        QStringList keys;
+        for (const QKeySequence& key : action->shortcuts())
+            keys << key.toString(QKeySequence::PortableText);
+        all << indent + (action->isSeparator() ? "-" : action->text()) +
+                   (keys.isEmpty() ? "" : " " + keys.join(", "));
         if (action->menu() != nullptr)
             all << captions(action->menu()->actions(), indent + "  ");
     }
@@ -49,38 +44,14 @@ QMap<QString, QRect> places(const QWidget* window) {
 
 } // namespace
 
-class TestWindow : public QObject {
+class TestWindow : public QObject, MainWindowTest {
     Q_OBJECT
-
-    std::unique_ptr<ProgramFolder> folder;
-    std::unique_ptr<FrmMain> w;
-
-    void open() {
-        w = std::make_unique<FrmMain>(folder->context());
-        w->load();
-        w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-    }
 
   private slots:
     void init() { folder = std::make_unique<ProgramFolder>(); }
     void cleanup() {
         w.reset();
         dropTranslations();
-    }
-
-    void languageOfLocale_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("language");
-        for (const char* ja : {"", "C", "C.UTF-8", "POSIX", "ja_JP.UTF-8", "ja"})
-            QTest::newRow(ja) << QString(ja) << "ja";
-        for (const char* en : {"en_US.UTF-8", "en_GB", "de_DE.UTF-8", "fr"})
-            QTest::newRow(en) << QString(en) << "en";
-    }
-    void languageOfLocale() {
-        QFETCH(QString, locale);
-        QFETCH(QString, language);
-        QCOMPARE(tarn::languageOfLocale(locale), language);
     }
 
     // LC_ALL before LC_MESSAGES before LANG; --lang before all, and taken out of the arguments.
@@ -97,6 +68,8 @@ class TestWindow : public QObject {
             {"", "ja_JP.UTF-8", "en_US.UTF-8", {"tarn"}, "ja", {"tarn"}},
             {"de_DE", "ja_JP.UTF-8", "", {"tarn", "x.tarn"}, "en", {"tarn", "x.tarn"}},
             {"", "", "", {"tarn"}, "ja", {"tarn"}},
+            {"", "", "POSIX", {"tarn"}, "ja", {"tarn"}},
+            {"", "", "fr", {"tarn"}, "en", {"tarn"}},
             {"", "", "en_US.UTF-8", {"tarn", "--lang", "ja", "x.tarn"}, "ja", {"tarn", "x.tarn"}},
             {"", "", "C", {"tarn", "render", "--lang", "en"}, "en", {"tarn", "render"}},
             {"", "", "C", {"tarn", "--lang", "fr"}, "ja", {"tarn", "--lang", "fr"}},
@@ -149,58 +122,65 @@ class TestWindow : public QObject {
 
     void menuBarInEachLanguage() {
         const QStringList japanese = {"ファイル(&F)",
-                                      "  新しいシーン(&N)",
-                                      "  シーンを開く(&O)...",
+                                      "  新しいシーン(&N) Ctrl+N",
+                                      "  シーンを開く(&O)... Ctrl+O",
                                       "  シーンを保存(&V)",
                                       "  名前を付けてシーンを保存...",
                                       "  最近使ったシーン(&R)",
+                                      "  -",
                                       "  保存(&S)",
-                                      "    名前をつけて画像の保存(&A)...",
-                                      "    書き出し(&W)...",
-                                      "  クリップボードにコピー(&C)",
-                                      "  終了(&Q)",
+                                      "    名前をつけて画像の保存(&A)... Ctrl+S",
+                                      "    書き出し(&W)... Ctrl+W",
+                                      "  -",
+                                      "  クリップボードにコピー(&C) Ctrl+C",
+                                      "  -",
+                                      "  終了(&Q) Ctrl+Q",
                                       "編集(&E)",
-                                      "  元に戻す(&U)",
-                                      "  やり直し(&R)",
+                                      "  元に戻す(&U) Ctrl+Z",
+                                      "  やり直し(&R) Ctrl+Y, Ctrl+Shift+Z",
                                       "パスの指定(&P)",
                                       "特殊効果(&S)",
-                                      "  グレースケール変換(&G)",
-                                      "  セピア調変換(&S)",
+                                      "  グレースケール変換(&G) Ctrl+G",
+                                      "  セピア調変換(&S) Ctrl+F",
                                       "レイヤー表示(&L)",
                                       "バージョン情報(&V)",
                                       "最新情報に更新(&R)"};
         const QStringList english = {"&File",
-                                     "  &New scene",
-                                     "  &Open scene...",
+                                     "  &New scene Ctrl+N",
+                                     "  &Open scene... Ctrl+O",
                                      "  Sa&ve scene",
                                      "  Save scene as...",
                                      "  &Recent scenes",
+                                     "  -",
                                      "  &Save",
-                                     "    Save picture &as...",
-                                     "    E&xport...",
-                                     "  &Copy to clipboard",
-                                     "  &Quit",
+                                     "    Save picture &as... Ctrl+S",
+                                     "    E&xport... Ctrl+W",
+                                     "  -",
+                                     "  &Copy to clipboard Ctrl+C",
+                                     "  -",
+                                     "  &Quit Ctrl+Q",
                                      "&Edit",
-                                     "  &Undo",
-                                     "  &Redo",
+                                     "  &Undo Ctrl+Z",
+                                     "  &Redo Ctrl+Y, Ctrl+Shift+Z",
                                      "&Paths",
                                      "Effect&s",
-                                     "  &Grayscale",
-                                     "  &Sepia",
+                                     "  &Grayscale Ctrl+G",
+                                     "  &Sepia Ctrl+F",
                                      "&Layers",
                                      "Abou&t",
                                      "Re&fresh"};
         for (const QString language : {"ja", "en"}) {
             QVERIFY(installTranslations(*qApp, language, {TARN_SAMPLE_PARTS "/translations"}));
             open();
-            QCOMPARE(captions(w->menuBar()->actions()), language == "ja" ? japanese : english);
-            QCOMPARE(w->findChild<QLabel*>("lbl(1)")->text(), language == "ja" ? "地面" : "Floor");
-            // The path panel's caption toggles in either language.
-            w->findChild<QAction*>("mnuPath")->trigger();
-            QCOMPARE(w->findChild<QAction*>("mnuPath")->text(),
+            QCOMPARE(get<QLabel>("lbl(1)")->text(), language == "ja" ? "地面" : "Floor");
+            // The path panel's caption toggles in either language, and back.
+            action("mnuPath")->trigger();
+            QVERIFY(w->pathPanel()->isVisible());
+            QCOMPARE(action("mnuPath")->text(),
                      language == "ja" ? "閉じる(&C)      " : "&Close      ");
-            w->findChild<QAction*>("mnuPath")->trigger();
+            action("mnuPath")->trigger();
             QVERIFY(!w->pathPanel()->isVisible());
+            QCOMPARE(captions(w->menuBar()->actions()), language == "ja" ? japanese : english);
             w.reset();
             dropTranslations();
         }
@@ -235,7 +215,7 @@ class TestWindow : public QObject {
         const QMap<QString, QRect> first = places(w.get());
         QCOMPARE(first["pctMain"], QRect(2, 2, kCanvasWidth + 2, kCanvasHeight + 2));
         w->lst(0)->setCurrentRow(0);
-        w->findChild<QToolButton*>("cmd_ob(0)")->click();
+        get<QToolButton>("cmd_ob(0)")->click();
         w->lst(6)->setCurrentRow(0);
         const Picture canvas = fromQImage(w->canvasView()->shownImage());
 
@@ -244,7 +224,6 @@ class TestWindow : public QObject {
             int zoom;
         } rows[] = {{{FrmMain::kWidth + kCanvasWidth - 1, 900}, 1},
                     {{FrmMain::kWidth + kCanvasWidth + 40, FrmMain::kHeight + kCanvasHeight}, 2},
-                    {{2000, 1400}, 3},
                     {{4000, 3000}, 3}};
         for (const auto& row : rows) {
             w->resize(row.size);
@@ -275,11 +254,11 @@ class TestWindow : public QObject {
             QTest::mouseRelease(w->canvasView(), Qt::LeftButton, {}, target);
             QCOMPARE(w->lst(7)->item(0)->text(), "40");
             QCOMPARE(w->lst(8)->item(0)->text(), "25");
-            w->findChild<QAction*>("mnuUndo")->trigger();
+            action("mnuUndo")->trigger();
         }
         w->resize(FrmMain::kWidth, FrmMain::kHeight);
         QCOMPARE(places(w.get()), first);
-        w->findChild<QAction*>("mnuUndo")->trigger(); // the insert: nothing left to save
+        action("mnuUndo")->trigger(); // the insert: nothing left to save
         QVERIFY(!w->document().isModified());
 
         // The size is remembered for the next start.
@@ -300,7 +279,7 @@ class TestWindow : public QObject {
         w->onPartChosen(4, 0);
         QCOMPARE(w->use(4)->toolTip(), wall);
         w->lst(0)->setCurrentRow(0);
-        w->findChild<QToolButton*>("cmd_ob(0)")->click();
+        get<QToolButton>("cmd_ob(0)")->click();
         const auto hover = [](QListWidget* list) {
             const QPoint at = list->visualItemRect(list->item(0)).center();
             QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
@@ -312,7 +291,7 @@ class TestWindow : public QObject {
             {w->lst(4), wall},
             {w->lst(6), longName},
             {w->lst(7), "0"},
-            {w->findChild<QListWidget*>("flb"), longName + ".bmp"}};
+            {get<QListWidget>("flb"), longName + ".bmp"}};
         for (const auto& [list, text] : lists) {
             QCOMPARE(hover(list), text);
             QToolTip::hideText();

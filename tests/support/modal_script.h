@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPushButton>
 #include <QTimer>
 
 #include <functional>
@@ -23,6 +24,9 @@ struct SeenDialog {
     QString text; // a message box's text; a file dialog's suggested name
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton; // what Enter presses
+    QMessageBox::StandardButton escapeButton = QMessageBox::NoButton;
+    QStringList buttonTexts; // in the order of `buttons`
 };
 
 class ModalScript {
@@ -50,11 +54,16 @@ class ModalScript {
     }
 
     static SeenDialog describe(QDialog* dialog) {
-        SeenDialog seen{dialog->windowTitle(), {}, {}, {}};
+        SeenDialog seen{dialog->windowTitle(), {}, {}, {}, {}, {}, {}};
         if (auto* box = qobject_cast<QMessageBox*>(dialog)) {
             seen.text = box->text();
             seen.icon = box->icon();
             seen.buttons = box->standardButtons();
+            seen.defaultButton = box->standardButton(box->defaultButton());
+            seen.escapeButton = box->standardButton(box->escapeButton());
+            for (int b = QMessageBox::FirstButton; b <= QMessageBox::LastButton; b <<= 1)
+                if (seen.buttons.testFlag(QMessageBox::StandardButton(b)))
+                    seen.buttonTexts << box->button(QMessageBox::StandardButton(b))->text();
         } else if (auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))) {
             seen.text = edit->text();
         }
@@ -97,6 +106,25 @@ inline ModalScript::Step press(QMessageBox::StandardButton which) {
         else
             dialog->reject();
     };
+}
+
+// A dialog as one line to compare: title, text, icon, buttons and the one Enter presses.
+inline QString box(const QString& text, int icon = QMessageBox::Warning,
+                   const QString& title = QStringLiteral("Tarn"), int buttons = QMessageBox::Ok,
+                   int enter = QMessageBox::NoButton) {
+    return QStringLiteral("%1 | %2 | icon %3, buttons %4, default %5")
+        .arg(title, text)
+        .arg(icon)
+        .arg(buttons)
+        .arg(enter);
+}
+
+// Every dialog a script met, in that form.
+inline QStringList boxes(const ModalScript& script) {
+    QStringList all;
+    for (const SeenDialog& s : script.seen())
+        all << box(s.text, s.icon, s.title, s.buttons.toInt(), s.defaultButton);
+    return all;
 }
 
 } // namespace tarn::test

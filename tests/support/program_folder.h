@@ -71,6 +71,12 @@ inline Picture gradientCanvas() {
     return canvas;
 }
 
+// The core's bytes as Qt's.
+inline QByteArray qBytes(const std::vector<std::uint8_t>& bytes) {
+    return QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                      static_cast<qsizetype>(bytes.size()));
+}
+
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
