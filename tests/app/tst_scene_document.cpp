@@ -204,9 +204,15 @@ class TestSceneDocument : public QObject, MainWindowTest {
         expectView(after);
     }
 
-    // Saved, moved together with its parts folder, opened by another process.
-    void savedSceneOpensElsewhere() {
+    // Another process opens a scene as `tarn SCENE.tarn` does: one saved and moved together with
+    // its parts folder shows as it was; a damaged one gives its message and an empty scene.
+    void scenesOpenElsewhere() {
         open();
+        View damaged = view();
+        writeFile(folder->path("bad.tarn"), "{");
+        damaged.controls << "message: シーンファイル「" + folder->path("bad.tarn") +
+                                "」は壊れているため開けませんでした。";
+        expectSame(openElsewhere(folder->path("bad.tarn")), damaged);
         buildScene();
         click(6, 2);
         button("cmdChange(1)");
@@ -395,17 +401,6 @@ class TestSceneDocument : public QObject, MainWindowTest {
         action("mnuUndo")->trigger();
         QCOMPARE(w->windowTitle(), "good.tarn - Tarn");
         QCOMPARE(tarn::recentScenes(folder->context().ini()), QStringList{scenePath("good.tarn")});
-    }
-
-    // `tarn SCENE.tarn` with a file that cannot be used: its message and an empty scene.
-    void commandLineWithDamagedScene() {
-        writeFile(scenePath("bad.tarn"), "{");
-        open();
-        const View empty = view();
-        View expected = empty;
-        expected.controls << "message: シーンファイル「" + scenePath("bad.tarn") +
-                                 "」は壊れているため開けませんでした。";
-        expectSame(openElsewhere(scenePath("bad.tarn")), expected);
     }
 
     void unsavedQuestion_data() {
