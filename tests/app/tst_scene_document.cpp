@@ -10,8 +10,6 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <functional>
-
 using namespace tarn;
 using namespace tarn::test;
 using enum QMessageBox::StandardButton;
@@ -64,50 +62,6 @@ class TestSceneDocument : public QObject, MainWindowTest {
         button("cmdChange(0)");
         QCOMPARE(w->lst(7)->count(), 3);
         QCOMPARE(w->scene().objects[1].mirroredLeftRight, true);
-    }
-
-    // Every kind of edit, made on the scene buildScene() gives.
-    std::vector<std::pair<QString, std::function<void()>>> edits() {
-        return {
-            {"choose a part", [this] { click(2, 0); }},
-            {"clear a slot", [this] { button("cmdClear(4)"); }},
-            {"clear all", [this] { button("Command1"); }},
-            {"insert", [this] { insert(2); }},
-            {"delete",
-             [this] {
-                 click(6, 1);
-                 button("cmd_ob(1)");
-             }},
-            {"mirror left-right",
-             [this] {
-                 click(6, 0);
-                 button("cmdChange(0)");
-             }},
-            {"mirror upside-down",
-             [this] {
-                 click(6, 2);
-                 button("cmdChange(1)");
-             }},
-            {"mirror back",
-             [this] {
-                 click(6, 1);
-                 button("cmdChange(0)");
-             }},
-            {"toggle the flag", [this] { click(9, 0); }},
-            {"drag of many moves",
-             [this] {
-                 click(6, 2);
-                 drag({{125, 155}, {140, 120}, {90, 100}, {60, 30}, {70, 35}});
-             }},
-            {"exchange rows",
-             [this] {
-                 mouse(QTest::MousePress, 6, 0);
-                 mouse(QTest::MouseMove, 6, 2);
-                 mouse(QTest::MouseRelease, 6, 2);
-             }},
-            {"gray", [this] { action("mnuGray")->trigger(); }},
-            {"sepia", [this] { action("mnuSepia")->trigger(); }},
-        };
     }
 
     void saveAs(const QString& path) {
@@ -168,28 +122,56 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QCOMPARE(w->use(1)->text(), QString());
     }
 
+    // Every kind of edit on the scene buildScene() gives: a click on a list row, then a
+    // button, a menu command or a gesture.
     void editsUndoAndRedo_data() {
-        QTest::addColumn<QString>("edit");
+        QTest::addColumn<int>("list"); // -1: no row clicked
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("then");
         QTest::addColumn<bool>("toned"); // the canvas is gray before the edit
-        for (const auto& [name, perform] : edits())
-            QTest::newRow(qPrintable(name)) << name << false;
-        for (const char* name : {"choose a part", "clear all", "sepia"})
-            QTest::addRow("%s on a gray canvas", name) << QString(name) << true;
+        for (const bool toned : {false, true}) {
+            const char* gray = toned ? " on a gray canvas" : "";
+            QTest::addRow("choose a part%s", gray) << 2 << 0 << "" << toned;
+            QTest::addRow("clear all%s", gray) << -1 << 0 << "Command1" << toned;
+            QTest::addRow("sepia%s", gray) << -1 << 0 << "mnuSepia" << toned;
+        }
+        QTest::newRow("clear a slot") << -1 << 0 << "cmdClear(4)" << false;
+        QTest::newRow("insert") << 0 << 2 << "cmd_ob(0)" << false;
+        QTest::newRow("delete") << 6 << 1 << "cmd_ob(1)" << false;
+        QTest::newRow("mirror left-right") << 6 << 0 << "cmdChange(0)" << false;
+        QTest::newRow("mirror upside-down") << 6 << 2 << "cmdChange(1)" << false;
+        QTest::newRow("mirror back") << 6 << 1 << "cmdChange(0)" << false;
+        QTest::newRow("toggle the flag") << 9 << 0 << "" << false;
+        QTest::newRow("drag of many moves") << 6 << 2 << "drag" << false;
+        QTest::newRow("exchange rows") << -1 << 0 << "exchange" << false;
+        QTest::newRow("gray") << -1 << 0 << "mnuGray" << false;
     }
 
     // Undo from the keyboard with the focus in a list gives back exactly what
     // was shown before the edit, redo exactly what was shown after it.
     void editsUndoAndRedo() {
-        QFETCH(QString, edit);
+        QFETCH(int, list);
+        QFETCH(int, row);
+        QFETCH(QString, then);
         QFETCH(bool, toned);
         open();
         buildScene();
         if (toned)
             action("mnuGray")->trigger();
         const View before = view();
-        for (const auto& [name, perform] : edits())
-            if (name == edit)
-                perform();
+        if (list >= 0)
+            click(list, row);
+        if (then == "drag") {
+            drag({{125, 155}, {140, 120}, {90, 100}, {60, 30}, {70, 35}});
+        } else if (then == "exchange") {
+            mouse(QTest::MousePress, 6, 0);
+            mouse(QTest::MouseMove, 6, 2);
+            mouse(QTest::MouseRelease, 6, 2);
+        } else if (then.startsWith("mnu")) {
+            action(then)->trigger();
+        } else if (!then.isEmpty()) {
+            button(then);
+        }
         const View after = view();
         QVERIFY(after != before);
 
