@@ -213,8 +213,7 @@ class TestWindow : public QObject, MainWindowTest {
         QCOMPARE(w->minimumSize(), QSize(FrmMain::kWidth, FrmMain::kHeight));
         const QMap<QString, QRect> first = places(w.get());
         QCOMPARE(first["pctMain"], QRect(2, 2, kCanvasWidth + 2, kCanvasHeight + 2));
-        w->lst(0)->setCurrentRow(0);
-        get<QToolButton>("cmd_ob(0)")->click();
+        insert(0);
         w->lst(6)->setCurrentRow(0);
         const Picture canvas = fromQImage(w->canvasView()->shownImage());
 
@@ -277,8 +276,7 @@ class TestWindow : public QObject, MainWindowTest {
         open();
         w->onPartChosen(4, 0);
         QCOMPARE(w->use(4)->toolTip(), wall);
-        w->lst(0)->setCurrentRow(0);
-        get<QToolButton>("cmd_ob(0)")->click();
+        insert(0);
         const auto hover = [](QListWidget* list) {
             const QPoint at = list->visualItemRect(list->item(0)).center();
             QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
@@ -306,23 +304,20 @@ class TestWindow : public QObject, MainWindowTest {
         const std::pair<int, QString> terrain[] = {
             {1, "stone_ug"}, {2, "brick_bl"}, {3, "brick_br"}, {4, "stone_fl"}, {5, "stone_fr"}};
         for (const auto& [slot, name] : terrain) {
-            const QList<QListWidgetItem*> found = w->lst(slot)->findItems(name, Qt::MatchExactly);
-            QVERIFY2(!found.isEmpty(), qPrintable(name));
-            w->onPartChosen(slot, w->lst(slot)->row(found[0]));
+            const auto found = w->lst(slot)->findItems(name, Qt::MatchExactly).value(0);
+            w->onPartChosen(slot, w->lst(slot)->row(found));
+            QCOMPARE(w->use(slot)->text(), name);
         }
         const std::tuple<QString, int, int> objects[] = {
             {"ob_door", 190, 60}, {"ob_torch", 120, 70}, {"ob_barrel", 300, 170}};
         for (const auto& [name, x, y] : objects) {
-            const QList<QListWidgetItem*> found = w->lst(0)->findItems(name, Qt::MatchExactly);
-            QVERIFY2(!found.isEmpty(), qPrintable(name));
-            w->lst(0)->setCurrentItem(found[0]);
+            w->lst(0)->setCurrentItem(w->lst(0)->findItems(name, Qt::MatchExactly).value(0));
             w->onInsert();
-            const int row = int(w->scene().objects.size()) - 1;
-            w->document().moveObject(row, x, y);
+            w->document().moveObject(int(w->scene().objects.size()) - 1, x, y);
             w->document().endGesture();
         }
         w->document().toggleLayer(2);
-        QCOMPARE(w->scene().objects.size(), std::size_t{3});
+        QCOMPARE(entries(w->lst(6)), (QStringList{"ob_door", "ob_torch", "ob_barrel"}));
         const QImage shot = w->grab().toImage();
         QCOMPARE(shot.size(), w->size() * shot.devicePixelRatio());
         QVERIFY(QDir().mkpath(TARN_SCREENSHOT_DIR));
