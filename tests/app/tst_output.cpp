@@ -346,7 +346,6 @@ class TestOutput : public QObject, MainWindowTest {
         QCOMPARE(entries(list), listed);
         QCOMPARE(number->text(), QString::number(row.existing.size() + 1));
         QCOMPARE(dialog->findChild<QWidget*>("opt(1)")->isEnabled(), !row.existing.isEmpty());
-        QVERIFY(dialog->findChild<QLabel*>("lblTone")->isHidden()); // the canvas is not toned
         if (!row.selected.isEmpty() || row.twist == Twist::Unselected)
             clickOption(dialog, "opt(1)");
         if (!row.selected.isEmpty())
