@@ -65,9 +65,7 @@ class TestSceneDocument : public QObject, MainWindowTest {
     }
 
     void saveAs(const QString& path) {
-        ModalScript script({typeFileName(path)});
-        action("mnuSceneSaveAs")->trigger();
-        QCOMPARE(script.seen().size(), std::size_t{1});
+        QCOMPARE(run("mnuSceneSaveAs", {typeFileName(path)}).size(), 1);
     }
     QStringList recentMenu() const {
         QStringList captions;
@@ -214,21 +212,14 @@ class TestSceneDocument : public QObject, MainWindowTest {
     void saveAndSaveAs() {
         open();
         buildScene();
-        { // Save without a file asks for one.
-            ModalScript first({typeFileName(scenePath("a.tarn"))});
-            action("mnuSceneSave")->trigger();
-            QCOMPARE(first.seen().size(), std::size_t{1});
-            QCOMPARE(first.seen()[0].text, "無題.tarn");
-        }
+        // Save without a file asks for one.
+        QCOMPARE(run("mnuSceneSave", {typeFileName(scenePath("a.tarn"))}),
+                 QStringList{box("無題.tarn", QMessageBox::NoIcon, "名前を付けてシーンを保存", 0)});
         const QByteArray a = fileBytes(scenePath("a.tarn"));
         QVERIFY(!a.isEmpty());
         click(9, 1);
         QCOMPARE(w->windowTitle(), "a.tarn* - Tarn");
-        {
-            ModalScript none({});
-            action("mnuSceneSave")->trigger();
-            QCOMPARE(none.seen().size(), std::size_t{0});
-        }
+        QCOMPARE(run("mnuSceneSave", {}), QStringList());
         QCOMPARE(w->windowTitle(), "a.tarn - Tarn");
         const QByteArray changed = fileBytes(scenePath("a.tarn"));
         QVERIFY(changed != a);
@@ -237,30 +228,19 @@ class TestSceneDocument : public QObject, MainWindowTest {
         // Save as over an existing file asks first; No leaves both files as they were.
         writeFile(scenePath("b.tarn"), "old");
         click(9, 1);
-        {
-            ModalScript refused({typeFileName(scenePath("b.tarn")), press(No)});
-            action("mnuSceneSaveAs")->trigger();
-            QCOMPARE(
-                boxes(refused).mid(1),
-                QStringList{box("「b.tarn」\n同じ名前のファイルが存在します。\n上書きしますか？",
-                                QMessageBox::Question, "ファイルの重複問あわせ", Yes | No, No)});
-        }
+        QCOMPARE(run("mnuSceneSaveAs", {typeFileName(scenePath("b.tarn")), press(No)}).mid(1),
+                 QStringList{box("「b.tarn」\n同じ名前のファイルが存在します。\n上書きしますか？",
+                                 QMessageBox::Question, "ファイルの重複問あわせ", Yes | No, No)});
         QCOMPARE(fileBytes(scenePath("b.tarn")), QByteArray("old"));
         QCOMPARE(w->windowTitle(), "a.tarn* - Tarn");
-        {
-            ModalScript accepted({typeFileName(scenePath("b.tarn")), press(Yes)});
-            action("mnuSceneSaveAs")->trigger();
-            QCOMPARE(accepted.seen().size(), std::size_t{2});
-        }
+        QCOMPARE(run("mnuSceneSaveAs", {typeFileName(scenePath("b.tarn")), press(Yes)}).size(), 2);
         QCOMPARE(fileBytes(scenePath("b.tarn")), a);
         QCOMPARE(w->windowTitle(), "b.tarn - Tarn");
 
         // A write that fails names the file and the reason; the scene stays unsaved.
         click(9, 1);
         const QString nowhere = scenePath("gone/c.tarn");
-        ModalScript failed({typeFileName(nowhere), press(Ok)});
-        action("mnuSceneSaveAs")->trigger();
-        QCOMPARE(boxes(failed).mid(1),
+        QCOMPARE(run("mnuSceneSaveAs", {typeFileName(nowhere), press(Ok)}).mid(1),
                  QStringList{box("シーンファイル「" + nowhere +
                                  "」を保存できませんでした。\n"
                                  "ファイルまたはフォルダーが見つかりません。")});
@@ -315,10 +295,8 @@ class TestSceneDocument : public QObject, MainWindowTest {
         action("mnuSceneNew")->trigger();
         QCOMPARE(w->use(4)->text(), QString());
 
-        ModalScript script({press(Ok)});
-        action("mnuSceneRecent(0)")->trigger();
         QCOMPARE(
-            boxes(script),
+            run("mnuSceneRecent(0)", {press(Ok)}),
             QStringList{box(
                 "シーン「s.tarn」の次のパーツを読み込めなかったため、それを除いて開きました。\n" +
                 folder->path("project/parts/floor_ug.bmp") + "\n" +

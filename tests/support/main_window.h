@@ -8,6 +8,7 @@
 #include "app/frm_main.h"
 #include "app/list_box.h"
 #include "app/picture_io.h"
+#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include <QAbstractButton>
@@ -45,6 +46,12 @@ class MainWindowTest {
     void insert(int partRow) const {
         click(0, partRow);
         button("cmd_ob(0)");
+    }
+    // Runs a menu command, answering its dialogs in turn; the dialogs it met.
+    QStringList run(const QString& command, std::vector<ModalScript::Step> steps) const {
+        ModalScript script(std::move(steps));
+        action(command)->trigger();
+        return boxes(script);
     }
     // One gesture in canvas pixels, sent to the window so that Qt's pointer grab
     // routes the moves: pressed at the first point, released at the last.
