@@ -79,10 +79,12 @@ class TestCommandLine : public QObject {
         return path;
     }
 
-    // What the window shows for a scene file.
-    Picture windowCanvas(const QString& scene) {
+    // What the window shows for a scene file, after a menu command if one is named.
+    Picture windowCanvas(const QString& scene, const QString& command = {}) {
         FrmMain window(folder.context());
         window.document().open(scene.toStdString(), PartLoader(loadPartFile));
+        if (!command.isEmpty())
+            window.findChild<QAction*>(command)->trigger();
         return fromQImage(window.canvasView()->shownImage());
     }
 
@@ -119,10 +121,7 @@ class TestCommandLine : public QObject {
         // Toned as the menu tones it.
         QCOMPARE(runTarn({"render", scene, "-o", "out/g.png", "--gray"}, folder.path()).exitCode,
                  0);
-        FrmMain window(folder.context());
-        window.document().open(scene.toStdString(), PartLoader(loadPartFile));
-        window.findChild<QAction*>("mnuGray")->trigger();
-        QCOMPARE(fromQImage(QImage(out + "/g.png")), fromQImage(window.canvasView()->shownImage()));
+        QCOMPARE(fromQImage(QImage(out + "/g.png")), windowCanvas(scene, "mnuGray"));
     }
 
     // A scene that cannot be drawn fails alone; the others are written.
