@@ -24,6 +24,7 @@ const QString kParts = QStringLiteral(TARN_SAMPLE_PARTS);
 struct Run {
     int exitCode = -1;
     QString err;
+    QString out;
 };
 
 // The installed command as a user's shell starts it: no display of any kind.
@@ -38,7 +39,8 @@ Run runTarn(const QStringList& args, const QString& folder) {
     if (!process.waitForFinished(60000))
         return {};
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QString::fromLocal8Bit(process.readAllStandardError())};
+            QString::fromLocal8Bit(process.readAllStandardError()),
+            QString::fromLocal8Bit(process.readAllStandardOutput())};
 }
 
 QStringList filesIn(const QString& folder) {
@@ -204,6 +206,8 @@ class TestCommandLine : public QObject {
             QVERIFY(run.err.contains("tarn --help"));
         }
         QVERIFY(!QFile::exists(folder.path("x.bmp")) && !QFile::exists(folder.path("x.jpg")));
+        const Run version = runTarn({"--version"}, folder.path());
+        QVERIFY(version.exitCode == 0 && version.out.startsWith("tarn "));
     }
 };
 

@@ -292,12 +292,14 @@ class TestSceneDocument : public QObject, MainWindowTest {
     }
 
     void damagedFiles_data() {
-        QTest::addColumn<QByteArray>("content"); // "" for no file at all
+        QTest::addColumn<QByteArray>("content"); // null for no file at all
         QTest::addColumn<QString>("message");    // %1: the file
         const QString damaged = "シーンファイル「%1」は壊れているため開けませんでした。";
         QTest::newRow("cut short") << QByteArray("{\"format\": \"tarn-scene\", \"version\": 1, "
                                                  "\"slots\": {\"ground\": {\"name\": \"fl")
                                    << damaged;
+        QTest::newRow("empty") << QByteArray("") << damaged;
+        QTest::newRow("binary") << QByteArray("\x89PNG\r\n\x1a\n\0\0", 10) << damaged;
         QTest::newRow("hostile nesting") << QByteArray(200000, '[') << damaged;
         QTest::newRow("too large")
             << QByteArray(2 << 20, ' ') << "シーンファイル「%1」は大きすぎるため開けませんでした。";
@@ -319,7 +321,7 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QFETCH(QByteArray, content);
         QFETCH(QString, message);
         const QString bad = scenePath("bad.tarn");
-        if (content.isEmpty())
+        if (content.isNull())
             rememberScene(folder->context().ini(), bad); // a recent scene since removed
         else
             writeFile(bad, content);
@@ -330,11 +332,11 @@ class TestSceneDocument : public QObject, MainWindowTest {
         const View before = view();
 
         std::vector<ModalScript::Step> steps{press(Discard)};
-        if (!content.isEmpty())
+        if (!content.isNull())
             steps.push_back(typeFileName(bad));
         steps.push_back(press(Ok));
         ModalScript script(steps);
-        if (content.isEmpty())
+        if (content.isNull())
             action("mnuSceneRecent(1)")->trigger();
         else
             action("mnuSceneOpen")->trigger();
