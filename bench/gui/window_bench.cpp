@@ -4,6 +4,7 @@
 // and the export of a full scene. Run under an X server (xvfb-run -a); without
 // one the pointer move is skipped.
 #include "../interleaved.h"
+#include "app/boot.h"
 #include "app/canvas_view.h"
 #include "app/frm_boot.h"
 #include "app/frm_main.h"
@@ -456,6 +457,7 @@ BENCHMARK(BM_ExportFullScene)->UseManualTime()->Unit(benchmark::kMillisecond);
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    tarn::setPlatformOptions(); // as the program does
     QApplication app(argc, argv);
     QTemporaryDir folder;
     g_parts = folder.path();

@@ -18,6 +18,15 @@
 
 namespace tarn {
 
+void setPlatformOptions() {
+    // On X, Qt waits for the server to finish with a shared-memory image
+    // before it paints over the same place again: a round trip at every frame
+    // of a drag. A drag's frames are a few thousand pixels, cheaper sent in
+    // the request itself.
+    if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM"))
+        qputenv("QT_XCB_NO_MITSHM", "1");
+}
+
 int BOOT(QApplication& app) {
     const CommandLine command = parseCommandLine(QCoreApplication::arguments());
     const AppContext context(

@@ -9,4 +9,8 @@ namespace tarn {
 // the event loop's exit code.
 int BOOT(QApplication& app);
 
+// Options of the window system that must be set before the application is
+// made; a variable the user set is left as it is.
+void setPlatformOptions();
+
 } // namespace tarn

@@ -15,6 +15,7 @@ int main(int argc, char* argv[]) {
     argv = arguments.data();
     if (const int status = tarn::runCommand(argc, argv, language); status >= 0)
         return status;
+    tarn::setPlatformOptions();
     QApplication app(argc, argv);
     tarn::installTranslations(app, language);
     tarn::installGeometryDump();

@@ -10,7 +10,7 @@ add_executable(compose_scene ${CMAKE_CURRENT_LIST_DIR}/compose_scene.cpp)
 target_link_libraries(compose_scene PRIVATE tarn_core)
 if(TARN_XVFB_RUN AND TARN_XCLIP AND TARN_XDOTOOL AND TARN_IMPORT AND EXISTS /usr/bin/python3)
     add_test(NAME x11_e2e
-        COMMAND ${TARN_XVFB_RUN} -a -s "-screen 0 1280x1024x24"
+        COMMAND ${TARN_XVFB_RUN} -a -s "-screen 0 1280x1024x24 -noreset"
                 /usr/bin/python3 ${CMAKE_CURRENT_LIST_DIR}/e2e.py
                 $<TARGET_FILE:tarn> ${CMAKE_BINARY_DIR}/bin $<TARGET_FILE:compose_scene>)
     set_tests_properties(x11_e2e PROPERTIES
