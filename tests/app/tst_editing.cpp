@@ -111,8 +111,7 @@ class TestEditing : public QObject, MainWindowTest {
         QTest::keyClick(w->canvasView(), Qt::Key_Right); // no current object: nothing moves
         QCOMPARE(position(0), QPoint(0, 0));
         click(6, 0);
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        activate();
         QTest::mouseClick(w->canvasView(), Qt::RightButton, {}, QPoint(300, 200));
         QVERIFY(w->canvasView()->hasFocus());
         const std::tuple<Qt::Key, Qt::KeyboardModifiers, QPoint> presses[] = {
@@ -216,17 +215,11 @@ class TestEditing : public QObject, MainWindowTest {
         open();
         const QImage before = canvas();
 
-        QMimeData data;
         QList<QUrl> urls;
         for (const QString& f : row.files)
             urls << (f.startsWith("http:") ? QUrl(f) : QUrl::fromLocalFile(folder->path(f)));
-        data.setUrls(urls);
         ModalScript script({press(QMessageBox::Ok)});
-        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(w.get(), &enter);
-        QVERIFY(enter.isAccepted());
-        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
-        QApplication::sendEvent(w.get(), &drop);
+        QVERIFY(dropOn(w.get(), urls));
 
         QCOMPARE(boxes(script), row.told.isEmpty()
                                     ? QStringList()

@@ -172,9 +172,7 @@ class TestFrmMain : public QObject, MainWindowTest {
         const ExchangeFiles files(folder->path().toStdString());
         for (int to : {3, 2}) {
             const std::vector<ObjectRow> former = model;
-            mouse(QTest::MousePress, 6, 0);
-            mouse(QTest::MouseMove, 6, to);
-            mouse(QTest::MouseRelease, 6, to);
+            exchange(0, to);
             std::swap(model[0], model[to]);
             expectRows(model);
             QCOMPARE(w->lst(6)->selectedRow(), to);

@@ -155,31 +155,29 @@ class TestOutput : public QObject, MainWindowTest {
             "」は保存しませんでした。\n"
             "ファイル名の末尾が「bmp」「jpg」「jpeg」または「png」のときに保存します。";
         const int no = QMessageBox::No, yes = QMessageBox::Yes, none = QMessageBox::NoIcon;
-        QTest::newRow("flat colours, earlier file replaced")
-            << SaveRow{"x.bmp", yes, {box("256形式で保存しました", none)}, 8};
-        QTest::newRow("more than 236 colours") << SaveRow{
-            "x.bmp", 0, {box("フルカラー形式で保存しました", none)}, 24, {}, gradientCanvas()};
+        const QStringList eight{box("256形式で保存しました", none)},
+            full{box("フルカラー形式で保存しました", none)},
+            png{box("PNG形式で保存しました", none)};
+        const Picture flat = twoColourCanvas(), many = gradientCanvas();
+        QTest::newRow("flat colours, earlier file replaced") << SaveRow{"x.bmp", yes, eight, 8};
+        QTest::newRow("more than 236 colours") << SaveRow{"x.bmp", 0, full, 24, {}, many};
         QTest::newRow("earlier file kept") << SaveRow{"x.bmp", no, {}};
         QTest::newRow("earlier jpg: asked before the JPEG dialog") << SaveRow{"x.jpg", yes, {}};
-        QTest::newRow("suggested name, bmp filter") << SaveRow{
-            "新規画像",    0, {box("256形式で保存しました", none)}, 8, {}, twoColourCanvas(), 0,
-            "新規画像.bmp"};
+        QTest::newRow("suggested name, bmp filter")
+            << SaveRow{"新規画像", 0, eight, 8, {}, flat, 0, "新規画像.bmp"};
         QTest::newRow("no ending, jpg filter")
-            << SaveRow{"dungeon1", 0, {}, 0, {}, twoColourCanvas(), 1, "dungeon1.jpg"};
-        QTest::newRow("no ending, png filter, earlier file replaced") << SaveRow{
-            "dungeon1",    yes, {box("PNG形式で保存しました", none)}, 0, {}, twoColourCanvas(), 2,
-            "dungeon1.png"};
-        QTest::newRow("jpeg ending, png filter")
-            << SaveRow{"view.jpeg", 0, {}, 0, {}, twoColourCanvas(), 2};
-        QTest::newRow("PNG ending, bmp filter, many colours") << SaveRow{
-            "view.PNG", 0, {box("PNG形式で保存しました", none)}, 0, {}, gradientCanvas()};
+            << SaveRow{"dungeon1", 0, {}, 0, {}, flat, 1, "dungeon1.jpg"};
+        QTest::newRow("no ending, png filter, earlier file replaced")
+            << SaveRow{"dungeon1", yes, png, 0, {}, flat, 2, "dungeon1.png"};
+        QTest::newRow("jpeg ending, png filter") << SaveRow{"view.jpeg", 0, {}, 0, {}, flat, 2};
+        QTest::newRow("PNG ending, bmp filter, many colours")
+            << SaveRow{"view.PNG", 0, png, 0, {}, many};
         QTest::newRow("unknown ending kept") << SaveRow{
-            "x.gif",           0, {box("「x.gif" + notSaved, QMessageBox::Information)}, 0, {},
-            twoColourCanvas(), 2};
+            "x.gif", 0, {box("「x.gif" + notSaved, QMessageBox::Information)}, 0, {}, flat, 2};
         QTest::newRow("read-only folder")
             << SaveRow{"x.bmp", yes, {failed(EACCES)}, 0, Twist::ReadOnly};
         QTest::newRow("disk full, full colour")
-            << SaveRow{"x.bmp", yes, {failed(ENOSPC)}, 0, Twist::DiskFull, gradientCanvas()};
+            << SaveRow{"x.bmp", yes, {failed(ENOSPC)}, 0, Twist::DiskFull, many};
     }
     void saveAs() {
         QFETCH(SaveRow, row);
@@ -347,16 +345,13 @@ class TestOutput : public QObject, MainWindowTest {
 
         const QString areaFile = row.written.filter(QRegularExpression("^Area")).value(0);
         const int n = areaFile.isEmpty() ? 0 : areaFile.mid(4).chopped(4).toInt();
-        QStringList wrote;
-        for (const QString& file : row.written)
-            wrote << "  " + file;
         const QString told =
             !row.told.isEmpty() || row.written.isEmpty() || row.twist == Twist::DiskFull
                 ? row.told
                 : box(QStringLiteral("エリア %1「新規エリア(%1)」を書き出しました。\n\n"
                                      "書き出したファイル:\n%2")
                           .arg(n)
-                          .arg(wrote.join('\n')),
+                          .arg("  " + row.written.join("\n  ")),
                       QMessageBox::Information);
         QCOMPARE(boxes(script), told.isEmpty() ? QStringList() : QStringList{told});
         QTRY_COMPARE(dialog && dialog->isVisible(), !row.told.isEmpty());

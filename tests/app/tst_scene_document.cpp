@@ -32,8 +32,7 @@ class TestSceneDocument : public QObject, MainWindowTest {
 
     void open() {
         MainWindowTest::open();
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        activate();
         QVERIFY(w->changeFolder(parts));
     }
     View view() const { return {canvas(), shownScene(*w)}; }
@@ -90,12 +89,12 @@ class TestSceneDocument : public QObject, MainWindowTest {
     void init() {
         folder = std::make_unique<ProgramFolder>();
         parts = folder->makeFolder("project/parts");
-        folder->writePart("project/parts/floor_ug.bmp", part(478, 90, 1));
-        folder->writePart("project/parts/wall_bl.bmp", part(120, 200, 2));
-        folder->writePart("project/parts/wall_fl.bmp", part(70, 120, 3));
-        folder->writePart("project/parts/ob_a.bmp", part(40, 60, 4));
-        folder->writePart("project/parts/ob_b.bmp", part(30, 20, 5));
-        folder->writePart("project/parts/ob_c.bmp", part(25, 35, 6));
+        const std::tuple<QString, int, int> sizes[] = {{"floor_ug", 478, 90}, {"wall_bl", 120, 200},
+                                                       {"wall_fl", 70, 120},  {"ob_a", 40, 60},
+                                                       {"ob_b", 30, 20},      {"ob_c", 25, 35}};
+        int seed = 0;
+        for (const auto& [name, width, height] : sizes)
+            folder->writePart("project/parts/" + name + ".bmp", part(width, height, ++seed));
     }
     void cleanup() { w.reset(); }
 
@@ -144,9 +143,7 @@ class TestSceneDocument : public QObject, MainWindowTest {
         if (then == "drag") {
             drag({{125, 155}, {140, 120}, {90, 100}, {60, 30}, {70, 35}});
         } else if (then == "exchange") {
-            mouse(QTest::MousePress, 6, 0);
-            mouse(QTest::MouseMove, 6, 2);
-            mouse(QTest::MouseRelease, 6, 2);
+            exchange(0, 2);
         } else if (then.startsWith("mnu")) {
             action(then)->trigger();
         } else if (!then.isEmpty()) {

@@ -47,10 +47,9 @@ struct Fixture {
     PartLoader loader() const {
         return [this](const std::string& path, Picture& out) {
             const auto found = parts.find(path);
-            if (found == parts.end())
-                return false;
-            out = found->second;
-            return true;
+            if (found != parts.end())
+                out = found->second;
+            return found != parts.end();
         };
     }
     void choose(int slot) {
@@ -124,10 +123,6 @@ struct Edit {
     const char* name;
     std::function<void(Fixture&)> run;
 };
-
-void PrintTo(const Edit& edit, std::ostream* os) {
-    *os << edit.name;
-}
 
 class Allocation : public ::testing::TestWithParam<Edit> {};
 

@@ -13,11 +13,29 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QMimeData>
 #include <QtTest>
+
+#include <functional>
 
 #include <memory>
 
 namespace tarn::test {
+
+// Files dropped on a window from a file manager; `beforeDrop` runs once the drag is
+// in. Whether the window took the drag.
+inline bool dropOn(QWidget* window, const QList<QUrl>& urls,
+                   const std::function<void()>& beforeDrop = {}) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window, &enter);
+    if (beforeDrop)
+        beforeDrop();
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+    QApplication::sendEvent(window, &drop);
+    return enter.isAccepted();
+}
 
 class MainWindowTest {
   protected:
@@ -30,6 +48,10 @@ class MainWindowTest {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
+    void activate() const {
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
     template <typename T> T* get(const QString& name) const { return w->findChild<T*>(name); }
     QAction* action(const QString& name) const { return get<QAction>(name); }
     const QImage& canvas() const { return w->canvasView()->shownImage(); }
@@ -40,6 +62,12 @@ class MainWindowTest {
         QTest::mouseEvent(action, w->lst(list)->viewport(), Qt::LeftButton, {}, place.center());
     }
     void click(int list, int row) const { mouse(QTest::MouseClick, list, row); }
+    // An object row dragged onto another in the name column.
+    void exchange(int from, int to) const {
+        mouse(QTest::MousePress, 6, from);
+        mouse(QTest::MouseMove, 6, to);
+        mouse(QTest::MouseRelease, 6, to);
+    }
     void button(const QString& name) const {
         QTest::mouseClick(get<QAbstractButton>(name), Qt::LeftButton);
     }
