@@ -29,13 +29,6 @@ namespace {
 // Where a row leaves the plain path: the user's choice or a fault while a dialog is open.
 enum class Twist { None, DefaultBg, Unselected, Cancel, FolderIsFile, ReadOnly, DiskFull };
 
-// Asked before a file is replaced; Enter keeps it.
-QString asked(const QString& name) {
-    return box("「" + name + "」\n同じ名前のファイルが存在します。\n上書きしますか？",
-               QMessageBox::Question, "ファイルの重複問あわせ", QMessageBox::Yes | QMessageBox::No,
-               QMessageBox::No);
-}
-
 struct SaveRow {
     QString name;
     int answer;       // to the question about an earlier file; 0: none there
@@ -205,7 +198,7 @@ class TestOutput : public QObject, MainWindowTest {
 
         QCOMPARE(boxes(script),
                  QStringList{box("新規画像", QMessageBox::NoIcon, "名前を付けて保存", 0)} +
-                     (row.answer ? QStringList{asked(file)} : QStringList()) + row.told);
+                     (row.answer ? QStringList{replaceQuestion(file)} : QStringList()) + row.told);
         const QString ending = QFileInfo(file).suffix().toLower();
         FrmJpg* jpg = w->findChild<FrmJpg*>();
         QCOMPARE(jpg != nullptr, ending == "jpg" || ending == "jpeg");
@@ -302,7 +295,7 @@ class TestOutput : public QObject, MainWindowTest {
                              "」に書き込めません。\n書き込みのできるフォルダを指定してください。"),
                          Twist::ReadOnly};
         QTest::newRow("proposed number (count of area files + 1) taken, No")
-            << ExportRow{asked("Area2.wid"), {}, {"Area2.wid"}};
+            << ExportRow{replaceQuestion("Area2.wid"), {}, {"Area2.wid"}};
         QTest::newRow("existing-file mode, nothing selected")
             << ExportRow{box("リストから上書きするファイルを選択してください。",
                              QMessageBox::Warning, "Tarn 警告"),
@@ -343,8 +336,8 @@ class TestOutput : public QObject, MainWindowTest {
         ModalScript script({press(QMessageBox::No)}); // a box without No is closed
         clickOption(dialog, row.twist == Twist::Cancel ? "CancelButton" : "OKButton");
 
-        const QString areaFile = row.written.filter(QRegularExpression("^Area")).value(0);
-        const int n = areaFile.isEmpty() ? 0 : areaFile.mid(4).chopped(4).toInt();
+        const int n =
+            QRegularExpression("Area(\\d+)").match(row.written.join(' ')).captured(1).toInt();
         const QString told =
             !row.told.isEmpty() || row.written.isEmpty() || row.twist == Twist::DiskFull
                 ? row.told
@@ -359,20 +352,15 @@ class TestOutput : public QObject, MainWindowTest {
             QCOMPARE(std::pair(txtFolder->text(), number->text()),
                      std::pair(out_, QString::number(row.existing.size() + 1)));
         const std::string bg = row.twist == Twist::DefaultBg ? "MapOfWirth.BMP" : "dark.bmp";
-        for (const QString& file : row.written) { // each as it should be
-            Bytes made;
-            if (!file.contains(
-                    QRegularExpression("^Area|^Summary|^dark"))) { // a part shown as it is
-                expected.insert(out_ + '/' + file, fileBytes(folder->path(file)));
-                continue;
-            }
+        for (const QString& file : row.written) { // each as it should be; a part as it is
+            Bytes area;
             if (file.startsWith("Area"))
-                QVERIFY(encodeArea(n, planArea(w->scene(), bg).cells, made).ok());
-            else if (file == "Summary.wsm")
-                made = summaryBytes(n);
-            else
-                made = darkBmpBytes();
-            expected.insert(out_ + '/' + file, qBytes(made));
+                QVERIFY(encodeArea(n, planArea(w->scene(), bg).cells, area).ok());
+            expected.insert(out_ + '/' + file, file.startsWith("Area") ? qBytes(area)
+                                               : file == "Summary.wsm" ? qBytes(summaryBytes(n))
+                                               : file == "dark.bmp"
+                                                   ? qBytes(darkBmpBytes())
+                                                   : fileBytes(folder->path(file)));
         }
         QCOMPARE(snapshot(folder->path("work")), expected);
         const std::string stored = folder->context().ini().getini("MemWData", "MofSLoc", "-");

@@ -124,6 +124,10 @@ struct Edit {
     std::function<void(Fixture&)> run;
 };
 
+void PrintTo(const Edit& edit, std::ostream* os) {
+    *os << edit.name;
+}
+
 class Allocation : public ::testing::TestWithParam<Edit> {};
 
 TEST_P(Allocation, FailureLeavesTheDocumentAsItWas) {

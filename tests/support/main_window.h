@@ -48,6 +48,14 @@ class MainWindowTest {
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
     }
+    // Quits from the menu: how many times the program was told to exit.
+    int quit() const {
+        int exits = 0;
+        w->setExitHandler([&exits] { ++exits; });
+        action("mnuEnd")->trigger();
+        w->setExitHandler([] {});
+        return exits;
+    }
     void activate() const {
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));

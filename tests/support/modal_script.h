@@ -119,6 +119,13 @@ inline QString box(const QString& text, int icon = QMessageBox::Warning,
         .arg(enter);
 }
 
+// The question before a file of that name is replaced; Enter keeps the file.
+inline QString replaceQuestion(const QString& name) {
+    return box("「" + name + "」\n同じ名前のファイルが存在します。\n上書きしますか？",
+               QMessageBox::Question, QStringLiteral("ファイルの重複問あわせ"),
+               QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+}
+
 // Every dialog a script met, in that form.
 inline QStringList boxes(const ModalScript& script) {
     QStringList all;
