@@ -204,8 +204,8 @@ class TestOutput : public QObject, MainWindowTest {
         QCOMPARE(jpg != nullptr, ending == "jpg" || ending == "jpeg");
         if (jpg)
             QCOMPARE(jpg->findChild<QLabel*>("lblFNAME")->text(), path);
-        if (ending == "png" &&
-            !row.told.isEmpty()) { // read back by Pillow, not by the Qt that wrote it
+        // Read back by Pillow, not by the Qt that wrote it.
+        if (ending == "png" && !row.told.isEmpty()) {
             expected.insert(path, fileBytes(path));
             QCOMPARE(QProcess::execute("/usr/bin/python3",
                                        {TARN_TEST_DATA "/../python/pil_read.py", path}),
