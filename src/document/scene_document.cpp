@@ -17,39 +17,35 @@ Rect areaOf(const ObjectRow& row) {
                            static_cast<long long>(row.y) + row.picture().height());
 }
 
-// The canvas pixels that can differ between the two states. A pixel depends
-// only on the slots, the tones and the rows that cover it, so a change of rows
-// alone touches only where those rows were and are.
-Rect changedArea(const SceneState& before, const SceneState& after) {
-    if (before.terrain != after.terrain || before.tones != after.tones || !after.tones.empty())
-        return kCanvasRect;
+// What changed from one state to the other, the rows compared once. A canvas
+// pixel depends only on the slots, the tones and the rows that cover it, so a
+// change of rows alone touches only where those rows were and are.
+DocumentChange changeBetween(const SceneState& before, const SceneState& after) {
+    DocumentChange change;
+    change.terrain = before.terrain != after.terrain;
+    change.canvas = true;
+    change.history = true;
     Rect area;
+    int changedRows = 0;
     const std::size_t n = std::max(before.objects.size(), after.objects.size());
     for (std::size_t i = 0; i < n; ++i) {
         const ObjectRow* b = i < before.objects.size() ? &before.objects[i] : nullptr;
         const ObjectRow* a = i < after.objects.size() ? &after.objects[i] : nullptr;
         if (b != nullptr && a != nullptr && *b == *a)
             continue;
+        ++changedRows;
+        change.objectRow = static_cast<int>(i);
         if (b != nullptr)
             area = area.united(areaOf(*b));
         if (a != nullptr)
             area = area.united(areaOf(*a));
     }
-    return area.intersected(kCanvasRect);
-}
-
-// The one row in which the two lists differ, or -1.
-int onlyChangedRow(const std::vector<ObjectRow>& before, const std::vector<ObjectRow>& after) {
-    if (before.size() != after.size())
-        return -1;
-    int found = -1;
-    for (std::size_t i = 0; i < before.size(); ++i)
-        if (!(before[i] == after[i])) {
-            if (found >= 0)
-                return -1;
-            found = static_cast<int>(i);
-        }
-    return found;
+    change.objects = changedRows > 0;
+    if (changedRows != 1 || before.objects.size() != after.objects.size())
+        change.objectRow = -1;
+    const bool whole = change.terrain || before.tones != after.tones || !after.tones.empty();
+    change.canvasArea = whole ? kCanvasRect : area.intersected(kCanvasRect);
+    return change;
 }
 
 } // namespace
@@ -142,16 +138,10 @@ void SceneDocument::rebuildCanvas(const Rect& area) {
 }
 
 void SceneDocument::setState(SceneState state) {
-    DocumentChange change;
-    change.terrain = scene_.terrain() != state.terrain;
-    change.objects = scene_.objects != state.objects;
-    change.objectRow = onlyChangedRow(scene_.objects, state.objects);
-    change.canvas = true;
-    change.history = true;
     // Moved out, not copied: nothing here may take memory.
     const SceneState shown{std::move(scene_.terrain()), std::move(scene_.objects),
                            std::move(tones_)};
-    change.canvasArea = changedArea(shown, state);
+    const DocumentChange change = changeBetween(shown, state);
     assign(std::move(state));
     objects_.forgetDragOrigin();
     gestureOpen_ = false;
@@ -161,7 +151,8 @@ void SceneDocument::setState(SceneState state) {
 
 void SceneDocument::commit(EditKind kind, Rollback& rollback, int row) {
     SceneState after = state();
-    if (after == rollback.before()) {
+    const DocumentChange change = changeBetween(rollback.before(), after);
+    if (!change.terrain && !change.objects && rollback.before().tones == after.tones) {
         gestureOpen_ = false;
         return;
     }
@@ -171,14 +162,6 @@ void SceneDocument::commit(EditKind kind, Rollback& rollback, int row) {
                       index_ == static_cast<int>(history_.size()) &&
                       history_.back().kind == EditKind::MoveObject && history_.back().row == row &&
                       cleanIndex_ != index_;
-    DocumentChange change;
-    const SceneState& before = rollback.before();
-    change.terrain = before.terrain != after.terrain;
-    change.objects = before.objects != after.objects;
-    change.objectRow = onlyChangedRow(before.objects, after.objects);
-    change.canvas = true;
-    change.canvasArea = changedArea(before, after);
-    change.history = true;
     if (fold) {
         history_.back().after = std::move(after);
         rollback.take();
