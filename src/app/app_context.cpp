@@ -1,5 +1,6 @@
 #include "app/app_context.h"
 #include "app/messages.h"
+#include "base/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -80,8 +81,7 @@ void AppContext::reportUnreadableSettings(QWidget* parent) const {
 void AppContext::removeLeftovers() const {
     for (const QString& folder : {programFolder, mySystemFolder()})
         removeStaleTemporaries(QFile::encodeName(folder).toStdString());
-    const std::string& settings = ini().path();
-    removeStaleTemporaries(settings.substr(0, settings.rfind('/')));
+    removeStaleTemporaries(folderOf(ini().path()));
 }
 
 } // namespace tarn

@@ -2,6 +2,7 @@
 
 #include "app/picture_io.h"
 #include "output/bmp_writer.h"
+#include "output/effects.h"
 #include "output/jpeg_writer.h"
 #include "scene/bmp.h"
 
@@ -55,9 +56,15 @@ RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::op
         });
     if (!outcome.ok())
         return outcome;
-    if (tone)
-        document.applyTone(*tone);
+    // Toned here rather than as an edit, which would compose the canvas again.
     canvas = document.canvas();
+    if (tone) {
+        PixelArray work;
+        if (*tone == Tone::Gray)
+            grayscale(canvas, work);
+        else
+            sepia(canvas, work);
+    }
     return outcome;
 }
 
@@ -89,7 +96,8 @@ RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
         // The encoder writes its file whole itself.
         errno = 0;
         if (DCSavetoJPEG(canvas, canvas.width(), canvas.height(), target,
-                         static_cast<std::uint8_t>(settings.quality), settings.progressive) != 0)
+                         static_cast<std::uint8_t>(settings.quality), settings.progressive,
+                         durability) != 0)
             error = errno != 0 ? errno : EIO;
         break;
     }

@@ -1,4 +1,5 @@
 #include "base/file_write.h"
+#include "base/paths.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,25 +49,11 @@ bool isTemporaryName(std::string_view name) {
     return std::all_of(name.end() - kTempRandom, name.end(), isAlnum);
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string inFolder(const std::string& folder, std::string_view name) {
-    std::string path = folder;
-    if (!path.empty() && path.back() != '/')
-        path += '/';
-    return path.append(name);
-}
-
 // A new temporary file in the folder, locked for as long as it is open: the
 // lock is how a clean-up tells it from a leftover. -1 with errno on failure.
 int createTemporary(const std::string& folder, std::string& path) {
     for (int attempt = 0; attempt < 8; ++attempt) {
-        path = inFolder(folder, ".tarn-XXXXXX");
+        path = joinPath(folder, std::string(kTempPrefix) + std::string(kTempRandom, 'X'));
         const int fd = ::mkstemp(path.data());
         if (fd < 0)
             return -1;
@@ -155,7 +142,10 @@ Status replaceWith(const std::string& path, Durability durability, Fill&& fill) 
     if (Status s = inspectTarget(path, existing); !s.ok())
         return s;
     const std::string folder = folderOf(path);
-    removeStaleTemporaries(folder);
+    // Scratch files are rewritten many times a second in a folder cleaned at
+    // start; the files a user keeps clean up their own folder.
+    if (durability == Durability::Durable)
+        removeStaleTemporaries(folder);
     std::string temp;
     const int fd = createTemporary(folder, temp);
     if (fd < 0)
@@ -289,7 +279,7 @@ void removeStaleTemporaries(const std::string& folder) {
     while (const dirent* entry = ::readdir(dir)) {
         if (!isTemporaryName(entry->d_name))
             continue;
-        const std::string path = inFolder(folder, entry->d_name);
+        const std::string path = joinPath(folder, entry->d_name);
         const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
         if (fd < 0)
             continue;

@@ -12,6 +12,13 @@ std::string joinPath(const std::string& folder, const std::string& name) {
     return trimpath(folder) + "/" + name;
 }
 
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 std::string getext(const std::string& name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);

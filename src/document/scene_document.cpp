@@ -151,7 +151,7 @@ void SceneDocument::setState(SceneState state) {
 
 void SceneDocument::commit(EditKind kind, Rollback& rollback, int row) {
     SceneState after = state();
-    const DocumentChange change = changeBetween(rollback.before(), after);
+    DocumentChange change = changeBetween(rollback.before(), after);
     if (!change.terrain && !change.objects && rollback.before().tones == after.tones) {
         gestureOpen_ = false;
         return;
@@ -162,6 +162,8 @@ void SceneDocument::commit(EditKind kind, Rollback& rollback, int row) {
                       index_ == static_cast<int>(history_.size()) &&
                       history_.back().kind == EditKind::MoveObject && history_.back().row == row &&
                       cleanIndex_ != index_;
+    // A folded move changes neither what can be undone nor the unsaved mark.
+    change.history = !fold;
     if (fold) {
         history_.back().after = std::move(after);
         rollback.take();

@@ -233,11 +233,6 @@ std::string lowerCase(std::string s) {
     return s;
 }
 
-std::string folderOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Holds the settings file's folder locked, so that the read, change and write
 // of one process is never interleaved with another's. The folder, not the
 // file, is locked: the file is replaced by every write.
