@@ -56,11 +56,6 @@ const char* formatOf(QIODevice* device, PictureKind kind) {
     return kind == PictureKind::Part ? pick(kPartFormats) : pick(kPreviewFormats);
 }
 
-bool withinLimits(std::int64_t width, std::int64_t height) {
-    return width > 0 && height > 0 && width <= kMaxPartSide && height <= kMaxPartSide &&
-           width * height <= kMaxPartPixels;
-}
-
 // A BMP's size as its headers give it, read here rather than by Qt: Qt 6.4
 // reports a top-down picture's height as negative. An invalid size means the
 // file is refused: a header that does not hold together, a size beyond the
@@ -80,7 +75,7 @@ QSize bmpSize(QIODevice* device) {
         return {};
     const std::int64_t width = h.width;
     const std::int64_t height = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
-    if (!withinLimits(width, height))
+    if (!partSizeAllowed(width, height))
         return {};
     // Run-length and embedded pictures have no fixed length (the core header
     // has no compression field); devices of unknown length cannot be measured.
@@ -102,7 +97,7 @@ bool readPicture(QIODevice* device, PictureKind kind, Picture& out) {
     // Qt's own cap, in MB, as a second line behind the pixel limit.
     reader.setAllocationLimit(static_cast<int>(kMaxPartPixels * 4 / (1024 * 1024)) + 1);
     const QSize size = qstrcmp(format, "bmp") == 0 ? bmpSize(device) : reader.size();
-    if (!size.isValid() || !withinLimits(size.width(), size.height()))
+    if (!size.isValid() || !partSizeAllowed(size.width(), size.height()))
         return false;
     // Run-length BMPs may leave pixels unwritten; the decoder fills the image it
     // is handed, so start from a cleared one rather than fresh heap memory.

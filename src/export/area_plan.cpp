@@ -14,14 +14,6 @@ namespace {
 
 constexpr std::int64_t kWidthOffset = 40000;
 
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-    bool empty() const { return width <= 0 || height <= 0; }
-};
-
 // A part as the canvas shows it.
 struct PartOnCanvas {
     const std::string& name;
@@ -33,25 +25,24 @@ struct PartOnCanvas {
     int y = 0;
 };
 
+// The part's pixels inside the canvas, as offsets within the part.
 Rect visiblePart(const PartOnCanvas& part) {
-    const long long left = std::max<long long>(part.x, 0);
-    const long long top = std::max<long long>(part.y, 0);
-    const long long right = std::min<long long>(
-        static_cast<long long>(part.x) + part.image.picture.width(), kCanvasWidth);
-    const long long bottom = std::min<long long>(
-        static_cast<long long>(part.y) + part.image.picture.height(), kCanvasHeight);
-    if (left >= right || top >= bottom)
+    Rect r =
+        Rect::fromEdges(part.x, part.y, static_cast<long long>(part.x) + part.image.picture.width(),
+                        static_cast<long long>(part.y) + part.image.picture.height())
+            .intersected(kCanvasRect);
+    if (r.empty())
         return {};
-    // Offsets within the part.
-    return {static_cast<int>(left - part.x), static_cast<int>(top - part.y),
-            static_cast<int>(right - left), static_cast<int>(bottom - top)};
+    r.x -= part.x;
+    r.y -= part.y;
+    return r;
 }
 
 bool opaqueOutside(const PartImage& image, const Rect& visible) {
     for (int v = 0; v < image.mask.height(); ++v)
         for (int u = 0; u < image.mask.width(); ++u) {
-            const bool inside = u >= visible.left && u < visible.left + visible.width &&
-                                v >= visible.top && v < visible.top + visible.height;
+            const bool inside = u >= visible.x && u < visible.x + visible.w && v >= visible.y &&
+                                v < visible.y + visible.h;
             if (!inside && image.mask.pixel(u, v) != kWhite)
                 return true;
         }
@@ -86,17 +77,17 @@ class Planner {
             const Picture original = part.image.original();
             const Rect crop = cropped ? visible : Rect{0, 0, original.width(), original.height()};
             if (cropped)
-                variant += "_" + std::to_string(crop.left) + "-" + std::to_string(crop.top) + "-" +
-                           std::to_string(crop.width) + "x" + std::to_string(crop.height);
+                variant += "_" + std::to_string(crop.x) + "-" + std::to_string(crop.y) + "-" +
+                           std::to_string(crop.w) + "x" + std::to_string(crop.h);
             // The engine takes pixel (0, 0) as see-through: it must be the key.
-            const int border = original.pixel(crop.left, crop.top) == part.image.key ? 0 : 1;
-            derived = Picture(crop.width + border, crop.height + border, part.image.key);
-            for (int v = 0; v < crop.height; ++v)
-                for (int u = 0; u < crop.width; ++u)
+            const int border = original.pixel(crop.x, crop.y) == part.image.key ? 0 : 1;
+            derived = Picture(crop.w + border, crop.h + border, part.image.key);
+            for (int v = 0; v < crop.h; ++v)
+                for (int u = 0; u < crop.w; ++u)
                     derived.setPixel(u + border, v + border,
-                                     original.pixel(crop.left + u, crop.top + v));
-            left += crop.left - border;
-            top += crop.top - border;
+                                     original.pixel(crop.x + u, crop.y + v));
+            left += crop.x - border;
+            top += crop.y - border;
         }
         const Picture& shown = derived.isNull() ? part.image.picture : derived;
         cell.left = static_cast<std::int32_t>(left + kViewLeft);

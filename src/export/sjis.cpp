@@ -54,8 +54,8 @@ constexpr std::array<std::string_view, 9> kMicrosoftMismatches{
 
 bool forbiddenInName(std::string_view ch) {
     if (ch.size() != 1)
-        return ch == "\u007F" || (ch.size() == 2 && static_cast<unsigned char>(ch[0]) == 0xC2 &&
-                                  static_cast<unsigned char>(ch[1]) < 0xA0); // C1 controls
+        return ch.size() == 2 && static_cast<unsigned char>(ch[0]) == 0xC2 &&
+               static_cast<unsigned char>(ch[1]) < 0xA0; // C1 controls
     const unsigned char c = static_cast<unsigned char>(ch[0]);
     return c < 0x20 || c == 0x7F ||
            std::string_view("\\/:*?\"<>|").find(ch[0]) != std::string_view::npos;

@@ -21,10 +21,6 @@ constexpr int kLastFreeEntry = 245;
 
 constexpr std::uint32_t kNoColour = 0xFFFFFFFFu; // above every 24-bit colour
 
-std::size_t roundUpTo4(std::size_t n) {
-    return (n + 3) / 4 * 4;
-}
-
 // Exact colour to palette entry, for at most 256 colours: open addressing in a
 // table sixteen times that size (20 KB, within the first-level cache) makes
 // the first probe hit almost always, so the branch is predictable. A "same as
@@ -65,7 +61,7 @@ int encode256(const Picture& picture, bool reserve, Bytes& out) {
         return kSave256Empty;
     const auto width = static_cast<std::size_t>(picture.width());
     const auto height = static_cast<std::size_t>(picture.height());
-    const std::size_t stride = roundUpTo4(width);
+    const std::size_t stride = bmpStride(width);
     if (!bmpSizeFits(kPaletteBmpOffset, stride, height))
         return EFBIG;
 

@@ -16,10 +16,6 @@ std::int32_t getS32le(std::span<const std::uint8_t> b, std::size_t at) {
     return static_cast<std::int32_t>(getU32le(b, at));
 }
 
-std::size_t roundUpTo4(std::size_t n) {
-    return (n + 3) / 4 * 4;
-}
-
 Status fail(StatusCode code) {
     return {code, {}, 0};
 }
@@ -86,7 +82,7 @@ Bytes encodeBmp24(const Picture& picture) {
         return {};
     const auto height = static_cast<std::size_t>(picture.height());
     const std::size_t rowBytes = picture.rowBytes();
-    const std::size_t stride = roundUpTo4(rowBytes);
+    const std::size_t stride = bmpStride(rowBytes);
     if (!bmpSizeFits(kFullColourOffset, stride, height))
         return {};
 
@@ -124,13 +120,12 @@ Status decodeBmp24(std::span<const std::uint8_t> bytes, Picture& out) {
         return fail(StatusCode::BmpUnsupportedFormat);
     // Compared as 64-bit so that INT32_MIN cannot be negated into itself.
     const std::int64_t rows64 = h.height < 0 ? -static_cast<std::int64_t>(h.height) : h.height;
-    if (h.width <= 0 || rows64 == 0 || h.width > kMaxPartSide || rows64 > kMaxPartSide ||
-        h.width * rows64 > kMaxPartPixels)
+    if (!partSizeAllowed(h.width, rows64))
         return fail(StatusCode::BmpBadSize);
 
     const int w = h.width;
     const int rows = static_cast<int>(rows64);
-    const std::uint64_t stride = (static_cast<std::uint64_t>(w) * 3 + 3) & ~std::uint64_t{3};
+    const std::uint64_t stride = bmpStride(static_cast<std::uint64_t>(w) * 3);
     const std::uint64_t pixelBytes = stride * static_cast<std::uint64_t>(rows);
     if (h.imageSize != 0 && h.imageSize != pixelBytes)
         return fail(StatusCode::BmpBadFileHeader);

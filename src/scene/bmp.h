@@ -48,6 +48,11 @@ void putBmpHeaders(Bytes& out, int width, int height, std::uint16_t bitsPerPixel
 // near; a size that wrapped would write a lying header.
 bool bmpSizeFits(std::size_t offset, std::size_t rowBytes, std::size_t height);
 
+// Bytes a stored row takes: rows are padded to whole 32-bit words.
+constexpr std::uint64_t bmpStride(std::uint64_t rowBytes) {
+    return (rowBytes + 3) / 4 * 4;
+}
+
 // Uncompressed 24-bit BMP, rows bottom-up, padded to 4 bytes. Empty bytes for
 // an empty or oversized picture.
 Bytes encodeBmp24(const Picture& picture);

@@ -21,6 +21,12 @@ inline constexpr int kMaxObjects = 10;
 inline constexpr int kMaxPartSide = 8192;
 inline constexpr std::int64_t kMaxPartPixels = std::int64_t{2048} * 2048;
 
+// Whether a part of this size may be decoded at all.
+constexpr bool partSizeAllowed(std::int64_t width, std::int64_t height) {
+    return width > 0 && height > 0 && width <= kMaxPartSide && height <= kMaxPartSide &&
+           width * height <= kMaxPartPixels;
+}
+
 struct Point {
     int x = 0;
     int y = 0;
