@@ -487,7 +487,7 @@ void FrmMain::onVersion() {
 void FrmMain::onRefresh() {
     act([this] {
         dir_->reread();
-        folderChanged();
+        listFolder();
     });
 }
 

@@ -201,6 +201,9 @@ class FrmMain : public QMainWindow {
     // Scene files.
     // Asks whether to save unsaved changes; false when the user keeps the scene.
     bool maySetSceneAside();
+    // The bodies of the scene-saving actions, for use within another action.
+    bool saveCurrentScene();
+    bool saveSceneAs();
     bool saveScene(const QString& path);
     bool openSceneFile(const QString& path);
     // A scene file chosen in a file dialog; "" when the user cancels.

@@ -33,14 +33,10 @@ bool readDrop(const QMimeData* data, std::vector<Dropped>& out, QStringList& ref
             out.push_back({info.absoluteFilePath(), -1, {}});
             continue;
         }
-        const PartLists lists = makelist({QFile::encodeName(info.fileName()).toStdString()});
-        bool listed = false;
-        for (int list = 0; list < static_cast<int>(lists.size()) && !listed; ++list)
-            if (!lists[static_cast<std::size_t>(list)].empty()) {
-                out.push_back({info.absoluteFilePath(), list, lists[std::size_t(list)].front()});
-                listed = true;
-            }
-        if (!listed)
+        const std::string name = QFile::encodeName(info.fileName()).toStdString();
+        if (const int list = partListOf(name); list >= 0)
+            out.push_back({info.absoluteFilePath(), list, partEntryOf(name)});
+        else
             refused << info.fileName();
     }
     return refused.isEmpty() && !out.empty();

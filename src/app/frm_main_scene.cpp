@@ -75,7 +75,7 @@ bool FrmMain::maySetSceneAside() {
     ask.setEscapeButton(QMessageBox::Cancel);
     switch (ask.exec()) {
     case QMessageBox::Save:
-        return onSceneSave();
+        return saveCurrentScene();
     case QMessageBox::Discard:
         return true;
     default:
@@ -96,7 +96,7 @@ void FrmMain::onSceneOpen() {
             return;
         const QString path = askScenePath(false);
         if (!path.isEmpty())
-            openScene(path);
+            openSceneFile(path);
     });
 }
 
@@ -105,34 +105,37 @@ void FrmMain::onRecentScene(int index) {
         const QStringList recent = recentScenes(context_.ini());
         if (index < 0 || index >= recent.size() || !maySetSceneAside())
             return;
-        openScene(recent[index]);
+        openSceneFile(recent[index]);
     });
 }
 
 bool FrmMain::onSceneSave() {
     bool saved = false;
-    act([&] {
-        saved = document_.filePath().empty()
-                    ? onSceneSaveAs()
-                    : saveScene(QString::fromStdString(document_.filePath()));
-    });
+    act([&] { saved = saveCurrentScene(); });
     return saved;
 }
 
 bool FrmMain::onSceneSaveAs() {
     bool saved = false;
-    act([&] {
-        QString path = askScenePath(true);
-        if (path.isEmpty())
-            return;
-        if (QFileInfo(path).suffix().isEmpty())
-            path += QString::fromLatin1(kSceneFileExtension);
-        const QFileInfo target(path);
-        if (target.exists() && !target.isDir() && !askOverwrite(this, target.fileName()))
-            return;
-        saved = saveScene(path);
-    });
+    act([&] { saved = saveSceneAs(); });
     return saved;
+}
+
+bool FrmMain::saveCurrentScene() {
+    return document_.filePath().empty() ? saveSceneAs()
+                                        : saveScene(QString::fromStdString(document_.filePath()));
+}
+
+bool FrmMain::saveSceneAs() {
+    QString path = askScenePath(true);
+    if (path.isEmpty())
+        return false;
+    if (QFileInfo(path).suffix().isEmpty())
+        path += QString::fromLatin1(kSceneFileExtension);
+    const QFileInfo target(path);
+    if (target.exists() && !target.isDir() && !askOverwrite(this, target.fileName()))
+        return false;
+    return saveScene(path);
 }
 
 bool FrmMain::saveScene(const QString& path) {

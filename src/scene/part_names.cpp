@@ -42,14 +42,18 @@ int partListOf(const std::string& fileName) {
     return ext == "BMP" || ext == "bmp" ? listForName(fileName) : -1;
 }
 
+PartEntry partEntryOf(const std::string& fileName) {
+    // A part's name ends in ".bmp" in some case.
+    return {fileName.substr(0, fileName.size() - 4), fileName};
+}
+
 PartLists makelist(const std::vector<std::string>& fileNames) {
     PartLists lists;
     for (const std::string& name : fileNames) {
         const int list = partListOf(name);
         if (list < 0)
             continue;
-        // The extension check guarantees the name ends in ".bmp" in some case.
-        lists[static_cast<std::size_t>(list)].push_back({name.substr(0, name.size() - 4), name});
+        lists[static_cast<std::size_t>(list)].push_back(partEntryOf(name));
     }
     return lists;
 }

@@ -25,5 +25,7 @@ PartLists makelist(const std::vector<std::string>& fileNames);
 // The part list (0-5) a bare file name belongs in, or -1 when it is no part;
 // makelist for one name, without copying it.
 int partListOf(const std::string& fileName);
+// The list entry of a part file name (one partListOf puts in a list).
+PartEntry partEntryOf(const std::string& fileName);
 
 } // namespace tarn

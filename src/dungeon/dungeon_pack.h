@@ -1,0 +1,67 @@
+#pragma once
+
+#include "base/status.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tarn {
+
+// What a part does in a view: each role is one entry of the part pack.
+enum class PartRole : std::uint8_t {
+    Floor,
+    NearLeftWall,
+    NearLeftDoor,
+    NearRightWall,
+    NearRightDoor,
+    FarLeftWall,
+    FarLeftDoor,
+    FarRightWall,
+    FarRightDoor,
+    NearFrontWall, // objects, at the pack's position
+    NearFrontDoor,
+    FarFrontWall,
+    FarFrontDoor,
+};
+inline constexpr int kPartRoleCount = 13;
+
+// The role's place in the pack file, "near_left.door", for messages.
+const char* partRoleKey(PartRole role);
+
+struct PackPart {
+    std::string path; // resolved against the pack file's folder
+    int x = 0;        // front objects: the canvas position of the top-left corner
+    int y = 0;
+    friend bool operator==(const PackPart&, const PackPart&) = default;
+};
+
+struct DungeonPack {
+    std::string file; // the pack file
+    std::array<std::optional<PackPart>, kPartRoleCount> parts;
+    const std::optional<PackPart>& part(PartRole r) const { return parts[std::size_t(r)]; }
+};
+
+enum class PackProblem {
+    None,
+    Unreadable,   // io says why
+    BadJson,      // detail: the parser's words
+    NotAPack,     // format is not "tarn-dungeon-pack"
+    NewerVersion, // version is not 1
+    BadEntry,     // jsonPath names it: wrong type, missing part or position
+};
+
+struct PackResult {
+    PackProblem problem = PackProblem::None;
+    std::string file;
+    std::string jsonPath;
+    std::string detail;
+    Status io;
+    bool ok() const { return problem == PackProblem::None; }
+};
+
+PackResult readDungeonPack(const std::string& path, DungeonPack& out);
+
+} // namespace tarn
