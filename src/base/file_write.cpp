@@ -104,7 +104,13 @@ int createTemporary(const std::string& folder, std::string& path) {
         struct stat st {};
         const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
         if (locked && ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
-            liveTemporaries().insert(path);
+            try {
+                liveTemporaries().insert(path);
+            } catch (...) { // memory ran short: nothing is left behind
+                ::unlink(path.c_str());
+                ::close(fd);
+                throw;
+            }
             return fd;
         }
         ::close(fd);
