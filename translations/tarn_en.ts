@@ -32,10 +32,6 @@
         <translation>--quality is a whole number from 1 to 100</translation>
     </message>
     <message>
-        <source>--gray と --sepia は一緒に使えません</source>
-        <translation>--gray and --sepia cannot be used together</translation>
-    </message>
-    <message>
         <source>知らないオプションです: %1</source>
         <translation>Unknown option: %1</translation>
     </message>
@@ -70,22 +66,26 @@
   tarn render シーン.tarn... (-o ファイル | --out-dir フォルダ)
              [--format bmp|png|jpg] [--quality N] [--progressive]
              [--gray | --sepia]
-      シーンを画像に書き出します。
+      シーンを画像に書き出します。-o - は標準出力に書きます。
+      -o は --output とも書けます。
   tarn export シーン.tarn --into フォルダ --area N [--replace]
              [--background black|default]
       シーンをシナリオのエリアとして書き出します。
-  tarn --help | --version</source>
+  tarn --help | -h | --version
+どのコマンドにも --lang ja|en を付けると、その言語で表示します。</source>
         <translation>Usage:
   tarn [SCENE.tarn]
       Opens the window (and the scene, when one is named).
   tarn render SCENE.tarn... (-o FILE | --out-dir FOLDER)
              [--format bmp|png|jpg] [--quality N] [--progressive]
              [--gray | --sepia]
-      Writes scenes as pictures.
+      Writes scenes as pictures; -o - writes to standard output.
+      -o may also be written --output.
   tarn export SCENE.tarn --into FOLDER --area N [--replace]
              [--background black|default]
       Writes a scene as an area of a scenario.
-  tarn --help | --version</translation>
+  tarn --help | -h | --version
+Any command takes --lang ja|en to speak that language.</translation>
     </message>
     <message>
         <source>%1 には値を指定してください</source>
@@ -102,6 +102,55 @@
     <message>
         <source>「%1」はすでにあります。置き換えるときは --replace を付けてください。</source>
         <translation>&quot;%1&quot; exists already. Add --replace to replace it.</translation>
+    </message>
+    <message>
+        <source>標準出力に書き込めません（%1）</source>
+        <translation>Cannot write to standard output (%1)</translation>
+    </message>
+    <message>
+        <source>--gray と --sepia はどちらか一つを一度だけ指定してください</source>
+        <translation>Give one of --gray and --sepia, once</translation>
+    </message>
+    <message>
+        <source>%1 は一度だけ指定できます</source>
+        <translation>%1 can be given only once</translation>
+    </message>
+    <message>
+        <source>拡張子「%1」の形式では書けません。--format で形式を指定してください</source>
+        <translation>Cannot write pictures ending in &quot;%1&quot;; name the format with --format</translation>
+    </message>
+    <message>
+        <source>%1 はこのシーンか、その部品です。別の出力先を指定してください</source>
+        <translation>%1 is a scene of this batch or a part it reads; choose another output</translation>
+    </message>
+    <message>
+        <source>--lang には次のどれかを指定してください: %1</source>
+        <translation>--lang takes one of: %1</translation>
+    </message>
+    <message>
+        <source>知らないコマンドです: %1</source>
+        <translation>Unknown command: %1</translation>
+    </message>
+    <message>
+        <source>ウィンドウで開けるシーンは一つだけです</source>
+        <translation>The window opens one scene only</translation>
+    </message>
+</context>
+<context>
+    <name>AppContext</name>
+    <message>
+        <source>設定を設定ファイル「%1」に保存できませんでした。
+%2（エラー番号 %3）</source>
+        <translation>The settings could not be saved in the settings file &quot;%1&quot;.
+%2 (error %3)</translation>
+    </message>
+    <message>
+        <source>設定ファイル「%1」を読み込めません。
+%2（エラー番号 %3）
+記憶したフォルダは使えません。</source>
+        <translation>Cannot read the settings file &quot;%1&quot;.
+%2 (error %3)
+The remembered folders cannot be used.</translation>
     </message>
 </context>
 <context>
@@ -260,6 +309,21 @@ A picture is saved when the name ends in &quot;bmp&quot;, &quot;jpg&quot;, &quot
     <message>
         <source>メモリが足りないため、この操作を取り消しました。</source>
         <translation>There was not enough memory, so this action was cancelled and nothing was changed.</translation>
+    </message>
+    <message>
+        <source>「%1」はフォルダーです。シーンファイルを指定してください。</source>
+        <translation>&quot;%1&quot; is a folder. Name a scene file.</translation>
+    </message>
+</context>
+<context>
+    <name>tarn::Boot</name>
+    <message>
+        <source>tarn: メモリが足りないため終了します。シーンを %1 に残しました。</source>
+        <translation>tarn: out of memory, ending; the scene was kept in %1.</translation>
+    </message>
+    <message>
+        <source>tarn: メモリが足りないため終了します。保存していないシーンはどこにも残せませんでした。</source>
+        <translation>tarn: out of memory, ending; the unsaved scene could not be kept anywhere.</translation>
     </message>
 </context>
 <context>
@@ -571,6 +635,30 @@ The file was deleted or is not a picture that can be read.</translation>
         <translation>&quot;%1&quot;
 A file of the same name exists.
 Replace it?</translation>
+    </message>
+    <message>
+        <source>シーンファイル「%1」は、開いた後（または保存した後）にほかで変更されています。
+置き換えると、その変更は失われます。</source>
+        <translation>The scene file &quot;%1&quot; was changed elsewhere after it was opened (or saved).
+Replacing it loses those changes.</translation>
+    </message>
+    <message>
+        <source>名前を付けて保存...</source>
+        <translation>Save as...</translation>
+    </message>
+    <message>
+        <source>置き換える</source>
+        <translation>Replace</translation>
+    </message>
+    <message>
+        <source>そのままにする</source>
+        <translation>Keep</translation>
+    </message>
+    <message>
+        <source>前回、保存していなかったシーンを次のファイルに残しました。「最近使ったシーン」から開けます。
+%1</source>
+        <translation>Last time, unsaved scenes were kept in these files; open them from Recent scenes.
+%1</translation>
     </message>
 </context>
 <context>

@@ -45,8 +45,11 @@ struct Batch {
             QFile file(scene);
             if (file.open(QIODevice::WriteOnly))
                 file.write(text.toUtf8());
-            jobs.push_back({scene, folder.filePath(QStringLiteral("batch/v%1.bmp").arg(i))});
-            oneByOne.push_back({scene, folder.filePath(QStringLiteral("single/v%1.bmp").arg(i))});
+            const auto bytes = [](const QString& path) { return path.toStdString(); };
+            jobs.push_back(
+                {bytes(scene), bytes(folder.filePath(QStringLiteral("batch/v%1.bmp").arg(i)))});
+            oneByOne.push_back(
+                {bytes(scene), bytes(folder.filePath(QStringLiteral("single/v%1.bmp").arg(i)))});
         }
         QDir(folder.path()).mkpath(QStringLiteral("batch"));
         QDir(folder.path()).mkpath(QStringLiteral("single"));

@@ -15,10 +15,6 @@ namespace tarn {
 
 namespace {
 
-QString text(const char* source) {
-    return QCoreApplication::translate("AppContext", source);
-}
-
 QString fromNative(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
@@ -62,9 +58,11 @@ void AppContext::putSetting(QWidget* parent, const char* section, const char* ke
     if (shared_->failureShown)
         return;
     shared_->failureShown = true;
-    warn(parent, text("設定を設定ファイル「%1」に保存できませんでした。\n%2（エラー番号 %3）")
-                     .arg(fromNative(ini().path()), statusDescription(status),
-                          QString::number(status.error)));
+    warn(parent,
+         QCoreApplication::translate(
+             "AppContext", "設定を設定ファイル「%1」に保存できませんでした。\n%2（エラー番号 %3）")
+             .arg(fromNative(ini().path()), statusDescription(status),
+                  QString::number(status.error)));
 }
 
 void AppContext::reportUnreadableSettings(QWidget* parent) const {
@@ -72,8 +70,9 @@ void AppContext::reportUnreadableSettings(QWidget* parent) const {
     if (status.ok() || status.error == ENOENT || shared_->unreadableShown)
         return;
     shared_->unreadableShown = true;
-    warn(parent, text("設定ファイル「%1」を読み込めません。\n%2（エラー番号 %3）\n"
-                      "記憶したフォルダは使えません。")
+    warn(parent, QCoreApplication::translate(
+                     "AppContext", "設定ファイル「%1」を読み込めません。\n%2（エラー番号 %3）\n"
+                                   "記憶したフォルダは使えません。")
                      .arg(fromNative(ini().path()), statusDescription(status),
                           QString::number(status.error)));
 }

@@ -1,19 +1,19 @@
 #include "app/batch_render.h"
 
 #include "app/picture_io.h"
+#include "base/paths.h"
 #include "output/bmp_writer.h"
 #include "output/effects.h"
 #include "output/jpeg_writer.h"
 #include "scene/bmp.h"
 
 #include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
 
 #include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <set>
 #include <thread>
 
@@ -33,10 +33,10 @@ PartImagePtr PartCache::image(const std::string& path, PartKind kind) {
     return entry->image;
 }
 
-RenderOutcome openWhole(SceneDocument& document, const QString& scene,
+RenderOutcome openWhole(SceneDocument& document, const std::string& scene,
                         const PartImageLoader& loadImage) {
     RenderOutcome outcome;
-    const SceneOpenResult opened = document.open(QFile::encodeName(scene).toStdString(), loadImage);
+    const SceneOpenResult opened = document.open(scene, loadImage);
     if (!opened.ok()) {
         outcome.kind = RenderOutcome::Kind::SceneUnusable;
         outcome.scene = opened.status;
@@ -47,8 +47,8 @@ RenderOutcome openWhole(SceneDocument& document, const QString& scene,
     return outcome;
 }
 
-RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::optional<Tone>& tone,
-                           Picture& canvas) {
+RenderOutcome renderCanvas(const std::string& scene, PartCache& parts,
+                           const std::optional<Tone>& tone, Picture& canvas) {
     SceneDocument document{std::string()};
     const RenderOutcome outcome =
         openWhole(document, scene, [&parts](const std::string& path, PartKind kind) {
@@ -68,10 +68,20 @@ RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::op
     return outcome;
 }
 
-RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
+namespace {
+// 0, or what stopped the write.
+int writeToStandardOutput(const Bytes& bytes) {
+    errno = 0;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+        std::fflush(stdout) == 0)
+        return 0;
+    return errno != 0 ? errno : EIO;
+}
+} // namespace
+
+RenderOutcome writeCanvas(const Picture& canvas, const std::string& target,
                           const RenderSettings& settings, bool durable) {
     RenderOutcome outcome;
-    const std::string target = QFile::encodeName(path).toStdString();
     const Durability durability = durable ? Durability::Durable : Durability::Scratch;
     Bytes bytes;
     int error = 0;
@@ -93,15 +103,14 @@ RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
         break;
     }
     case OutputFormat::Jpeg:
-        // The encoder writes its file whole itself.
-        errno = 0;
-        if (DCSavetoJPEG(canvas, canvas.width(), canvas.height(), target,
-                         static_cast<std::uint8_t>(settings.quality), settings.progressive,
-                         durability) != 0)
-            error = errno != 0 ? errno : EIO;
+        if (!encodeJpeg(canvas, static_cast<std::uint8_t>(settings.quality), settings.progressive,
+                        bytes))
+            error = EIO;
         break;
     }
-    if (error == 0 && settings.format != OutputFormat::Jpeg)
+    if (error == 0 && target == "-")
+        error = writeToStandardOutput(bytes);
+    else if (error == 0)
         error = writeFileAtomically(target, bytes, durability).error;
     if (error != 0) {
         outcome.kind = RenderOutcome::Kind::WriteFailed;
@@ -114,9 +123,17 @@ std::vector<RenderOutcome> renderBatch(const std::vector<RenderJob>& jobs,
                                        const RenderSettings& settings, int threads,
                                        const std::function<void(int finished)>& done) {
     std::vector<RenderOutcome> outcomes(jobs.size());
+    std::set<std::string> folders;
+    for (const RenderJob& job : jobs)
+        if (job.output != "-")
+            folders.insert(folderOf(job.output));
+    // A batch writes its files unflushed (Scratch), which skips the clean-up
+    // of each durable write.
+    for (const std::string& folder : folders)
+        removeStaleTemporaries(folder);
     PartCache parts;
     std::atomic<std::size_t> next{0};
-    std::atomic<int> finished{0};
+    int finished = 0;
     std::mutex reporting;
     const auto work = [&] {
         Picture canvas;
@@ -125,11 +142,11 @@ std::vector<RenderOutcome> renderBatch(const std::vector<RenderJob>& jobs,
             outcome = renderCanvas(jobs[i].scene, parts, settings.tone, canvas);
             if (outcome.ok())
                 outcome = writeCanvas(canvas, jobs[i].output, settings, false);
-            const int count = ++finished;
-            if (done) {
-                const std::lock_guard<std::mutex> lock(reporting);
-                done(count);
-            }
+            // Counted under the lock, so the count never goes back.
+            const std::lock_guard<std::mutex> lock(reporting);
+            ++finished;
+            if (done)
+                done(finished);
         }
     };
     const int count = std::max(1, std::min<int>(threads, static_cast<int>(jobs.size())));
@@ -143,12 +160,8 @@ std::vector<RenderOutcome> renderBatch(const std::vector<RenderJob>& jobs,
     // One flush per file system at the end instead of one per file: the files
     // are each whole already (written beside and renamed), and a batch of
     // hundreds would otherwise wait on the disk hundreds of times.
-    std::set<QString> folders;
-    for (std::size_t i = 0; i < jobs.size(); ++i)
-        if (outcomes[i].ok())
-            folders.insert(QFileInfo(jobs[i].output).absolutePath());
-    for (const QString& folder : folders) {
-        const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    for (const std::string& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
         if (fd >= 0) {
             ::syncfs(fd);
             ::close(fd);

@@ -24,9 +24,11 @@ struct RenderSettings {
     std::optional<Tone> tone;
 };
 
+// Paths as the bytes the system gives, so names that are no UTF-8 work; an
+// output "-" is standard output.
 struct RenderJob {
-    QString scene;
-    QString output;
+    std::string scene;
+    std::string output;
 };
 
 struct RenderOutcome {
@@ -54,23 +56,25 @@ class PartCache {
 
 // Opens a scene file into `document` with every one of its parts: a file that
 // cannot be used, or a part that cannot be read, is the outcome.
-RenderOutcome openWhole(SceneDocument& document, const QString& scene,
+RenderOutcome openWhole(SceneDocument& document, const std::string& scene,
                         const PartImageLoader& loadImage);
 
 // The canvas of one scene file, composed as the window composes it, with the
 // tone applied. A scene with a missing part is refused: a view without it is
 // not the view the author made.
-RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::optional<Tone>& tone,
-                           Picture& canvas);
+RenderOutcome renderCanvas(const std::string& scene, PartCache& parts,
+                           const std::optional<Tone>& tone, Picture& canvas);
 
 // Writes a canvas with the save-as writers: BMP in 256 colours when they fit,
 // full colour otherwise; PNG; JPEG at the given quality. `durable` false leaves
-// the flush to the caller (a batch flushes its folder once at the end).
-RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
+// the flush to the caller (a batch flushes its folder once at the end). A path
+// "-" writes to standard output.
+RenderOutcome writeCanvas(const Picture& canvas, const std::string& path,
                           const RenderSettings& settings, bool durable);
 
-// Renders every job on `threads` threads, parts shared between them. `done`
-// is called (from any thread, one call at a time) after each job.
+// Renders every job on `threads` threads, parts shared between them, after
+// removing the temporary files dead writers left in the output folders. `done`
+// is called (from any thread, one call at a time, counting up) after each job.
 std::vector<RenderOutcome> renderBatch(const std::vector<RenderJob>& jobs,
                                        const RenderSettings& settings, int threads,
                                        const std::function<void(int finished)>& done = {});

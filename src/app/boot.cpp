@@ -4,6 +4,7 @@
 #include "app/command_line.h"
 #include "app/frm_boot.h"
 #include "app/frm_main.h"
+#include "app/recovered_scenes.h"
 #include "app/user_action.h"
 
 #include <QApplication>
@@ -27,8 +28,7 @@ void setPlatformOptions() {
         qputenv("QT_XCB_NO_MITSHM", "1");
 }
 
-int BOOT(QApplication& app) {
-    const CommandLine command = parseCommandLine(QCoreApplication::arguments());
+int BOOT(QApplication& app, const CommandLine& command) {
     const AppContext context(
         programFolderFor(QCoreApplication::applicationDirPath()),
         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toLower());
@@ -59,6 +59,7 @@ int BOOT(QApplication& app) {
     });
     runUserAction(&main, [&] {
         main.load();
+        main.offerRecoveredScenes();
         // A scene that cannot be opened leaves its message and an empty scene.
         if (!command.scene.isEmpty())
             main.openScene(command.scene);
@@ -66,18 +67,29 @@ int BOOT(QApplication& app) {
     loaded = true;
     if (tickSeen)
         showMain();
+    // Worded now: when memory has run out there may be none for translating.
+    const QByteArray keptText =
+        QCoreApplication::translate(
+            "tarn::Boot", "tarn: メモリが足りないため終了します。シーンを %1 に残しました。")
+            .toLocal8Bit();
+    const QByteArray lostText =
+        QCoreApplication::translate("tarn::Boot",
+                                    "tarn: メモリが足りないため終了します。"
+                                    "保存していないシーンはどこにも残せませんでした。")
+            .toLocal8Bit();
+    const std::vector<std::string> folders = recoveryFolders(context);
     try {
         return app.exec();
     } catch (const std::bad_alloc&) {
         // Past every action's own handler, so Qt's state is not to be trusted:
-        // the unsaved scene is written beside the settings, and nothing shown.
+        // the unsaved scene is kept, and nothing shown.
         try {
             if (main.document().isModified()) {
-                const QByteArray path =
-                    QFile::encodeName(context.workingFolder() + QStringLiteral("/recovered.tarn"));
-                if (writeSceneFile(path.toStdString(), main.document().fileData()).ok())
-                    std::fprintf(stderr, "tarn: out of memory; the scene was kept in %s\n",
-                                 path.constData());
+                const std::string kept = keepRecoveredScene(main.document().fileData(), folders);
+                const std::string text =
+                    kept.empty() ? lostText.toStdString()
+                                 : keptText.toStdString().replace(keptText.indexOf("%1"), 2, kept);
+                std::fprintf(stderr, "%s\n", text.c_str());
             }
         } catch (const std::bad_alloc&) {
         }

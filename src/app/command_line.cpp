@@ -5,6 +5,9 @@
 #include "app/language.h"
 #include "app/messages.h"
 #include "app/picture_io.h"
+#include "app/signal_exit.h"
+
+#include "base/paths.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,8 +15,10 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <set>
 #include <thread>
@@ -28,10 +33,28 @@ class Words {
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 };
 
+// A name for a message; the bytes themselves are what is used.
+QString shown(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
 void say(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
     std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
     std::fputc('\n', stderr);
+}
+
+// 0, or 1 with a word on stderr when standard output cannot take the text.
+int print(const QString& text) {
+    const QByteArray bytes = (text + QLatin1Char('\n')).toLocal8Bit();
+    errno = 0;
+    if (std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout) ==
+            static_cast<std::size_t>(bytes.size()) &&
+        std::fflush(stdout) == 0)
+        return 0;
+    say(Words::tr("標準出力に書き込めません（%1）")
+            .arg(errorDescription(errno != 0 ? errno : EIO)));
+    return 1;
 }
 
 QString usageText() {
@@ -41,11 +64,13 @@ QString usageText() {
                      "  tarn render シーン.tarn... (-o ファイル | --out-dir フォルダ)\n"
                      "             [--format bmp|png|jpg] [--quality N] [--progressive]\n"
                      "             [--gray | --sepia]\n"
-                     "      シーンを画像に書き出します。\n"
+                     "      シーンを画像に書き出します。-o - は標準出力に書きます。\n"
+                     "      -o は --output とも書けます。\n"
                      "  tarn export シーン.tarn --into フォルダ --area N [--replace]\n"
                      "             [--background black|default]\n"
                      "      シーンをシナリオのエリアとして書き出します。\n"
-                     "  tarn --help | --version");
+                     "  tarn --help | -h | --version\n"
+                     "どのコマンドにも --lang ja|en を付けると、その言語で表示します。");
 }
 
 int usageError(const QString& problem) {
@@ -54,21 +79,25 @@ int usageError(const QString& problem) {
     return kUsageError;
 }
 
+QString unknownOption(const std::string& option) {
+    return Words::tr("知らないオプションです: %1").arg(shown(option));
+}
+
 // "scene: what went wrong", naming the file where it is another.
 QString outcomeText(const RenderJob& job, const RenderOutcome& outcome) {
-    const QString scene = job.scene + QStringLiteral(": ");
+    const QString scene = shown(job.scene) + QStringLiteral(": ");
     switch (outcome.kind) {
     case RenderOutcome::Kind::SceneUnusable:
         return scene + sceneOpenFailure(outcome.scene);
     case RenderOutcome::Kind::PartsMissing: {
         QStringList files;
         for (const std::string& path : outcome.missing)
-            files << QString::fromStdString(path);
+            files << shown(path);
         return scene + Words::tr("部品を読み込めません: %1").arg(files.join(QStringLiteral(", ")));
     }
     case RenderOutcome::Kind::WriteFailed:
         return scene + Words::tr("%1 に書き込めません（%2）")
-                           .arg(job.output, errorDescription(outcome.error));
+                           .arg(shown(job.output), errorDescription(outcome.error));
     case RenderOutcome::Kind::Written:
         break;
     }
@@ -90,15 +119,15 @@ void showProgress(int finished, int total) {
 }
 
 struct RenderRequest {
-    QStringList scenes;
-    QString outFile;
-    QString outDir;
+    std::vector<std::string> scenes;
+    std::string outFile;
+    std::string outDir;
     RenderSettings settings;
     bool formatGiven = false;
 };
 
-std::optional<OutputFormat> formatNamed(const QString& name) {
-    const QString n = name.toLower();
+std::optional<OutputFormat> formatNamed(const std::string& name) {
+    const QString n = QString::fromStdString(name).toLower();
     if (n == QStringLiteral("bmp"))
         return OutputFormat::Bmp;
     if (n == QStringLiteral("png"))
@@ -108,88 +137,141 @@ std::optional<OutputFormat> formatNamed(const QString& name) {
     return std::nullopt;
 }
 
-QString extensionOf(OutputFormat format) {
+std::string extensionOf(OutputFormat format) {
     switch (format) {
     case OutputFormat::Png:
-        return QStringLiteral(".png");
+        return ".png";
     case OutputFormat::Jpeg:
-        return QStringLiteral(".jpg");
+        return ".jpg";
     case OutputFormat::Bmp:
         break;
     }
-    return QStringLiteral(".bmp");
+    return ".bmp";
+}
+
+std::string fileNameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The option a repeat is counted under: --gray and --sepia are one choice.
+std::string optionKey(const std::string& option) {
+    if (option == "--output")
+        return "-o";
+    return option == "--sepia" ? "--gray" : option;
 }
 
 // Empty when the arguments make a request; otherwise what is wrong with them.
-QString parseRender(const QStringList& args, RenderRequest& request) {
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        const auto value = [&](QString& out) {
-            if (i + 1 >= args.size())
+QString parseRender(const Arguments& args, RenderRequest& request) {
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        const auto value = [&](std::string& out) {
+            if (i + 1 >= args.size() || args[i + 1].empty())
                 return false;
             out = args[++i];
             return true;
         };
-        QString v;
-        if (a == QStringLiteral("-o") || a == QStringLiteral("--output")) {
+        if (a.starts_with('-') && a != "-" && !seen.insert(optionKey(a)).second)
+            return a == "--gray" || a == "--sepia"
+                       ? Words::tr("--gray と --sepia はどちらか一つを一度だけ指定してください")
+                       : Words::tr("%1 は一度だけ指定できます").arg(shown(a));
+        std::string v;
+        if (a == "-o" || a == "--output") {
             if (!value(request.outFile))
-                return Words::tr("%1 には出力ファイルを指定してください").arg(a);
-        } else if (a == QStringLiteral("--out-dir")) {
+                return Words::tr("%1 には出力ファイルを指定してください").arg(shown(a));
+        } else if (a == "--out-dir") {
             if (!value(request.outDir))
-                return Words::tr("%1 には出力フォルダを指定してください").arg(a);
-        } else if (a == QStringLiteral("--format")) {
+                return Words::tr("%1 には出力フォルダを指定してください").arg(shown(a));
+        } else if (a == "--format") {
             if (!value(v) || !formatNamed(v))
                 return Words::tr("--format は bmp、png、jpg のどれかです");
             request.settings.format = *formatNamed(v);
             request.formatGiven = true;
-        } else if (a == QStringLiteral("--quality")) {
+        } else if (a == "--quality") {
             bool number = false;
-            const int q = value(v) ? v.toInt(&number) : 0;
+            const int q = value(v) ? QString::fromStdString(v).toInt(&number) : 0;
             if (!number || q < 1 || q > 100)
                 return Words::tr("--quality は 1 から 100 までの整数です");
             request.settings.quality = q;
-        } else if (a == QStringLiteral("--progressive")) {
+        } else if (a == "--progressive") {
             request.settings.progressive = true;
-        } else if (a == QStringLiteral("--gray") || a == QStringLiteral("--sepia")) {
-            if (request.settings.tone)
-                return Words::tr("--gray と --sepia は一緒に使えません");
-            request.settings.tone = a == QStringLiteral("--gray") ? Tone::Gray : Tone::Sepia;
-        } else if (a.startsWith(QLatin1Char('-')) && a != QStringLiteral("-")) {
-            return Words::tr("知らないオプションです: %1").arg(a);
+        } else if (a == "--gray" || a == "--sepia") {
+            request.settings.tone = a == "--gray" ? Tone::Gray : Tone::Sepia;
+        } else if (a.starts_with('-') && a != "-") {
+            return unknownOption(a);
         } else {
-            request.scenes << a;
+            request.scenes.push_back(a);
         }
     }
-    if (request.scenes.isEmpty())
+    if (request.scenes.empty())
         return Words::tr("シーンファイルを指定してください");
-    if (request.outFile.isEmpty() == request.outDir.isEmpty())
+    if (request.outFile.empty() == request.outDir.empty())
         return Words::tr("-o と --out-dir のどちらか一つを指定してください");
-    if (!request.outFile.isEmpty() && request.scenes.size() > 1)
+    if (!request.outFile.empty() && request.scenes.size() > 1)
         return Words::tr("シーンが複数のときは --out-dir を使ってください");
-    if (!request.outFile.isEmpty() && !request.formatGiven)
-        request.settings.format =
-            formatNamed(QFileInfo(request.outFile).suffix()).value_or(OutputFormat::Bmp);
+    if (!request.outFile.empty() && !request.formatGiven && request.outFile != "-") {
+        // No ending is the default format; an ending of another kind is a mistake.
+        const std::string ending = getext(fileNameOf(request.outFile));
+        if (!ending.empty() && !formatNamed(ending))
+            return Words::tr("拡張子「%1」の形式では書けません。--format で形式を指定してください")
+                .arg(shown(ending));
+        request.settings.format = formatNamed(ending).value_or(OutputFormat::Bmp);
+    }
     return {};
 }
 
-int render(const QStringList& args) {
+// The files a batch reads: its scenes and every part they name, by identity,
+// so that another name of the same file counts too.
+std::set<std::pair<dev_t, ino_t>> inputsOf(const std::vector<std::string>& scenes) {
+    std::set<std::pair<dev_t, ino_t>> inputs;
+    const auto add = [&](const std::string& path) {
+        struct stat st {};
+        if (!path.empty() && ::stat(path.c_str(), &st) == 0)
+            inputs.insert({st.st_dev, st.st_ino});
+    };
+    for (const std::string& scene : scenes) {
+        add(scene);
+        SceneFileData data;
+        if (!readSceneFile(scene, data).ok())
+            continue;
+        for (const SceneFileSlot& slot : data.terrain)
+            add(slot.path);
+        for (const SceneFileObject& object : data.objects)
+            add(object.path);
+    }
+    return inputs;
+}
+
+int render(const Arguments& args) {
     RenderRequest request;
     if (const QString problem = parseRender(args, request); !problem.isEmpty())
         return usageError(problem);
-    if (!request.outDir.isEmpty() && !QDir().mkpath(request.outDir))
-        return usageError(Words::tr("出力フォルダを作れません: %1").arg(request.outDir));
     std::vector<RenderJob> jobs;
     std::set<QString> outputs;
-    for (const QString& scene : request.scenes) {
-        const QString output = request.outFile.isEmpty() ? request.outDir + QLatin1Char('/') +
-                                                               QFileInfo(scene).completeBaseName() +
-                                                               extensionOf(request.settings.format)
-                                                         : request.outFile;
+    for (const std::string& scene : request.scenes) {
+        std::string base = fileNameOf(scene);
+        base = base.substr(0, std::min(base.rfind('.'), base.size())); // as completeBaseName
+        const std::string output =
+            request.outFile.empty()
+                ? joinPath(request.outDir, base + extensionOf(request.settings.format))
+                : request.outFile;
         // Two scenes of one name would overwrite each other's picture.
-        if (!outputs.insert(QFileInfo(output).absoluteFilePath()).second)
-            return usageError(Words::tr("出力ファイルが重なります: %1").arg(output));
+        if (output != "-" && !outputs.insert(QFileInfo(shown(output)).absoluteFilePath()).second)
+            return usageError(Words::tr("出力ファイルが重なります: %1").arg(shown(output)));
         jobs.push_back({scene, output});
     }
+    const auto inputs = inputsOf(request.scenes);
+    for (const RenderJob& job : jobs) {
+        struct stat st {};
+        if (job.output != "-" && ::stat(job.output.c_str(), &st) == 0 &&
+            inputs.contains({st.st_dev, st.st_ino}))
+            return usageError(
+                Words::tr("%1 はこのシーンか、その部品です。別の出力先を指定してください")
+                    .arg(shown(job.output)));
+    }
+    if (!request.outDir.empty() && !QDir().mkpath(shown(request.outDir)))
+        return usageError(Words::tr("出力フォルダを作れません: %1").arg(shown(request.outDir)));
 
     const bool terminal = isTerminal();
     const int total = static_cast<int>(jobs.size());
@@ -210,30 +292,33 @@ int render(const QStringList& args) {
 }
 
 // The export of the window, from a scene file: the same checks, the same words.
-int exportScene(const QStringList& args) {
-    QString scene, folder, area, background = QStringLiteral("black");
+int exportScene(const Arguments& args) {
+    std::string scene, folder, area, background = "black";
     bool replace = false;
-    for (int i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        QString* value = a == QStringLiteral("--into")         ? &folder
-                         : a == QStringLiteral("--area")       ? &area
-                         : a == QStringLiteral("--background") ? &background
-                                                               : nullptr;
+    std::set<std::string> seen;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a.starts_with('-') && !seen.insert(a).second)
+            return usageError(Words::tr("%1 は一度だけ指定できます").arg(shown(a)));
+        std::string* value = a == "--into"         ? &folder
+                             : a == "--area"       ? &area
+                             : a == "--background" ? &background
+                                                   : nullptr;
         if (value != nullptr) {
-            if (i + 1 >= args.size())
-                return usageError(Words::tr("%1 には値を指定してください").arg(a));
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return usageError(Words::tr("%1 には値を指定してください").arg(shown(a)));
             *value = args[++i];
-        } else if (a == QStringLiteral("--replace")) {
+        } else if (a == "--replace") {
             replace = true;
-        } else if (a.startsWith(QLatin1Char('-')) || !scene.isEmpty()) {
-            return usageError(Words::tr("知らないオプションです: %1").arg(a));
+        } else if (a.starts_with('-') || !scene.empty()) {
+            return usageError(unknownOption(a));
         } else {
             scene = a;
         }
     }
-    if (scene.isEmpty() || folder.isEmpty() || area.isEmpty())
+    if (scene.empty() || folder.empty() || area.empty())
         return usageError(Words::tr("シーン、--into と --area を指定してください"));
-    if (background != QStringLiteral("black") && background != QStringLiteral("default"))
+    if (background != "black" && background != "default")
         return usageError(Words::tr("--background は black か default です"));
 
     SceneDocument document{std::string()};
@@ -245,11 +330,12 @@ int exportScene(const QStringList& args) {
         say(outcomeText({scene, folder}, outcome));
         return 1;
     }
+    // A missing folder is made, as render --out-dir makes its own.
+    QDir().mkpath(shown(folder));
     ExportRequest request;
-    request.folder = QFile::encodeName(QDir::cleanPath(folder)).toStdString();
-    request.numberText = area.toStdString();
-    request.background =
-        background == QStringLiteral("black") ? Background::Black : Background::Default;
+    request.folder = trimpath(folder).empty() ? folder : trimpath(folder);
+    request.numberText = area;
+    request.background = background == "black" ? Background::Black : Background::Default;
     request.replaceExisting = replace;
     const ExportResult result = exportTemplate(document.scene(), request);
     if (result.ok()) {
@@ -257,46 +343,94 @@ int exportScene(const QStringList& args) {
         return 0;
     }
     if (result.problem == ExportProblem::AreaExists)
-        say(scene + QStringLiteral(": ") +
+        say(shown(scene) + QStringLiteral(": ") +
             Words::tr("「%1」はすでにあります。置き換えるときは --replace を付けてください。")
-                .arg(QFile::decodeName(QByteArray::fromStdString(result.subject))));
+                .arg(shown(result.subject)));
     else
-        say(scene + QStringLiteral(": ") + exportProblemText(result));
+        say(shown(scene) + QStringLiteral(": ") + exportProblemText(result));
     return 1;
+}
+
+// Every verb; the unknown-verb check knows a verb by its row here.
+const Verb kVerbs[] = {
+    {"render", render},
+    {"export", exportScene},
+};
+
+const Verb* verbNamed(const std::string& name) {
+    for (const Verb& verb : kVerbs)
+        if (name == verb.name)
+            return &verb;
+    return nullptr;
+}
+
+bool looksLikeScene(const std::string& argument) {
+    struct stat st {};
+    return QString::fromStdString(getext(argument)).toLower() == QStringLiteral("tarn") ||
+           ::stat(argument.c_str(), &st) == 0;
 }
 
 } // namespace
 
 CommandLine parseCommandLine(const QStringList& arguments) {
     CommandLine command;
-    // `tarn SCENE.tarn`; the program's own options are taken by Qt before this.
     if (arguments.size() > 1)
         command.scene = arguments[1];
     return command;
 }
 
-int runCommand(int argc, char* argv[], const QString& language) {
-    if (argc < 2)
+int runCommand(int argc, char* argv[], CommandLine& window) {
+    Arguments args(argv + 1, argv + argc);
+    // --lang counts wherever it stands, a verb's arguments included.
+    QString language = environmentLanguage();
+    bool languageKnown = true;
+    for (auto it = args.begin(); it != args.end();) {
+        if (*it != "--lang") {
+            ++it;
+            continue;
+        }
+        languageKnown = it + 1 != args.end() && isLanguage(*(it + 1));
+        if (!languageKnown)
+            break;
+        language = QString::fromStdString(*(it + 1));
+        it = args.erase(it, it + 2);
+    }
+    const std::string first = args.empty() ? std::string() : args.front();
+    const Verb* verb = verbNamed(first);
+    const bool help = first == "--help" || first == "-h";
+    const bool version = first == "--version";
+    if (languageKnown && !verb && !help && !version &&
+        (args.empty() || (args.size() == 1 && !first.starts_with('-') && looksLikeScene(first)))) {
+        window.language = language;
+        window.scene = args.empty() ? QString() : shown(first);
         return -1;
-    const QByteArray command(argv[1]);
-    if (command != "render" && command != "export" && command != "--help" && command != "-h" &&
-        command != "--version")
-        return -1;
-    // Words and pictures need an application object, but no display.
-    QCoreApplication app(argc, argv);
+    }
+    if (verb)
+        endOnSignals();
+    // Words need an application object, never a display; it sees none of the
+    // arguments, which are the program's own.
+    int noArguments = 1;
+    QCoreApplication app(noArguments, argv);
     installTranslations(app, language);
-    QStringList args = QCoreApplication::arguments().mid(2);
-    if (command == "--help" || command == "-h") {
-        std::printf("%s\n", usageText().toLocal8Bit().constData());
-        return 0;
-    }
-    if (command == "--version") {
-        std::printf("tarn %s\n", TARN_VERSION);
-        return 0;
-    }
-    if (command == "render")
-        return render(args);
-    return exportScene(args);
+    if (!languageKnown)
+        return usageError(Words::tr("--lang には次のどれかを指定してください: %1")
+                              .arg(languages().join(QStringLiteral(", "))));
+    if (verb)
+        return verb->run(Arguments(args.begin() + 1, args.end()));
+    if ((help || version) && args.size() > 1)
+        return usageError(unknownOption(args[1]));
+    if (help)
+        return print(usageText());
+    if (version)
+        return print(QStringLiteral("tarn %1").arg(QStringLiteral(TARN_VERSION)));
+    if (first.starts_with('-'))
+        return usageError(unknownOption(first));
+    if (!looksLikeScene(first))
+        return usageError(Words::tr("知らないコマンドです: %1").arg(shown(first)));
+    for (const std::string& a : args)
+        if (a.starts_with('-'))
+            return usageError(unknownOption(a));
+    return usageError(Words::tr("ウィンドウで開けるシーンは一つだけです"));
 }
 
 } // namespace tarn

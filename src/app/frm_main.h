@@ -83,6 +83,9 @@ class FrmMain : public QMainWindow {
     // Opens a scene file without asking about the scene shown: on failure a
     // message, and the scene shown stays as it was.
     bool openScene(const QString& path);
+    // Says where the scenes kept at an emergency end are, and lists them among
+    // the recent scenes.
+    void offerRecoveredScenes();
 
     // Moves the browsing lists to a folder (drive, folder, files and part
     // lists). False, with nothing changed, when the folder cannot be entered.

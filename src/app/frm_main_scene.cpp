@@ -6,6 +6,7 @@
 #include "app/overwrite_question.h"
 #include "app/picture_io.h"
 #include "app/recent_scenes.h"
+#include "app/recovered_scenes.h"
 
 #include <QAction>
 #include <QFileDialog>
@@ -122,8 +123,41 @@ bool FrmMain::onSceneSaveAs() {
 }
 
 bool FrmMain::saveCurrentScene() {
-    return document_.filePath().empty() ? saveSceneAs()
-                                        : saveScene(QString::fromStdString(document_.filePath()));
+    if (document_.filePath().empty())
+        return saveSceneAs();
+    const QString path = QString::fromStdString(document_.filePath());
+    if (!document_.fileChangedOnDisk())
+        return saveScene(path);
+    // Another window or program wrote it since: its changes would be lost.
+    QMessageBox ask(QMessageBox::Warning, QStringLiteral("Tarn"),
+                    tr("シーンファイル「%1」は、開いた後（または保存した後）にほかで変更されて"
+                       "います。\n置き換えると、その変更は失われます。")
+                        .arg(QFileInfo(path).fileName()),
+                    QMessageBox::Save | QMessageBox::Yes | QMessageBox::Cancel, this);
+    ask.button(QMessageBox::Save)->setText(tr("名前を付けて保存..."));
+    ask.button(QMessageBox::Yes)->setText(tr("置き換える"));
+    ask.button(QMessageBox::Cancel)->setText(tr("そのままにする"));
+    // Enter keeps both versions: this one goes to a file of its own.
+    ask.setDefaultButton(QMessageBox::Save);
+    ask.setEscapeButton(QMessageBox::Cancel);
+    switch (ask.exec()) {
+    case QMessageBox::Yes:
+        return saveScene(path);
+    case QMessageBox::Save:
+        return saveSceneAs();
+    default:
+        return false;
+    }
+}
+
+void FrmMain::offerRecoveredScenes() {
+    const QStringList kept = adoptRecoveredScenes(context_);
+    if (kept.isEmpty())
+        return;
+    showRecentScenes();
+    tellSceneProblem(tr("前回、保存していなかったシーンを次のファイルに残しました。"
+                        "「最近使ったシーン」から開けます。\n%1")
+                         .arg(kept.join(QLatin1Char('\n'))));
 }
 
 bool FrmMain::saveSceneAs() {

@@ -6,7 +6,6 @@
 #include <QTranslator>
 
 #include <cstdlib>
-#include <cstring>
 
 namespace tarn {
 
@@ -18,21 +17,19 @@ QString languageOfLocale(const QString& localeName) {
     return QStringLiteral("en");
 }
 
-QString takeLanguage(std::vector<char*>& arguments) {
-    for (std::size_t i = 1; i + 1 < arguments.size(); ++i) {
-        if (std::strcmp(arguments[i], "--lang") != 0)
-            continue;
-        const QString chosen = QString::fromLocal8Bit(arguments[i + 1]);
-        if (chosen != QStringLiteral("ja") && chosen != QStringLiteral("en"))
-            break;
-        arguments.erase(arguments.begin() + static_cast<std::ptrdiff_t>(i),
-                        arguments.begin() + static_cast<std::ptrdiff_t>(i) + 2);
-        return chosen;
-    }
+QString environmentLanguage() {
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
         if (const char* value = std::getenv(variable); value != nullptr && *value != '\0')
             return languageOfLocale(QString::fromLocal8Bit(value));
     return languageOfLocale({});
+}
+
+QStringList languages() {
+    return {QStringLiteral("ja"), QStringLiteral("en")};
+}
+
+bool isLanguage(const std::string& name) {
+    return languages().contains(QString::fromStdString(name));
 }
 
 bool installTranslations(QCoreApplication& app, const QString& language, QStringList folders) {

@@ -3,7 +3,7 @@
 #include <QString>
 #include <QStringList>
 
-#include <vector>
+#include <string>
 
 class QCoreApplication;
 
@@ -13,10 +13,12 @@ namespace tarn {
 // language is named at all ("", "C", "POSIX"); English for any other language.
 QString languageOfLocale(const QString& localeName);
 
-// The language of this process: the locale of LC_ALL, LC_MESSAGES or LANG
-// (the first one set), unless the arguments carry `--lang ja|en`, which is
-// then removed from them. A `--lang` with another value is left in place.
-QString takeLanguage(std::vector<char*>& arguments);
+// The language the environment asks for: the locale of LC_ALL, LC_MESSAGES or
+// LANG, the first one set.
+QString environmentLanguage();
+// The languages `--lang` takes.
+QStringList languages();
+bool isLanguage(const std::string& name);
 
 // Loads the program's and Qt's own translations for a language into the
 // application; Japanese is the language the texts are written in. The

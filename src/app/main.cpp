@@ -5,19 +5,15 @@
 
 #include <QApplication>
 
-#include <vector>
-
 int main(int argc, char* argv[]) {
-    std::vector<char*> arguments(argv, argv + argc);
-    const QString language = tarn::takeLanguage(arguments);
-    arguments.push_back(nullptr);
-    argc = static_cast<int>(arguments.size()) - 1;
-    argv = arguments.data();
-    if (const int status = tarn::runCommand(argc, argv, language); status >= 0)
+    tarn::CommandLine window;
+    if (const int status = tarn::runCommand(argc, argv, window); status >= 0)
         return status;
     tarn::setPlatformOptions();
-    QApplication app(argc, argv);
-    tarn::installTranslations(app, language);
+    // The arguments are the program's own: Qt is given none of them.
+    int noArguments = 1;
+    QApplication app(noArguments, argv);
+    tarn::installTranslations(app, window.language);
     tarn::installGeometryDump();
-    return tarn::BOOT(app);
+    return tarn::BOOT(app, window);
 }

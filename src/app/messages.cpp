@@ -84,8 +84,11 @@ QString sceneOpenFailure(const SceneFileStatus& status) {
         return tr("シーンファイル「%1」は新しいバージョンの Tarn で保存されているため"
                   "開けませんでした。")
             .arg(file);
-    case SceneFileProblem::None:
     case SceneFileProblem::Unreadable:
+        if (status.error == EISDIR)
+            return tr("「%1」はフォルダーです。シーンファイルを指定してください。").arg(file);
+        break;
+    case SceneFileProblem::None:
     case SceneFileProblem::WriteFailed:
         break;
     }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <mutex>
+#include <set>
 #include <string_view>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -49,9 +51,49 @@ bool isTemporaryName(std::string_view name) {
     return std::all_of(name.end() - kTempRandom, name.end(), isAlnum);
 }
 
+// The temporary files this process is writing, for abandonTemporaries. Made,
+// renamed and removed under the lock, so none escapes a signal's clean-up.
+std::mutex& temporariesLock() {
+    static std::mutex lock;
+    return lock;
+}
+std::set<std::string>& liveTemporaries() {
+    static std::set<std::string> names;
+    return names;
+}
+
+void dropTemporary(const std::string& temp) {
+    const std::lock_guard<std::mutex> lock(temporariesLock());
+    ::unlink(temp.c_str());
+    liveTemporaries().erase(temp);
+}
+
+enum class Placement { Replace, NoReplace };
+
+// The temporary file takes the target's name; 0 or the errno.
+int placeTemporary(const std::string& temp, const std::string& path, Placement placement) {
+    const std::lock_guard<std::mutex> lock(temporariesLock());
+    int error = 0;
+    if (placement == Placement::Replace) {
+        error = ::rename(temp.c_str(), path.c_str()) == 0 ? 0 : errno;
+    } else if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) != 0) {
+        error = errno;
+        // On file systems without it, a hard link is made only where no name is.
+        if (error == EINVAL || error == ENOSYS) {
+            error = ::link(temp.c_str(), path.c_str()) == 0 ? 0 : errno;
+            if (error == 0)
+                ::unlink(temp.c_str());
+        }
+    }
+    if (error == 0)
+        liveTemporaries().erase(temp);
+    return error;
+}
+
 // A new temporary file in the folder, locked for as long as it is open: the
 // lock is how a clean-up tells it from a leftover. -1 with errno on failure.
 int createTemporary(const std::string& folder, std::string& path) {
+    const std::lock_guard<std::mutex> lock(temporariesLock());
     for (int attempt = 0; attempt < 8; ++attempt) {
         path = joinPath(folder, std::string(kTempPrefix) + std::string(kTempRandom, 'X'));
         const int fd = ::mkstemp(path.data());
@@ -61,8 +103,16 @@ int createTemporary(const std::string& folder, std::string& path) {
         // leftover; then it is gone (or going) and another name is tried.
         struct stat st {};
         const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0 || errno != EWOULDBLOCK;
-        if (locked && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
+        if (locked && ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
+            try {
+                liveTemporaries().insert(path);
+            } catch (...) { // memory ran short: nothing is left behind
+                ::unlink(path.c_str());
+                ::close(fd);
+                throw;
+            }
             return fd;
+        }
         ::close(fd);
     }
     errno = EEXIST;
@@ -137,10 +187,13 @@ void takeOverAttributes(int fd, const Existing& existing) {
 // The one way files reach the disk: `fill` writes the content into the
 // temporary file, which then takes the target's place.
 template <typename Fill>
-Status replaceWith(const std::string& path, Durability durability, Fill&& fill) {
+Status replaceWith(const std::string& path, Durability durability, Fill&& fill,
+                   Placement placement = Placement::Replace) {
     Existing existing;
     if (Status s = inspectTarget(path, existing); !s.ok())
         return s;
+    if (existing.present && placement == Placement::NoReplace)
+        return fail(EEXIST);
     const std::string folder = folderOf(path);
     // Scratch files are rewritten many times a second in a folder cleaned at
     // start; the files a user keeps clean up their own folder.
@@ -159,7 +212,7 @@ Status replaceWith(const std::string& path, Durability durability, Fill&& fill) 
         ok = fill(out, error);
     } catch (...) {
         // Memory that ran short while filling: nothing is left behind.
-        ::unlink(temp.c_str());
+        dropTemporary(temp);
         ::close(fd);
         throw;
     }
@@ -167,12 +220,10 @@ Status replaceWith(const std::string& path, Durability durability, Fill&& fill) 
         error = errno;
         ok = false;
     }
-    if (ok && ::rename(temp.c_str(), path.c_str()) != 0) {
-        error = errno;
+    if (ok && (error = placeTemporary(temp, path, placement)) != 0)
         ok = false;
-    }
     if (!ok)
-        ::unlink(temp.c_str());
+        dropTemporary(temp);
     // Closed only now: the lock held the temporary file until it had its name.
     if (::close(fd) != 0 && ok) {
         error = errno;
@@ -267,9 +318,15 @@ Status tryCreateIn(const std::string& folder) {
     const int fd = createTemporary(folder, probe);
     if (fd < 0)
         return systemError(errno, folder);
-    ::unlink(probe.c_str());
+    dropTemporary(probe);
     ::close(fd);
     return {};
+}
+
+void abandonTemporaries() {
+    temporariesLock().lock(); // for good: the process is ending
+    for (const std::string& temp : liveTemporaries())
+        ::unlink(temp.c_str());
 }
 
 void removeStaleTemporaries(const std::string& folder) {
@@ -302,6 +359,15 @@ Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t
                                  return out.write(bytes.data(), bytes.size(), error);
                              }),
                  path);
+}
+
+Status writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
+    return named(
+        replaceWith(
+            path, Durability::Durable,
+            [&](Output& out, int& error) { return out.write(bytes.data(), bytes.size(), error); },
+            Placement::NoReplace),
+        path);
 }
 
 static Status readUnnamed(const std::string& path, Bytes& out, std::uint64_t maxBytes) {

@@ -25,6 +25,15 @@ enum class Durability { Durable, Scratch };
 Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                            Durability durability = Durability::Durable);
 
+// writeFileAtomically for a file that must not exist yet: the temporary file
+// takes its name only when nothing has it, checked and done as one step, so of
+// writers racing for one name exactly one succeeds; the others get EEXIST.
+Status writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
+
+// Removes the temporary files this process is writing and keeps it from making
+// more: for a process about to end on a signal. Takes a lock it never gives back.
+void abandonTemporaries();
+
 // Reads a whole regular file of at most maxBytes. Opened without waiting, so a
 // pipe or a device put in a file's place fails at once (ENODEV for anything
 // that is not a regular file, EFBIG for a file over the limit).

@@ -325,6 +325,7 @@ void SceneDocument::resetHistory() {
 void SceneDocument::newScene() {
     resetHistory();
     filePath_.clear();
+    fileStamp_ = {};
     setState({});
     notify({.file = true});
 }
@@ -361,6 +362,8 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartLoader& l
 SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoader& loadImage) {
     SceneOpenResult result;
     SceneFileData data;
+    // Taken first: a change while it is read counts as a change.
+    const FileStamp stamp = fileStamp(path);
     result.status = readSceneFile(path, data);
     if (!result.ok())
         return result;
@@ -390,6 +393,7 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoad
     reserveForCommit();
     resetHistory();
     filePath_ = std::move(file);
+    fileStamp_ = stamp;
     setState(std::move(opened));
     // What is shown is not what the file says: saving it would drop the parts.
     if (!result.missing.empty())
@@ -404,10 +408,18 @@ SceneFileStatus SceneDocument::save(const std::string& path) {
     if (!status.ok())
         return status;
     filePath_ = std::move(file);
+    fileStamp_ = fileStamp(filePath_);
     cleanIndex_ = index_;
     gestureOpen_ = false;
     notify({.history = true, .file = true});
     return status;
+}
+
+bool SceneDocument::fileChangedOnDisk() const {
+    if (filePath_.empty())
+        return false;
+    const FileStamp now = fileStamp(filePath_);
+    return now.present && now != fileStamp_;
 }
 
 } // namespace tarn

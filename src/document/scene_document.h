@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/file_stamp.h"
 #include "document/scene_file.h"
 #include "objects/object_list.h"
 #include "scene/pixel_array.h"
@@ -142,6 +143,9 @@ class SceneDocument {
     SceneFileStatus save(const std::string& path);
     // What a scene file would record of the current state.
     SceneFileData fileData() const;
+    // Whether the document's file was replaced or rewritten by someone else
+    // since it was opened or saved here; false once it is gone.
+    bool fileChangedOnDisk() const;
 
   private:
     struct Step {
@@ -176,6 +180,7 @@ class SceneDocument {
     int cleanIndex_ = 0; // -1 when the saved state has left the history
     bool gestureOpen_ = false;
     std::string filePath_;
+    FileStamp fileStamp_; // of filePath_, as it was opened or saved
     struct Watcher {
         int key;
         Observer observer;

@@ -248,7 +248,9 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
     std::error_code ec;
     const fs::file_status kind = fs::status(path, ec);
     if (ec || !fs::is_regular_file(kind)) {
-        status = problem(SceneFileProblem::Unreadable, ec ? ec.value() : EINVAL);
+        status = problem(SceneFileProblem::Unreadable, ec                       ? ec.value()
+                                                       : fs::is_directory(kind) ? EISDIR
+                                                                                : ENODEV);
     } else if (fs::file_size(path, ec) > kMaxSceneFileBytes || ec) {
         status =
             problem(ec ? SceneFileProblem::Unreadable : SceneFileProblem::TooLarge, ec.value());

@@ -108,8 +108,12 @@ class Planner {
                         const Picture& derived) {
         const std::string identity = part.path + '\n' + variant + (derived.isNull() ? "" : "\n*");
         const std::string stem = part.name + variant;
-        for (int k = 1;; ++k) {
-            const std::string name = stem + (k == 1 ? "" : "_" + std::to_string(k)) + ".bmp";
+        // A device name gets its number before its first ".", where it counts.
+        const bool reserved = isReservedWindowsName(stem + ".bmp");
+        const std::size_t cut = reserved ? std::min(stem.find('.'), stem.size()) : stem.size();
+        for (int k = reserved ? 2 : 1;; ++k) {
+            const std::string name = stem.substr(0, cut) + (k == 1 ? "" : "_" + std::to_string(k)) +
+                                     stem.substr(cut) + ".bmp";
             const auto [it, added] = taken_.emplace(foldedName(name), identity);
             if (added)
                 files.push_back(
@@ -175,6 +179,21 @@ std::string foldedName(const std::string& name) {
         i += n;
     }
     return out;
+}
+
+bool isReservedWindowsName(const std::string& fileName) {
+    if (fileName.empty() || fileName.back() == '.' || fileName.back() == ' ')
+        return true;
+    std::string base = fileName.substr(0, fileName.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL")
+        return true;
+    return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+           base[3] >= '1' && base[3] <= '9';
 }
 
 bool startsAsBmp(const std::string& path) {

@@ -37,7 +37,8 @@ struct AreaPlan {
 // key colour on the top and left when its pixel (0, 0) would otherwise be
 // opaque. A part wholly outside the view gets no cell. Files with different
 // pixels get different names, compared as the engine's file system compares
-// them (see foldedName), and never the background's names.
+// them (see foldedName), and never the background's names nor a name Windows
+// keeps for a device (see isReservedWindowsName).
 AreaPlan planArea(const Scene& scene, const std::string& backgroundName);
 
 // The name with its letters in lower case, as far as the engine's file system
@@ -45,6 +46,11 @@ AreaPlan planArea(const Scene& scene, const std::string& backgroundName);
 // write them: ASCII, full-width Latin, Greek and Cyrillic letters. A name that
 // is not UTF-8 stays as it is.
 std::string foldedName(const std::string& name);
+
+// Whether Windows keeps the name for a device, whatever follows it: CON, PRN,
+// AUX, NUL, COM1-COM9 or LPT1-LPT9 before the first "." (trailing blanks
+// aside), in any case, or a name ending in "." or " ".
+bool isReservedWindowsName(const std::string& fileName);
 
 // Whether a file starts as a BMP does; false when it cannot be read.
 bool startsAsBmp(const std::string& path);

@@ -53,15 +53,22 @@ ExportResult readNumberBox(const std::string& text, int& n) {
     return {};
 }
 
-// Whether the folder holds a summary under any case of its name.
-bool hasSummary(const std::string& folder) {
-    bool found = false;
+// The name under which the folder holds `name` in any case, as the engine's
+// file system finds it; "" when it holds none.
+std::string nameInFolder(const std::string& folder, const std::string& name) {
+    std::string found;
     if (DIR* dir = ::opendir(folder.c_str())) {
         while (const dirent* entry = ::readdir(dir))
-            found = found || foldedName(entry->d_name) == foldedName(kSummaryFileName);
+            if (entry->d_name == name ||
+                (found.empty() && foldedName(entry->d_name) == foldedName(name)))
+                found = entry->d_name; // the name itself first, when there are several
         ::closedir(dir);
     }
     return found;
+}
+
+bool hasSummary(const std::string& folder) {
+    return !nameInFolder(folder, kSummaryFileName).empty();
 }
 
 ExportResult checkFolder(const std::string& folder) {
@@ -125,7 +132,10 @@ ExportResult chooseArea(const ExportRequest& request, const std::vector<AreaFile
     }
     if (ExportResult r = readNumberBox(request.numberText, target.n); !r.ok())
         return r;
-    target.fileName = areaFileName(target.n);
+    // A file of that name in another case is that same file to the engine.
+    target.fileName = nameInFolder(request.folder, areaFileName(target.n));
+    if (target.fileName.empty())
+        target.fileName = areaFileName(target.n);
     // A folder of that name is no file to offer to replace.
     if (isFolder(joinPath(request.folder, target.fileName)))
         return problem(ExportProblem::WriteFailed, joinPath(request.folder, target.fileName),
@@ -280,8 +290,14 @@ ExportResult exportSteps(const Scene& scene, const ExportRequest& request) {
             return problem(ExportProblem::WriteFailed, darkPath, io);
         done.written.push_back(kDarkBackgroundName);
     }
-    if (Status io = writeFileAtomically(areaPath, area); !io.ok())
-        return problem(ExportProblem::WriteFailed, areaPath, io);
+    // Unless replacing was asked for, an area file that appeared since the
+    // check (another export of the same number) stays, and this one gives way.
+    const bool mayReplace = request.replaceExisting || request.mode == AreaMode::ExistingFile;
+    if (Status io = mayReplace ? writeFileAtomically(areaPath, area)
+                               : writeNewFileAtomically(areaPath, area);
+        !io.ok())
+        return io.error == EEXIST ? problem(ExportProblem::AreaExists, target.fileName)
+                                  : problem(ExportProblem::WriteFailed, areaPath, io);
     done.written.push_back(target.fileName);
     done.area = target.n;
     return done;

@@ -117,6 +117,16 @@ bool encode(const Picture& raster, int width, int height, int quality, bool prog
 
 } // namespace
 
+bool encodeJpeg(const Picture& raster, std::uint8_t quality, bool progressive, Bytes& out) {
+    MemoryDestination file{};
+    if (raster.width() <= 0 || raster.height() <= 0 || quality < 1 || quality > 100 ||
+        !encode(raster, raster.width(), raster.height(), quality, progressive, file))
+        return false;
+    out.assign(file.data, file.data + file.size);
+    std::free(file.data);
+    return true;
+}
+
 std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_t height,
                           const std::string& path, std::uint8_t quality, bool progressive,
                           Durability durability) {

@@ -17,4 +17,7 @@ std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_
                           const std::string& path, std::uint8_t quality, bool progressive,
                           Durability durability = Durability::Durable);
 
+// The same JPEG of the whole raster, in memory; false when it cannot be made.
+bool encodeJpeg(const Picture& raster, std::uint8_t quality, bool progressive, Bytes& out);
+
 } // namespace tarn

@@ -2,6 +2,7 @@
 // opened (here and in another process), moved, damaged, and the question asked
 // before unsaved changes are set aside.
 #include "app/recent_scenes.h"
+#include "app/recovered_scenes.h"
 #include "support/main_window.h"
 #include "support/modal_script.h"
 #include "support/shown_scene.h"
@@ -381,6 +382,72 @@ class TestSceneDocument : public QObject, MainWindowTest {
             QCOMPARE(view(), goesOn ? empty : edited);
             QCOMPARE(action("mnuUndo")->isEnabled(), !goesOn);
         }
+    }
+
+    // Save after another program rewrote the file asks first; Enter saves
+    // elsewhere, so neither version is lost.
+    void changedOnDiskQuestion_data() {
+        QTest::addColumn<QMessageBox::StandardButton>("reply");
+        QTest::newRow("save as") << Save;
+        QTest::newRow("replace") << Yes;
+        QTest::newRow("keep") << Cancel;
+    }
+    void changedOnDiskQuestion() {
+        QFETCH(QMessageBox::StandardButton, reply);
+        open();
+        buildScene();
+        saveAs(scenePath("a.tarn"));
+        writeFile(scenePath("a.tarn"), "another window's");
+        click(9, 1);
+        std::vector<ModalScript::Step> steps{press(reply)};
+        if (reply == Save)
+            steps.push_back(typeFileName(scenePath("b.tarn")));
+        ModalScript script(steps);
+        action("mnuSceneSave")->trigger();
+        QCOMPARE(script.seen().size(), steps.size());
+        QCOMPARE(boxes(script).first(),
+                 box("シーンファイル「a.tarn」は、開いた後（または保存した後）にほかで変更されて"
+                     "います。\n置き換えると、その変更は失われます。",
+                     QMessageBox::Warning, "Tarn", Save | Yes | Cancel, Save));
+        QCOMPARE(script.seen()[0].escapeButton, Cancel);
+        QCOMPARE(fileBytes(scenePath("a.tarn")) == "another window's", reply != Yes);
+        QCOMPARE(QFile::exists(scenePath("b.tarn")), reply == Save);
+        QCOMPARE(w->windowTitle(), reply == Cancel ? "a.tarn* - Tarn"
+                                   : reply == Yes  ? "a.tarn - Tarn"
+                                                   : "b.tarn - Tarn");
+    }
+
+    // An unsaved scene kept at an emergency end goes to the first folder that
+    // takes it, under a name of its own; the next start names it and lists it.
+    void recoveredScenes() {
+        const std::string program = folder->path().toStdString();
+        const std::string missing = program + "/missing";
+        const SceneFileData data;
+        const struct {
+            std::vector<std::string> folders;
+            std::string where; // "" when none takes it
+        } rows[] = {{{program}, program}, {{missing, program}, program}, {{missing}, ""}};
+        QStringList kept;
+        for (const auto& row : rows) {
+            const std::string path = keepRecoveredScene(data, row.folders);
+            QCOMPARE(QString::fromStdString(folderOf(path)),
+                     QString::fromStdString(row.where.empty() ? "." : row.where));
+            QVERIFY(path.empty() ||
+                    QFileInfo(QString::fromStdString(path)).fileName().startsWith("recovered-"));
+            if (!path.empty())
+                kept.prepend(QString::fromStdString(path));
+        }
+        QCOMPARE(kept.size(), 2);
+        QVERIFY(kept[0] != kept[1]);
+        QCOMPARE(recoveryFolders(folder->context()), std::vector<std::string>{program});
+        open();
+        ModalScript script({});
+        w->offerRecoveredScenes();
+        QCOMPARE(script.seen().size(), std::size_t{1});
+        QVERIFY(script.seen()[0].text.endsWith(kept.join('\n')));
+        QCOMPARE(tarn::recentScenes(folder->context().ini()), kept);
+        w->offerRecoveredScenes(); // told once
+        QCOMPARE(script.seen().size(), std::size_t{1});
     }
 
     // Nothing to lose, nothing asked; End leaves at once whatever is unsaved.

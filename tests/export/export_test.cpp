@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <fcntl.h>
@@ -164,8 +165,11 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         {"", "", "10000", NumberOutOfRange, "10000", ""},
         {"", "", "2147443648", NumberOutOfRange, "2147443648", ""},
         {"", "", "3x", BadNumber, "3x", ""},
-        // Another file already holds the number.
+        // Another file already holds the number; the same name in another case
+        // is the same file to the engine, an area or not.
         {"Town.wid=3 Area1.wid=1", "", "3", AreaNumberTaken, "Town.wid", ""},
+        {"area1.wid=1", "", "1", AreaExists, "area1.wid", ""},
+        {"AREA2.WID", "", "2", AreaExists, "AREA2.WID", ""},
         // Existing-file mode keeps the number inside the file, and its name.
         {"Area1.wid=1 Town.wid=3", "", "Town.wid", None, "", "Town.wid=area:3/1"},
         {"Area1.wid=1 Battle1.wid", "", "Battle1.wid", NothingSelected, "Battle1.wid", ""},
@@ -270,6 +274,56 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
             expected[name.substr(0, name.find('='))] = name.substr(name.find('=') + 1);
         EXPECT_EQ(contents(), expected);
     }
+}
+
+// Of exports of one number racing into one folder, exactly one writes the area.
+TEST(Export, OneOfConcurrentExportsOfANumberWins) {
+    for (int trial = 0; trial < 3; ++trial) {
+        const test::TempFolder folder;
+        std::atomic<int> waiting{4};
+        std::vector<ExportResult> results(4);
+        ExportRequest request;
+        request.folder = folder.path().string();
+        request.numberText = "7";
+        std::vector<std::thread> exports;
+        for (ExportResult& result : results)
+            exports.emplace_back([&] {
+                for (--waiting; waiting > 0;)
+                    std::this_thread::yield();
+                result = exportTemplate(Scene(), request);
+            });
+        for (std::thread& t : exports)
+            t.join();
+        int won = 0;
+        for (const ExportResult& r : results) {
+            won += r.ok();
+            EXPECT_TRUE(r.ok() || (r.problem == AreaExists && r.subject == "Area7.wid"));
+        }
+        EXPECT_EQ(won, 1);
+        EXPECT_EQ(folder.entries(),
+                  (std::vector<std::string>{"Area7.wid", "Summary.wsm", "dark.bmp"}));
+    }
+}
+
+// Names Windows keeps for devices, with any ending and in any case, are never
+// written: the part's file gets a number as a twin would.
+TEST(AreaPlan, ReservedWindowsNamesAreDerived) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"CON", "CON_2.bmp"},      {"nul.x", "nul_2.x.bmp"}, {"Com1", "Com1_2.bmp"},
+        {"lpt9 ", "lpt9 _2.bmp"},  {"aUx", "aUx_2.bmp"},     {"PRN", "PRN_2.bmp"},
+        {"COM10", "COM10.bmp"},    {"com0", "com0.bmp"},     {"CONSOLE", "CONSOLE.bmp"},
+        {"lpt1_ug", "lpt1_ug.bmp"}};
+    Scene scene;
+    for (const auto& [name, file] : rows) {
+        scene.objects.push_back(object(name, 0, 0, Layer::BehindFront, 4, 4));
+        scene.objects.back().path = "/parts/" + file; // each its own source
+    }
+    const AreaPlan plan = planArea(scene, kDarkBackgroundName);
+    ASSERT_EQ(plan.files.size(), std::size(rows));
+    for (std::size_t i = 0; i < std::size(rows); ++i)
+        EXPECT_EQ(plan.files[i].fileName, rows[i].second);
+    EXPECT_TRUE(isReservedWindowsName("x."));
+    EXPECT_TRUE(isReservedWindowsName("x "));
 }
 
 // Only area files are listed, each with its own number, in name order.
