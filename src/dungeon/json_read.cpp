@@ -23,6 +23,9 @@ bool parseJsonText(std::string_view text, nlohmann::json& out, JsonFault& fault)
             }
         }
         return false;
+    } catch (const nlohmann::json::exception& e) {
+        fault.detail = e.what(); // a number out of range: no place is known
+        return false;
     }
 }
 
