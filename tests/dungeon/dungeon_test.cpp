@@ -201,7 +201,7 @@ TEST(DungeonMap, GridAndTiledReadAlike) {
         const char* name;
         std::string text;
     } forms[] = {
-        {"keep.txt", crlf.substr(0, crlf.size() - 2)},
+        {"keep.txt", "\xEF\xBB\xBF" + crlf.substr(0, crlf.size() - 2)},
         // Short lines are padded; the right border comes from the longest.
         {"keep.txt", "+-+-+-+-\n|. . . .|\n+ + +D+\n|.|#|.D.\n+ + +D+-+\n|> . .|#\n+-+-+-+-+"},
         {"keep.tmj", tiledKeep().dump()},
