@@ -1,5 +1,6 @@
 #include "dungeon/json_read.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tarn {
