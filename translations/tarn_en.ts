@@ -261,6 +261,10 @@ A picture is saved when the name ends in &quot;bmp&quot;, &quot;jpg&quot;, &quot
         <source>メモリが足りないため、この操作を取り消しました。</source>
         <translation>There was not enough memory, so this action was cancelled and nothing was changed.</translation>
     </message>
+    <message>
+        <source>「%1」は通常のファイルではないため、書き込めません。</source>
+        <translation>&quot;%1&quot; is not a regular file, so it cannot be written.</translation>
+    </message>
 </context>
 <context>
     <name>tarn::FrmBoot</name>
