@@ -545,9 +545,9 @@ It seems to have changed since it was remembered.
 %2</translation>
     </message>
     <message>
-        <source>シーン「%1」の次のパーツを読み込めなかったため、それを除いて開きました。
+        <source>シーン「%1」の次のパーツを読み込めませんでした。パーツはシーンに残してありますが、表示されません。
 %2</source>
-        <translation>The scene &quot;%1&quot; was opened without these parts, which could not be read:
+        <translation>These parts of the scene &quot;%1&quot; could not be read. They stay in the scene but are not shown:
 %2</translation>
     </message>
     <message>
@@ -575,6 +575,10 @@ The file was deleted or is not a picture that can be read.</translation>
         <translation>&quot;%1&quot;
 A file of the same name exists.
 Replace it?</translation>
+    </message>
+    <message>
+        <source>× %1（読み込めません）</source>
+        <translation>× %1 (cannot be read)</translation>
     </message>
 </context>
 <context>
@@ -704,6 +708,12 @@ Files written:
     <message>
         <source>画面はグレースケール／セピア調ですが、エリアには部品の元の色が使われます。</source>
         <translation>The canvas is grayscale or sepia, but the area uses the parts&apos; own colours.</translation>
+    </message>
+    <message>
+        <source>次のパーツを読み込めないため、書き出しません。
+%1</source>
+        <translation>These parts cannot be read, so nothing was exported:
+%1</translation>
     </message>
 </context>
 </TS>
