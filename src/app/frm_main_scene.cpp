@@ -133,7 +133,7 @@ bool FrmMain::saveSceneAs() {
     if (QFileInfo(path).suffix().isEmpty())
         path += QString::fromLatin1(kSceneFileExtension);
     const QFileInfo target(path);
-    if (target.exists() && !target.isDir() && !askOverwrite(this, target.fileName()))
+    if (replacesAFile(path) && !askOverwrite(this, target.fileName()))
         return false;
     return saveScene(path);
 }

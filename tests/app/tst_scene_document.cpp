@@ -10,6 +10,8 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <sys/stat.h>
+
 using namespace tarn;
 using namespace tarn::test;
 using enum QMessageBox::StandardButton;
@@ -219,6 +221,13 @@ class TestSceneDocument : public QObject, MainWindowTest {
                  QStringList{box("シーンファイル「" + nowhere +
                                  "」を保存できませんでした。\n"
                                  "ファイルまたはフォルダーが見つかりません。")});
+        // A pipe in the file's place is refused without the question, and stays.
+        const QString pipe = scenePath("p.tarn");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0644) == 0);
+        QCOMPARE(run("mnuSceneSaveAs", {typeFileName(pipe), press(Ok)}).mid(1),
+                 QStringList{box("シーンファイル「" + pipe +
+                                 "」を保存できませんでした。\n通常のファイルではありません。")});
+        QVERIFY(!QFileInfo(pipe).isFile());
         QCOMPARE(w->windowTitle(), "b.tarn* - Tarn");
     }
 
