@@ -113,9 +113,15 @@ struct Existing {
 int followLinks(const std::string& path, std::string& target) {
     target = path;
     for (int hops = 0; hops < 40; ++hops) { // the kernel's own limit
-        struct stat st {};
+        struct stat st {
+        }, folder{};
         if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return 0;
+        // The kernel's rule for links in shared folders such as /tmp: one that
+        // another user planted there is not followed.
+        if (::stat(folderOf(target).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+            (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid)
+            return EACCES;
         std::string link(PATH_MAX, '\0');
         const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
         if (n < 0)

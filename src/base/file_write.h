@@ -24,7 +24,9 @@ enum class Durability { Durable, Scratch };
 // where this user may set them. A target that is a device, a pipe or a socket
 // is refused (NotRegularFile) before anything is made. Through a symbolic link
 // the file it names is replaced and the link stays; a dangling link gets its
-// file made, when the folder it names exists.
+// file made, when the folder it names exists. A link that another user put in
+// a shared folder (sticky and writable by all, as /tmp) is refused (EACCES), as
+// the kernel refuses to follow it.
 Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                            Durability durability = Durability::Durable);
 
