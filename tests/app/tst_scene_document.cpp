@@ -1,6 +1,7 @@
 // The scene as a document: undo and redo of every edit, scene files saved,
 // opened (here and in another process), moved, damaged, and the question asked
 // before unsaved changes are set aside.
+#include "app/frm_write.h"
 #include "app/recent_scenes.h"
 #include "support/main_window.h"
 #include "support/modal_script.h"
@@ -299,6 +300,17 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QCOMPARE(w->lst(6)->item(1)->toolTip(), QString());
         action("mnuUndo")->trigger();
         QCOMPARE(view(), expected);
+
+        // Not exported without them: they are named, and nothing is written.
+        action("mnuWrte")->trigger();
+        auto* dialog = w->findChild<FrmWrite*>("frmWrite");
+        const QString out = folder->makeFolder("out");
+        dialog->findChild<QLineEdit*>("txtFolder")->setText(out);
+        ModalScript script({press(Ok)});
+        dialog->findChild<QPushButton*>("OKButton")->click();
+        QCOMPARE(boxes(script), QStringList{box("次のパーツを読み込めないため、書き出しません。\n" +
+                                                floor + "\n" + ob)});
+        QCOMPARE(QDir(out).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
     void damagedFiles_data() {
