@@ -453,6 +453,10 @@ A picture is saved when the name ends in &quot;bmp&quot;, &quot;jpg&quot;, &quot
         <source>「%1」はフォルダーです。シーンファイルを指定してください。</source>
         <translation>&quot;%1&quot; is a folder. Name a scene file.</translation>
     </message>
+    <message>
+        <source>「%1」は通常のファイルではないため、書き込めません。</source>
+        <translation>&quot;%1&quot; is not a regular file, so it cannot be written.</translation>
+    </message>
 </context>
 <context>
     <name>tarn::Boot</name>
@@ -744,9 +748,9 @@ It seems to have changed since it was remembered.
 %2</translation>
     </message>
     <message>
-        <source>シーン「%1」の次のパーツを読み込めなかったため、それを除いて開きました。
+        <source>シーン「%1」の次のパーツを読み込めませんでした。パーツはシーンに残してありますが、表示されません。
 %2</source>
-        <translation>The scene &quot;%1&quot; was opened without these parts, which could not be read:
+        <translation>These parts of the scene &quot;%1&quot; could not be read. They stay in the scene but are not shown:
 %2</translation>
     </message>
     <message>
@@ -798,6 +802,10 @@ Replacing it loses those changes.</translation>
 %1</source>
         <translation>Last time, unsaved scenes were kept in these files; open them from Recent scenes.
 %1</translation>
+    </message>
+    <message>
+        <source>× %1（読み込めません）</source>
+        <translation>× %1 (cannot be read)</translation>
     </message>
 </context>
 <context>
@@ -927,6 +935,12 @@ Files written:
     <message>
         <source>画面はグレースケール／セピア調ですが、エリアには部品の元の色が使われます。</source>
         <translation>The canvas is grayscale or sepia, but the area uses the parts&apos; own colours.</translation>
+    </message>
+    <message>
+        <source>次のパーツを読み込めないため、書き出しません。
+%1</source>
+        <translation>These parts cannot be read, so nothing was exported:
+%1</translation>
     </message>
 </context>
 </TS>

@@ -6,6 +6,7 @@
 #include "app/folder_listing.h"
 #include "app/frm_boot.h"
 #include "app/list_box.h"
+#include "app/missing_part.h"
 #include "app/user_action.h"
 
 #include <QAction>
@@ -421,9 +422,10 @@ void FrmMain::showCanvas(const Rect& area) {
 
 void FrmMain::showSlots() {
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const QString name = QString::fromStdString(document_.scene().slot(slot).name);
+        const Slot& part = document_.scene().slot(slot);
+        const QString name = shownPartName(part.name, part.missing());
         use(slot)->setText(name);
-        use(slot)->setToolTip(name);
+        use(slot)->setToolTip(part.missing() ? QString::fromStdString(part.path) : name);
     }
 }
 

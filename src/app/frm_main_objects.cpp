@@ -3,6 +3,7 @@
 #include "app/frm_main.h"
 
 #include "app/list_box.h"
+#include "app/missing_part.h"
 #include "app/picture_io.h"
 
 #include <QApplication>
@@ -29,7 +30,7 @@ constexpr int kLastObjectList = 10;
 QString textOf(const ObjectRow& row, int list) {
     switch (list) {
     case 6:
-        return QString::fromStdString(row.name);
+        return shownPartName(row.name, row.missing());
     case 7:
         return QString::number(row.x);
     case 8:
@@ -151,8 +152,14 @@ void FrmMain::showObjectRows(int row) {
             if (i == kXList || i == kYList)
                 item->setFlags(item->flags() | Qt::ItemIsEditable);
         }
-        for (int r = oneRow ? row : 0; r < (oneRow ? row + 1 : n); ++r)
-            setRowText(list, r, textOf(rows[static_cast<std::size_t>(r)], i));
+        for (int r = oneRow ? row : 0; r < (oneRow ? row + 1 : n); ++r) {
+            const ObjectRow& shown = rows[static_cast<std::size_t>(r)];
+            setRowText(list, r, textOf(shown, i));
+            // A missing part's recorded path; else none, and hovering shows the name.
+            const QString tip = shown.missing() ? QString::fromStdString(shown.path) : QString();
+            if (i == kNameList && list->item(r)->toolTip() != tip)
+                list->item(r)->setToolTip(tip);
+        }
     }
 }
 

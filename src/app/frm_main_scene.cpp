@@ -167,7 +167,7 @@ bool FrmMain::saveSceneAs() {
     if (QFileInfo(path).suffix().isEmpty())
         path += QString::fromLatin1(kSceneFileExtension);
     const QFileInfo target(path);
-    if (target.exists() && !target.isDir() && !askOverwrite(this, target.fileName()))
+    if (replacesAFile(path) && !askOverwrite(this, target.fileName()))
         return false;
     return saveScene(path);
 }
@@ -211,8 +211,8 @@ bool FrmMain::openSceneFile(const QString& path) {
         QStringList missing;
         for (const std::string& part : result.missing)
             missing << QString::fromStdString(part);
-        tellSceneProblem(tr("シーン「%1」の次のパーツを読み込めなかったため、"
-                            "それを除いて開きました。\n%2")
+        tellSceneProblem(tr("シーン「%1」の次のパーツを読み込めませんでした。"
+                            "パーツはシーンに残してありますが、表示されません。\n%2")
                              .arg(QFileInfo(file).fileName(), missing.join(QLatin1Char('\n'))));
     }
     return true;

@@ -342,6 +342,19 @@ void FrmWrite::exportScene() {
     // Remembered before anything else, also when the export stops below.
     context_.putSetting(this, kSection, kFolderKey, txtFolder_->text());
 
+    // A view without them is not the one the author made.
+    if (const std::vector<std::string> missing = missingParts(document_.scene());
+        !missing.empty()) {
+        QStringList files;
+        for (const std::string& path : missing)
+            files << fromNative(path);
+        QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn"),
+                         tr("次のパーツを読み込めないため、書き出しません。\n%1")
+                             .arg(files.join(QLatin1Char('\n'))),
+                         QMessageBox::Ok, this);
+        warn.exec();
+        return;
+    }
     ExportRequest request = buildRequest();
     if (request.mode == AreaMode::ExistingFile && request.selectedFile.empty()) {
         ExportResult unselected;

@@ -1,6 +1,7 @@
 #include "app/messages.h"
 
 #include <QCoreApplication>
+#include <QFile>
 
 #include <cerrno>
 #include <cstring>
@@ -55,6 +56,9 @@ QString statusDescription(const Status& status) {
     case StatusCode::Ok:
     case StatusCode::System:
         return errorDescription(status.error);
+    case StatusCode::NotRegularFile:
+        return tr("「%1」は通常のファイルではないため、書き込めません。")
+            .arg(QFile::decodeName(QByteArray::fromStdString(status.file)));
     case StatusCode::BmpTruncated:
         return tr("ビットマップファイルが途中で切れています。");
     case StatusCode::NotBmp:

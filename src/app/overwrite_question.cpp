@@ -1,7 +1,10 @@
 #include "app/overwrite_question.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMessageBox>
+
+#include <sys/stat.h>
 
 namespace tarn {
 
@@ -16,6 +19,11 @@ bool askOverwrite(QWidget* parent, const QString& fileName) {
     // Enter must not replace a file by accident.
     ask.setDefaultButton(QMessageBox::No);
     return ask.exec() == QMessageBox::Yes;
+}
+
+bool replacesAFile(const QString& path) {
+    struct stat st {};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace tarn

@@ -61,10 +61,7 @@ QString askForPath(QWidget* mainWindow) {
 }
 
 bool confirmReplace(QWidget* mainWindow, const QString& path) {
-    const QFileInfo info(path);
-    if (!info.exists() || info.isDir())
-        return true;
-    return askOverwrite(mainWindow, info.fileName());
+    return !replacesAFile(path) || askOverwrite(mainWindow, QFileInfo(path).fileName());
 }
 
 void tell(QWidget* mainWindow, QMessageBox::Icon icon, const QString& text) {

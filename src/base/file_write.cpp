@@ -150,22 +150,68 @@ struct Output {
 };
 
 // What a replaced file had: its mode, owner and group go to its successor.
+// `target` is where the bytes go: the end of the path's chain of links.
 struct Existing {
     bool present = false;
     struct stat st {};
+    std::string target;
 };
+
+// The end of the chain of symbolic links starting at `path`, which may not
+// exist yet (a dangling link): a write replaces the file a link names and
+// leaves the link in place. 0, or the errno that stopped the walk.
+int followLinks(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0; hops < 40; ++hops) { // the kernel's own limit
+        struct stat st {
+        }, folder{};
+        if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return 0;
+        // The kernel's rule for links in shared folders such as /tmp: one that
+        // another user planted there is not followed.
+        if (::stat(folderOf(target).c_str(), &folder) == 0 && (folder.st_mode & S_ISVTX) &&
+            (folder.st_mode & S_IWOTH) && st.st_uid != ::geteuid() && st.st_uid != folder.st_uid)
+            return EACCES;
+        std::string link(PATH_MAX, '\0');
+        const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+        if (n < 0)
+            return errno;
+        link.resize(static_cast<std::size_t>(n));
+        target = link.starts_with('/') ? link : joinPath(folderOf(target), link);
+    }
+    return ELOOP;
+}
 
 Status inspectTarget(const std::string& path, Existing& existing) {
     if (Status s = checkNameLength(path); !s.ok())
         return s;
-    if (::stat(path.c_str(), &existing.st) != 0)
-        return errno == ENOENT ? Status{} : fail(errno);
-    existing.present = true;
-    if (S_ISDIR(existing.st.st_mode))
+    struct stat seen {};
+    const bool exists = ::stat(path.c_str(), &seen) == 0;
+    if (!exists && errno != ENOENT)
+        return fail(errno);
+    if (exists && S_ISDIR(seen.st_mode))
         return fail(EISDIR);
+    // Renaming over a device, a pipe or a socket would take its place.
+    if (exists && !S_ISREG(seen.st_mode))
+        return {StatusCode::NotRegularFile, {}, ENODEV};
+    if (const int error = followLinks(path, existing.target); error != 0)
+        return fail(error);
+    if (existing.target != path)
+        if (Status s = checkNameLength(existing.target); !s.ok())
+            return s;
+    if (::lstat(existing.target.c_str(), &existing.st) != 0) {
+        if (errno != ENOENT)
+            return fail(errno);
+        // A link the kernel follows to a file that no name reaches
+        // (/proc/self/fd/N of a deleted file): there is nowhere to put it.
+        return exists ? Status{StatusCode::NotRegularFile, {}, ENODEV} : Status{};
+    }
+    if (!exists || existing.st.st_dev != seen.st_dev || existing.st.st_ino != seen.st_ino)
+        return {StatusCode::NotRegularFile, {}, ENODEV};
+    existing.present = true;
     // A read-only file stays as it is, for root too, as it would elsewhere.
     if ((existing.st.st_mode & 0222) == 0 ||
-        ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        ::faccessat(AT_FDCWD, existing.target.c_str(), W_OK, AT_EACCESS) != 0)
         return fail(EACCES);
     return {};
 }
@@ -194,7 +240,7 @@ Status replaceWith(const std::string& path, Durability durability, Fill&& fill,
         return s;
     if (existing.present && placement == Placement::NoReplace)
         return fail(EEXIST);
-    const std::string folder = folderOf(path);
+    const std::string folder = folderOf(existing.target);
     // Scratch files are rewritten many times a second in a folder cleaned at
     // start; the files a user keeps clean up their own folder.
     if (durability == Durability::Durable)
@@ -220,7 +266,7 @@ Status replaceWith(const std::string& path, Durability durability, Fill&& fill,
         error = errno;
         ok = false;
     }
-    if (ok && (error = placeTemporary(temp, path, placement)) != 0)
+    if (ok && (error = placeTemporary(temp, existing.target, placement)) != 0)
         ok = false;
     if (!ok)
         dropTemporary(temp);

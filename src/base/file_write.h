@@ -21,7 +21,12 @@ enum class Durability { Durable, Scratch };
 // temporary file remains; every failure is System, naming the path. A name too long for its folder
 // is refused before anything is written; a target that is read-only (no write bit, or not writable
 // for this user) is refused with EACCES; a replaced file keeps its mode, and its owner and group
-// where this user may set them.
+// where this user may set them. A target that is a device, a pipe or a socket
+// is refused (NotRegularFile) before anything is made. Through a symbolic link
+// the file it names is replaced and the link stays; a dangling link gets its
+// file made, when the folder it names exists. A link that another user put in
+// a shared folder (sticky and writable by all, as /tmp) is refused (EACCES), as
+// the kernel refuses to follow it.
 Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                            Durability durability = Durability::Durable);
 
@@ -48,7 +53,8 @@ Status copyFileAtomically(const std::string& source, const std::string& destinat
 // ENAMETOOLONG when the name, or the path, is longer than the folder takes.
 Status checkNameLength(const std::string& path);
 // What writeFileAtomically would refuse before writing: a name too long, a
-// folder in the file's place (EISDIR), a read-only file (EACCES).
+// folder in the file's place (EISDIR), a device, pipe or socket
+// (NotRegularFile), a read-only file (EACCES).
 Status checkTarget(const std::string& path);
 
 // Whether a file can really be made in the folder (access() says yes to root

@@ -10,6 +10,9 @@ namespace tarn {
 enum class StatusCode {
     Ok,
     System, // the platform refused: `error` holds its errno
+    // A write refused before anything was made: the target is a device, a pipe
+    // or a socket (or a link to one). `error` holds ENODEV.
+    NotRegularFile,
     // A file that is not the uncompressed 24-bit BMP the reader takes:
     BmpTruncated,         // shorter than its headers or its pixel rows
     NotBmp,               // no "BM" signature

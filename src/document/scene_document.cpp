@@ -373,17 +373,15 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoad
         const SceneFileSlot& s = data.terrain[i];
         if (s.name.empty())
             continue;
-        if (PartImagePtr image = loadImage(s.path, PartKind::Terrain))
-            opened.terrain[i] = {s.name, s.path, std::move(image)};
-        else
+        // A part that cannot be read stays in the scene, so that a save keeps it.
+        opened.terrain[i] = {s.name, s.path, loadImage(s.path, PartKind::Terrain)};
+        if (opened.terrain[i].missing())
             result.missing.push_back(s.path);
     }
     for (const SceneFileObject& o : data.objects) {
         PartImagePtr image = loadImage(o.path, PartKind::Object);
-        if (!image) {
+        if (!image)
             result.missing.push_back(o.path);
-            continue;
-        }
         PartImagePtr shown = mirroredImage(image, o.mirroredLeftRight, o.mirroredUpDown);
         opened.objects.push_back({o.name, o.path, o.x, o.y, o.layer, o.mirroredLeftRight,
                                   o.mirroredUpDown, std::move(image), std::move(shown)});
@@ -395,9 +393,6 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoad
     filePath_ = std::move(file);
     fileStamp_ = stamp;
     setState(std::move(opened));
-    // What is shown is not what the file says: saving it would drop the parts.
-    if (!result.missing.empty())
-        cleanIndex_ = -1;
     notify({.history = true, .file = true});
     return result;
 }

@@ -68,7 +68,7 @@ PartImagePtr makePartImage(const PartLoader& loadPart, const std::string& path, 
 
 struct SceneOpenResult {
     SceneFileStatus status;           // why the file itself could not be used
-    std::vector<std::string> missing; // parts that could not be read; the rest opened
+    std::vector<std::string> missing; // parts that could not be read: kept, drawn as nothing
     bool ok() const { return status.ok(); }
 };
 
@@ -135,8 +135,9 @@ class SceneDocument {
     // An empty scene with no history and no file.
     void newScene();
     // Reads the scene file and every part it names. A file that cannot be used,
-    // or a loader that throws, leaves the document exactly as it was; parts that
-    // cannot be read are left out and listed, and the rest opens.
+    // or a loader that throws, leaves the document exactly as it was; a part
+    // that cannot be read keeps its slot or row as recorded, drawn as nothing,
+    // and is listed.
     SceneOpenResult open(const std::string& path, const PartLoader& loadPart);
     SceneOpenResult open(const std::string& path, const PartImageLoader& loadImage);
     // Writes the scene file whole; on success it becomes the document's file.

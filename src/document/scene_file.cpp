@@ -24,19 +24,40 @@ constexpr std::array<const char*, kSlotCount> kSlotKeys{"ground", "backLeft", "b
 // Far deeper than a scene file ever nests; bounds the parser's work on hostile text.
 constexpr int kMaxDepth = 8;
 
-std::string storedPath(const std::string& path, const fs::path& folder) {
+// Where a path really is, its links resolved as far as it exists.
+fs::path realLocation(const fs::path& path) {
+    std::error_code ec;
+    fs::path real = fs::weakly_canonical(path, ec);
+    return ec ? path : real;
+}
+
+// A part in the scene's folder or below it is recorded relative to it, so the
+// project moves as one and a shared scene names no private folder; the
+// locations are compared with links resolved, so the relative path holds
+// whichever way the folder is reached. Any other part keeps its absolute path.
+std::string storedPath(const std::string& path, const fs::path& realFolder) {
     const fs::path part = fs::path(path).lexically_normal();
-    const auto first = [](const fs::path& p) {
-        auto it = p.begin();
-        return (it != p.end() && ++it != p.end()) ? *it : fs::path();
-    };
-    if (part.is_absolute() && folder.is_absolute() && !first(part).empty() &&
-        first(part) == first(folder)) {
-        const fs::path relative = part.lexically_relative(folder);
-        if (!relative.empty())
+    if (part.is_absolute() && realFolder.is_absolute()) {
+        const fs::path relative = realLocation(part).lexically_relative(realFolder);
+        if (!relative.empty() && *relative.begin() != "..")
             return relative.generic_string();
     }
     return part.generic_string();
+}
+
+// The folder a scene file's relative part paths start from: its own, or for a
+// link to the file, that of the file it names (which a save replaces).
+fs::path sceneFolderOf(const std::string& path) {
+    fs::path file = fs::absolute(path);
+    std::error_code ec;
+    for (int hops = 0; hops < 40 && fs::is_symlink(file, ec); ++hops) {
+        const fs::path to = fs::read_symlink(file, ec);
+        if (ec)
+            break;
+        // From the real folder, so that ".." in the link climbs as the system's does.
+        file = realLocation(file.parent_path()) / to;
+    }
+    return file.parent_path();
 }
 
 std::string absolutePath(const std::string& stored, const fs::path& folder) {
@@ -186,7 +207,7 @@ SceneFileStatus parse(const json& root, const fs::path& folder, SceneFileData& o
 } // namespace
 
 std::string sceneFileText(const SceneFileData& data, const std::string& sceneFolder) {
-    const fs::path folder = fs::path(sceneFolder).lexically_normal();
+    const fs::path folder = realLocation(fs::path(sceneFolder).lexically_normal());
     // Built in place, never from temporary containers, so that nothing is
     // destroyed full; every container is made whole before members go in.
     json root = json::object();
@@ -261,7 +282,7 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
             status = problem(SceneFileProblem::Unreadable, io.error);
         } else {
             const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-            status = parseSceneFile(text, fs::absolute(path).parent_path().string(), out);
+            status = parseSceneFile(text, sceneFolderOf(path).string(), out);
         }
     }
     status.file = path;
@@ -271,7 +292,7 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
 SceneFileStatus writeSceneFile(const std::string& path, const SceneFileData& data) {
     // Made first: once the file is written, nothing may fail.
     SceneFileStatus status{SceneFileProblem::None, path, 0};
-    const std::string text = sceneFileText(data, fs::absolute(path).parent_path().string());
+    const std::string text = sceneFileText(data, sceneFolderOf(path).string());
     const Status io = writeFileAtomically(
         path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     if (!io.ok()) {

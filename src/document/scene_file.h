@@ -57,14 +57,14 @@ struct SceneFileStatus {
     bool ok() const { return problem == SceneFileProblem::None; }
 };
 
-// The text of a scene file kept in `sceneFolder`. Part paths are written
-// relative to that folder where the two share a folder tree below the root,
-// so a scene moved together with its parts still finds them; absolute
-// otherwise.
+// The text of a scene file kept in `sceneFolder`. A part in that folder or
+// below it (links resolved) is written relative to it, so a project moved
+// whole still finds its parts; any other part by its absolute path.
 std::string sceneFileText(const SceneFileData& data, const std::string& sceneFolder);
 
 // Reads the text of a scene file kept in `sceneFolder`, making every part path
-// absolute again. On any problem `out` is left untouched.
+// absolute again (relative ones climbing out of it, as older files hold, too). On any problem `out`
+// is left untouched.
 SceneFileStatus parseSceneFile(std::string_view text, const std::string& sceneFolder,
                                SceneFileData& out);
 

@@ -2,6 +2,7 @@
 
 #include "base/file_write.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -139,6 +140,8 @@ std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_
     const Status written =
         writeFileAtomically(path, std::span<const std::uint8_t>(file.data, file.size), durability);
     std::free(file.data);
+    if (!written.ok())
+        errno = written.error; // the return code cannot say why; callers read errno
     return written.ok() ? kJpegWritten : kJpegWriteFailed;
 }
 

@@ -40,6 +40,17 @@ const PartImage& noPartImage() {
     return none;
 }
 
+std::vector<std::string> missingParts(const Scene& scene) {
+    std::vector<std::string> paths;
+    for (const Slot& slot : scene.terrain())
+        if (slot.missing())
+            paths.push_back(slot.path);
+    for (const ObjectRow& row : scene.objects)
+        if (row.missing())
+            paths.push_back(row.path);
+    return paths;
+}
+
 Picture PartImage::original() const {
     Picture out = picture;
     for (int y = 0; y < out.height() && y < mask.height(); ++y)

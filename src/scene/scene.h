@@ -72,11 +72,14 @@ using PartImagePtr = std::shared_ptr<const PartImage>;
 const PartImage& noPartImage();
 
 // One terrain slot. It is composed iff its name is not empty; clearing empties
-// name and path and leaves the image alone.
+// name and path and leaves the image alone. A named slot without an image is a
+// part a scene file names that could not be read: kept as recorded, drawn as nothing.
 struct Slot {
     std::string name; // list entry: file name without ".bmp"
     std::string path; // file the part was loaded from
     PartImagePtr image;
+
+    bool missing() const { return !name.empty() && !image; }
 
     const Picture& picture() const { return (image ? *image : noPartImage()).picture; }
     const Mask& mask() const { return (image ? *image : noPartImage()).mask; }
@@ -100,8 +103,10 @@ struct ObjectRow {
     Layer layer = Layer::BehindFront;
     bool mirroredLeftRight = false;
     bool mirroredUpDown = false;
-    PartImagePtr source; // as loaded, key pixels white, not mirrored
+    PartImagePtr source; // as loaded, key pixels white, not mirrored; null: missing, as a slot
     PartImagePtr shown;  // source mirrored as the flags say
+
+    bool missing() const { return !source; }
 
     const Picture& picture() const { return (shown ? *shown : noPartImage()).picture; }
     const Mask& mask() const { return (shown ? *shown : noPartImage()).mask; }
@@ -124,6 +129,9 @@ class Scene {
   private:
     std::array<Slot, kSlotCount> slots_;
 };
+
+// The paths of the missing slots and rows, in slot then row order.
+std::vector<std::string> missingParts(const Scene& scene);
 
 enum class NumberReading { Whole, Bad, TooLarge };
 

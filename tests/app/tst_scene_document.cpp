@@ -1,6 +1,7 @@
 // The scene as a document: undo and redo of every edit, scene files saved,
 // opened (here and in another process), moved, damaged, and the question asked
 // before unsaved changes are set aside.
+#include "app/frm_write.h"
 #include "app/recent_scenes.h"
 #include "app/recovered_scenes.h"
 #include "support/main_window.h"
@@ -10,6 +11,8 @@
 
 #include <QtTest>
 #include <QtWidgets>
+
+#include <sys/stat.h>
 
 using namespace tarn;
 using namespace tarn::test;
@@ -220,6 +223,13 @@ class TestSceneDocument : public QObject, MainWindowTest {
                  QStringList{box("シーンファイル「" + nowhere +
                                  "」を保存できませんでした。\n"
                                  "ファイルまたはフォルダーが見つかりません。")});
+        // A pipe in the file's place is refused without the question, and stays.
+        const QString pipe = scenePath("p.tarn");
+        QVERIFY(::mkfifo(QFile::encodeName(pipe).constData(), 0644) == 0);
+        QCOMPARE(run("mnuSceneSaveAs", {typeFileName(pipe), press(Ok)}).mid(1),
+                 QStringList{box("シーンファイル「" + pipe +
+                                 "」を保存できませんでした。\n通常のファイルではありません。")});
+        QVERIFY(!QFileInfo(pipe).isFile());
         QCOMPARE(w->windowTitle(), "b.tarn* - Tarn");
     }
 
@@ -255,31 +265,53 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QCOMPARE(recentMenu().size(), kMaxRecentScenes);
     }
 
-    // The parts that cannot be read are named in one message; the rest opens.
+    // The parts that cannot be read are named in one message and stay, marked,
+    // with their recorded paths as tips; the canvas lacks them; delete and undo
+    // treat them as any row.
     void missingParts() {
         open();
         buildScene();
         button("cmdClear(1)");
         click(6, 1);
         button("cmd_ob(1)");
-        const QStringList without = view();
+        const QString without = view().first(); // the canvas
         action("mnuUndo")->trigger();
         action("mnuUndo")->trigger();
         saveAs(scenePath("s.tarn"));
-        QVERIFY(QFile::remove(folder->path("project/parts/floor_ug.bmp")));
-        QVERIFY(QFile::remove(folder->path("project/parts/ob_b.bmp")));
+        QStringList expected = view();
+        const QString floor = folder->path("project/parts/floor_ug.bmp");
+        const QString ob = folder->path("project/parts/ob_b.bmp");
+        QVERIFY(QFile::remove(floor) && QFile::remove(ob));
         action("mnuSceneNew")->trigger();
-        QCOMPARE(w->use(4)->text(), QString());
 
-        QCOMPARE(
-            run("mnuSceneRecent(0)", {press(Ok)}),
-            QStringList{box(
-                "シーン「s.tarn」の次のパーツを読み込めなかったため、それを除いて開きました。\n" +
-                folder->path("project/parts/floor_ug.bmp") + "\n" +
-                folder->path("project/parts/ob_b.bmp"))});
-        QStringList expected = without;
-        expected[1] = "title: s.tarn* - Tarn"; // what is shown is not what the file holds
+        QCOMPARE(run("mnuSceneRecent(0)", {press(Ok)}),
+                 QStringList{box("シーン「s.tarn」の次のパーツを読み込めませんでした。"
+                                 "パーツはシーンに残してありますが、表示されません。\n" +
+                                 floor + "\n" + ob)});
+        expected[0] = without;
+        expected.replaceInStrings("use(1): floor_ug", "use(1): × floor_ug（読み込めません）");
+        expected.replaceInStrings("|ob_b|", "|× ob_b（読み込めません）|");
         QCOMPARE(view(), expected);
+        QCOMPARE(w->use(1)->toolTip(), floor);
+        QCOMPARE(w->lst(6)->item(1)->toolTip(), ob);
+        QCOMPARE(w->lst(6)->item(2)->toolTip(), QString());
+
+        click(6, 1);
+        button("cmd_ob(1)");
+        QCOMPARE(w->lst(6)->item(1)->toolTip(), QString());
+        action("mnuUndo")->trigger();
+        QCOMPARE(view(), expected);
+
+        // Not exported without them: they are named, and nothing is written.
+        action("mnuWrte")->trigger();
+        auto* dialog = w->findChild<FrmWrite*>("frmWrite");
+        const QString out = folder->makeFolder("out");
+        dialog->findChild<QLineEdit*>("txtFolder")->setText(out);
+        ModalScript script({press(Ok)});
+        dialog->findChild<QPushButton*>("OKButton")->click();
+        QCOMPARE(boxes(script), QStringList{box("次のパーツを読み込めないため、書き出しません。\n" +
+                                                floor + "\n" + ob)});
+        QCOMPARE(QDir(out).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList());
     }
 
     void damagedFiles_data() {

@@ -8,11 +8,17 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -138,6 +144,166 @@ TEST(AtomicWriter, ReadsOnlyRegularFilesWithinTheLimit) {
     }
     EXPECT_EQ(copyFileAtomically(dir.file("pipe"), dir.file("copy")).error, ENODEV);
     EXPECT_FALSE(fs::exists(dir.file("copy")));
+}
+
+bool makeSocket(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    const bool made =
+        fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (fd >= 0)
+        ::close(fd); // the socket's name stays
+    return made;
+}
+
+// Every name under the folder, links not followed, with each file's kind and bytes.
+std::set<std::string> contents(const fs::path& folder) {
+    std::set<std::string> found;
+    for (const auto& e : fs::recursive_directory_iterator(folder)) {
+        const std::string name = e.path().lexically_relative(folder).string();
+        std::string bytes;
+        if (e.is_symlink())
+            bytes = "-> " + fs::read_symlink(e.path()).string();
+        else if (e.is_regular_file())
+            std::getline(std::ifstream(e.path()), bytes);
+        found.insert(name + " " + std::to_string(static_cast<int>(e.symlink_status().type())) +
+                     " " + bytes);
+    }
+    return found;
+}
+
+// Each writer against what may stand in a file's place. A device, a pipe or a
+// socket, or a link to one, is refused before anything is made; a link is
+// written through and stays a link, its file keeping its mode; a dangling link
+// gets its file where its folder exists. Devices are made here, never the
+// system's, and only by root.
+TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
+    using Make = std::function<bool(const test::TempFolder&)>;
+    const auto file = [](const test::TempFolder& d, const char* name, mode_t mode) {
+        std::ofstream(d.file(name)) << "old";
+        return ::chmod(d.file(name).c_str(), mode) == 0;
+    };
+    const auto link = [](const test::TempFolder& d, const std::string& to, const char* name) {
+        return ::symlink(to.c_str(), d.file(name).c_str()) == 0;
+    };
+    const Status notRegular{StatusCode::NotRegularFile, {}, ENODEV};
+    const struct {
+        const char* what;
+        Make make;
+        Status result;       // of writing and copying
+        bool checkSees;      // checkTarget refuses too, before any folder is tried
+        const char* lands;   // the file written, for a write that succeeds
+        mode_t nobodyFolder; // as nobody, the folder's mode then; 0: as this user
+    } rows[] = {
+        {"device",
+         [](auto& d) { return ::mknod(d.file("t").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
+         notRegular, true, nullptr, 0},
+        {"fifo", [](auto& d) { return ::mkfifo(d.file("t").c_str(), 0666) == 0; }, notRegular, true,
+         nullptr, 0},
+        {"socket", [](auto& d) { return makeSocket(d.file("t")); }, notRegular, true, nullptr, 0},
+        {"link to a fifo",
+         [&](auto& d) { return ::mkfifo(d.file("p").c_str(), 0666) == 0 && link(d, "p", "t"); },
+         notRegular, true, nullptr, 0},
+        {"live link",
+         [&](auto& d) {
+             return fs::create_directory(d.file("real")) && file(d, "real/x", 0640) &&
+                    link(d, "real/x", "t");
+         },
+         {},
+         false,
+         "real/x",
+         0},
+        {"chain of links",
+         [&](auto& d) {
+             return fs::create_directory(d.file("real")) && file(d, "real/x", 0640) &&
+                    link(d, "../real/x", "real/y") && link(d, d.file("real/y"), "t");
+         },
+         {},
+         false,
+         "real/x",
+         0},
+        {"link to a read-only file",
+         [&](auto& d) { return file(d, "x", 0444) && link(d, "x", "t"); }, systemError(EACCES),
+         true, nullptr, 0},
+        {"dangling link",
+         [&](auto& d) { return fs::create_directory(d.file("real")) && link(d, "real/x", "t"); },
+         {},
+         false,
+         "real/x",
+         0},
+        {"dangling link, no folder", [&](auto& d) { return link(d, "gone/x", "t"); },
+         systemError(ENOENT), false, nullptr, 0},
+        {"dangling link, folder not this user's",
+         [&](auto& d) {
+             return fs::create_directory(d.file("real")) &&
+                    ::chmod(d.file("real").c_str(), 0555) == 0 && link(d, "real/x", "t");
+         },
+         systemError(EACCES), false, nullptr, 0777},
+        {"another user's link in a shared folder (as /tmp)",
+         [&](auto& d) {
+             return file(d, "x", 0666) && link(d, "x", "t") &&
+                    ::lchown(d.file("t").c_str(), 65534, 65534) == 0 &&
+                    ::chmod(d.path().c_str(), 01777) == 0;
+         },
+         systemError(EACCES), true, nullptr, 0},
+        {"link in a folder this user may not write",
+         [&](auto& d) {
+             return fs::create_directory(d.file("real")) &&
+                    ::chmod(d.file("real").c_str(), 0777) == 0 && file(d, "real/x", 0666) &&
+                    link(d, "real/x", "t") && ::chmod(d.path().c_str(), 0555) == 0;
+         },
+         {},
+         false,
+         "real/x",
+         0555},
+    };
+    const test::TempFolder sources;
+    std::ofstream(sources.file("source")) << "new";
+    ::chmod(sources.path().c_str(), 0755); // for nobody too
+    const std::function<Status(const std::string&)> writers[] = {
+        [](const std::string& t) { return writeFileAtomically(t, test::bytesOf("new")); },
+        [&](const std::string& t) { return copyFileAtomically(sources.file("source"), t); },
+        [](const std::string& t) { return checkTarget(t); }};
+    for (const auto& row : rows) {
+        for (int w = 0; w < 3; ++w) {
+            SCOPED_TRACE(::testing::Message() << row.what << ", writer " << w);
+            const test::TempFolder dir;
+            if (!row.make(dir)) {
+                // mknod and lchown need root (and a container may refuse them even then).
+                EXPECT_NE(::geteuid(), 0u) << row.what << ": " << std::strerror(errno);
+                continue;
+            }
+            std::set<std::string> expected = contents(dir.path());
+            // Made anew: as any new file; replaced: the mode it had.
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            const mode_t mode = row.lands != nullptr && fs::exists(dir.file(row.lands))
+                                    ? modeOf(dir.file(row.lands))
+                                    : 0666 & ~mask;
+            std::optional<test::UnprivilegedUser> nobody;
+            if (row.nobodyFolder != 0) {
+                ASSERT_TRUE(nobody.emplace(dir.path(), row.nobodyFolder).ok());
+            }
+            const Status got = writers[w](dir.file("t"));
+            nobody.reset();
+            const bool check = w == 2;
+            const Status want = check && !row.checkSees ? Status{} : row.result;
+            EXPECT_EQ(got.code, want.code);
+            EXPECT_EQ(got.error, want.error);
+            EXPECT_EQ(got.file, got.ok() ? "" : dir.file("t"));
+            if (got.ok() && !check) {
+                std::erase_if(expected, [&](const std::string& e) {
+                    return e.starts_with(std::string(row.lands) + " ");
+                });
+                expected.insert(std::string(row.lands) + " " +
+                                std::to_string(static_cast<int>(fs::file_type::regular)) + " new");
+                EXPECT_EQ(modeOf(dir.file(row.lands)), mode);
+            }
+            EXPECT_EQ(contents(dir.path()), expected);
+        }
+    }
 }
 
 } // namespace

@@ -198,7 +198,7 @@ TEST(SceneDocument, HistoryDragsDepthAndTheUnsavedMark) {
 }
 
 // Saved, then opened in a fresh document: the same canvas and record, mirrors
-// included. A part that cannot be read then is left out and named; the rest opens.
+// included.
 TEST(SceneFile, RoundTripAndMissingParts) {
     Fixture f;
     f.fill();
@@ -217,30 +217,92 @@ TEST(SceneFile, RoundTripAndMissingParts) {
     EXPECT_FALSE(other.isModified() || other.canUndo());
     EXPECT_EQ(other.filePath(), scene);
 
+    // Parts that cannot be read then are named and kept as recorded; saved
+    // through a link to the file, the scene replaces the file and the link stays.
+    const std::string link = f.work.file("link.tarn");
+    fs::create_symlink("views/first.tarn", link);
     fs::remove(f.file("t", 2));
     fs::remove(f.file("ob", 1));
     std::ofstream(f.file("ob", 2)) << "no longer a picture";
-    const SceneOpenResult opened = other.open(scene, loadBmp);
+    const SceneOpenResult opened = other.open(link, loadBmp);
     ASSERT_TRUE(opened.ok());
     EXPECT_EQ(opened.missing,
               (std::vector<std::string>{f.file("t", 2), f.file("ob", 1), f.file("ob", 2)}));
-    EXPECT_EQ(other.scene().slot(2).name, "");
-    EXPECT_EQ(other.scene().slot(3).name, "t3");
-    ASSERT_EQ(other.scene().objects.size(), 1u);
-    EXPECT_EQ(other.scene().objects[0].name, "ob0");
-    EXPECT_TRUE(other.isModified()); // saving now would drop what is missing
+    EXPECT_EQ(other.fileData(), f.doc.fileData());
+    EXPECT_FALSE(other.isModified());
+    other.moveObject(0, 5, 6);
+    other.deleteObject(1);
+    other.undo(); // the missing row comes back whole
+    ASSERT_TRUE(other.save(other.filePath()).ok());
+    EXPECT_TRUE(fs::is_symlink(link));
+    SceneFileData saved;
+    ASSERT_TRUE(readSceneFile(scene, saved).ok());
+    SceneFileData expected = f.doc.fileData();
+    expected.objects[0].x = 5;
+    expected.objects[0].y = 6;
+    EXPECT_EQ(saved, expected);
 }
 
-TEST(SceneFile, PathsRelativeOnlyWithinOneTree) {
-    SceneFileData data;
-    data.terrain[0] = {"g", "/home/a/parts/g_ug.bmp"};
-    data.objects.push_back({"ob", "/srv/parts/ob.bmp", 1, 2, Layer::InFront, true, false});
-    const std::string text = sceneFileText(data, "/home/a/views");
-    EXPECT_NE(text.find("\"../parts/g_ug.bmp\""), std::string::npos);
-    EXPECT_NE(text.find("\"/srv/parts/ob.bmp\""), std::string::npos);
-    SceneFileData back;
-    ASSERT_TRUE(parseSceneFile(text, "/home/a/views", back).ok());
-    EXPECT_EQ(back, data);
+// A project folder holding its scene and parts, with one part from a library
+// outside it. Its own parts are recorded relative to the scene whichever way
+// the folder was reached, the library part by its absolute path: the project
+// opens whole after a move, and its file names no folder of its own.
+TEST(SceneFile, AProjectOpensWholeWhereverItGoes) {
+    const struct {
+        const char* what;
+        const char* savedIn;
+        const char* partsIn;
+        const char* movedTo; // "@": into another temporary folder
+        const char* openedIn;
+    } rows[] = {
+        {"moved one level deeper", "a/p", "a/p", "a/deeper/p", "a/deeper/p"},
+        {"moved to another folder", "a/p", "a/p", "@p", "@p"},
+        {"saved through a linked folder", "link", "a/p", nullptr, "a/p"},
+        {"parts through a linked folder", "a/p", "link", nullptr, "link"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.what);
+        Fixture f;
+        const test::TempFolder away;
+        const fs::path top = f.work.path();
+        const auto at = [&](const std::string& where) {
+            return where.starts_with('@') ? away.path() / where.substr(1) : top / where;
+        };
+        fs::create_directories(top / "a/p");
+        fs::create_directories(top / "lib");
+        fs::rename(f.parts, top / "a/p/parts");
+        fs::rename(top / "a/p/parts/ob2.bmp", top / "lib/ob2.bmp");
+        fs::create_directory_symlink("a/p", top / "link");
+        const std::string parts = (top / row.partsIn / "parts").string();
+        for (int slot = 1; slot <= kSlotCount; ++slot)
+            ASSERT_TRUE(f.doc.choosePart(slot, "t", parts + "/t" + std::to_string(slot) + ".bmp",
+                                         Fixture::terrain(slot)));
+        for (int k = 0; k < 3; ++k)
+            f.doc.insertObject("ob", k < 2 ? parts : (top / "lib").string(),
+                               "ob" + std::to_string(k) + ".bmp", Fixture::object(k));
+        ASSERT_TRUE(f.doc.save((top / row.savedIn / "s.tarn").string()).ok());
+        const Bytes bytes = test::fileBytes((top / "a/p/s.tarn").string());
+        const std::string text(bytes.begin(), bytes.end());
+        EXPECT_EQ(text.find((top / "a").string()), std::string::npos) << text;
+        EXPECT_EQ(text.find((top / "link").string()), std::string::npos) << text;
+        if (row.movedTo != nullptr) {
+            fs::create_directories(at(row.movedTo).parent_path());
+            fs::rename(top / "a/p", at(row.movedTo));
+        }
+        SceneDocument moved(f.program.path().string());
+        const SceneOpenResult opened = moved.open((at(row.openedIn) / "s.tarn").string(), loadBmp);
+        ASSERT_TRUE(opened.ok());
+        EXPECT_EQ(opened.missing, std::vector<std::string>{});
+        EXPECT_EQ(moved.canvas(), f.doc.canvas());
+    }
+    // Files written before climb out of their folder; they still open.
+    SceneFileData old;
+    ASSERT_TRUE(parseSceneFile(R"({"format":"tarn-scene","version":1,"slots":{},"objects":[)"
+                               R"({"name":"a","path":"../../lib/a.bmp","x":1,"y":2,"layer":"F",)"
+                               R"("mirrorLeftRight":false,"mirrorUpDown":false}]})",
+                               "/w/a/p", old)
+                    .ok());
+    EXPECT_EQ(old.objects.at(0).path, "/w/lib/a.bmp");
 }
 
 // A file that cannot be used changes nothing: record, canvas, history, file. (Its
