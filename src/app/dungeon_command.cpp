@@ -79,7 +79,7 @@ QString problemText(const DungeonResult& r) {
         return Words::tr("「%1」の文字 %2 は CardWirth で使えません。")
             .arg(subject, QString::fromStdString(r.character));
     case DungeonProblem::PartUnreadable:
-        return Words::tr("部品を読み込めません: %1").arg(subject);
+        return unreadablePartText(r.subject);
     case DungeonProblem::WriteFailed:
         return Words::tr("%1 に書き込めません（%2）。書き込んだファイルは取り除き、"
                          "フォルダを元に戻しました。")
@@ -158,7 +158,7 @@ int dungeonCommand(const QStringList& args) {
         return kFault;
     }
     if (const std::vector<PartRole> missing = missingRoles(map, pack); !missing.empty()) {
-        say(missingRolesText(pack, missing));
+        say(missingRolesText(missing));
         return kFault;
     }
 
