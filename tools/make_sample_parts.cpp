@@ -352,8 +352,29 @@ Picture frontWall(double depth, bool door, tarn::Point& at) {
     });
 }
 
+// The floor of the viewer's square and of everything ahead and beside it, out
+// to the canvas' right and bottom edges.
+Picture dungeonFloor() {
+    const Shader shader{};
+    return paint(tarn::kCanvasWidth - 80, tarn::kCanvasHeight - 80,
+                 [&](double x, double y) -> std::optional<Rgb> {
+                     const double cy = 80 + y;
+                     if (cy <= kVy + 1 || (x < 1 && y < 1))
+                         return std::nullopt;
+                     const double scale = (cy - kVy) / (kBottom - kVy);
+                     const double depth = 1.0 / scale;
+                     const Hit h{Surface::Floor,
+                                 depth,
+                                 (80 + x - kCx) / (kCx * scale),
+                                 0,
+                                 depth / kCx,
+                                 depth * depth / (kBottom - kVy)};
+                     return floorAt(kStone, shader, h);
+                 });
+}
+
 bool writeDungeonSet(const std::string& folder) {
-    bool ok = true;
+    bool ok = writePart(dungeonFloor(), folder, "cell_ug.bmp", false);
     for (const bool door : {false, true}) {
         const std::string prefix = door ? "door" : "cell";
         // Near sides at the slots of the front walls; far sides at the back slots,
