@@ -68,6 +68,15 @@ RenderOutcome renderCanvas(const std::string& scene, PartCache& parts,
     return outcome;
 }
 
+bool encodePng(const Picture& canvas, Bytes& out) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !toQImage(canvas).save(&buffer, "PNG"))
+        return false;
+    out.assign(png.begin(), png.end());
+    return true;
+}
+
 namespace {
 // 0, or what stopped the write.
 int writeToStandardOutput(const Bytes& bytes) {
@@ -94,14 +103,10 @@ RenderOutcome writeCanvas(const Picture& canvas, const std::string& target,
             error = result == kSave256Empty ? EINVAL : result;
         break;
     }
-    case OutputFormat::Png: {
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !toQImage(canvas).save(&buffer, "PNG"))
+    case OutputFormat::Png:
+        if (!encodePng(canvas, bytes))
             error = EIO;
-        bytes.assign(png.begin(), png.end());
         break;
-    }
     case OutputFormat::Jpeg:
         if (!encodeJpeg(canvas, static_cast<std::uint8_t>(settings.quality), settings.progressive,
                         bytes))

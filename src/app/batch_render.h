@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/file_write.h"
 #include "document/scene_document.h"
 
 #include <QString>
@@ -64,6 +65,9 @@ RenderOutcome openWhole(SceneDocument& document, const std::string& scene,
 // not the view the author made.
 RenderOutcome renderCanvas(const std::string& scene, PartCache& parts,
                            const std::optional<Tone>& tone, Picture& canvas);
+
+// The canvas as PNG file bytes; false when it cannot be encoded.
+bool encodePng(const Picture& canvas, Bytes& out);
 
 // Writes a canvas with the save-as writers: BMP in 256 colours when they fit,
 // full colour otherwise; PNG; JPEG at the given quality. `durable` false leaves

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/batch_render.h"
+#include "app/dungeon_command.h"
 #include "app/frm_write.h"
 #include "app/language.h"
 #include "app/messages.h"
@@ -69,6 +70,9 @@ QString usageText() {
                      "  tarn export シーン.tarn --into フォルダ --area N [--replace]\n"
                      "             [--background black|default]\n"
                      "      シーンをシナリオのエリアとして書き出します。\n"
+                     "  tarn dungeon 地図 --pack パック --into フォルダ [--first-area N]\n"
+                     "             [--flatten] [--views フォルダ2] [--replace] [--dry-run]\n"
+                     "      地図から歩ける迷宮のエリアをすべて書き出します。\n"
                      "  tarn --help | -h | --version\n"
                      "どのコマンドにも --lang ja|en を付けると、その言語で表示します。");
 }
@@ -108,6 +112,8 @@ bool isTerminal() {
     return ::isatty(STDERR_FILENO) == 1;
 }
 
+} // namespace
+
 void showProgress(int finished, int total) {
     constexpr int kWidth = 30;
     const int filled = total > 0 ? finished * kWidth / total : kWidth;
@@ -117,6 +123,8 @@ void showProgress(int finished, int total) {
         std::fputc('\n', stderr);
     std::fflush(stderr);
 }
+
+namespace {
 
 struct RenderRequest {
     std::vector<std::string> scenes;
@@ -355,6 +363,7 @@ int exportScene(const Arguments& args) {
 const Verb kVerbs[] = {
     {"render", render},
     {"export", exportScene},
+    {"dungeon", dungeonCommand},
 };
 
 const Verb* verbNamed(const std::string& name) {

@@ -18,6 +18,9 @@ using Arguments = std::vector<std::string>;
 
 // A command that needs no window: `tarn <name> ARGUMENTS...`. Returns the
 // process's exit status (0 done, 1 some file failed, 2 a usage error).
+// A progress bar on standard error, ended with a new line at the total.
+void showProgress(int finished, int total);
+
 struct Verb {
     const char* name;
     int (*run)(const Arguments& arguments);
