@@ -144,6 +144,7 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     buildTerrainArea(area);
     buildObjectArea(area);
     buildPathPanel(area);
+    buildStatusBar();
 
     for (int i = 0; i < kListCount; ++i) {
         ListBox* list = lst_[static_cast<std::size_t>(i)];
@@ -160,8 +161,8 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     document_.addObserver([this](const DocumentChange& change) { documentChanged(change); });
 
     // The window manager adds its frame around this size.
-    setMinimumSize(kWidth, kHeight);
-    resize(kWidth, kHeight);
+    setMinimumSize(firstSize());
+    resize(firstSize());
     layoutForSize();
     showCanvas();
     showHistory();
@@ -227,7 +228,8 @@ void FrmMain::buildMenu() {
     QAction* mnuSepia = addMenuAction(mnuSpecial, "mnuSepia", tr("セピア調変換(&S)"),
                                       QKeySequence(Qt::CTRL | Qt::Key_F));
 
-    addMenuAction(bar, "mnuLayer(0)", tr("レイヤー表示(&L)"));
+    QMenu* mnuLayer = bar->addMenu(tr("レイヤー表示(&L)"));
+    mnuLayer->menuAction()->setObjectName(QStringLiteral("mnuLayer(0)"));
     QAction* mnuVersion = addMenuAction(bar, "mnuVersion", tr("バージョン情報(&V)"));
     QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", tr("最新情報に更新(&R)"));
 
@@ -246,6 +248,7 @@ void FrmMain::buildMenu() {
     connect(mnuSepia, &QAction::triggered, this, &FrmMain::onSepia);
     connect(mnuVersion, &QAction::triggered, this, &FrmMain::onVersion);
     connect(mnuRenew, &QAction::triggered, this, &FrmMain::onRefresh);
+    buildLayerMenu(mnuLayer);
 }
 
 void FrmMain::buildTerrainArea(QWidget* area) {
@@ -378,7 +381,7 @@ void FrmMain::load() {
         return std::min(QString::fromStdString(context_.ini().getini("Window", key, "0")).toInt(),
                         kMaxRememberedSide);
     };
-    resize(QSize(remembered("Width"), remembered("Height")).expandedTo(QSize(kWidth, kHeight)));
+    resize(QSize(remembered("Width"), remembered("Height")).expandedTo(firstSize()));
     const std::string folder = context_.ini().getini("MemData", "MofFirst", "App.Path");
     context_.reportUnreadableSettings(this);
     if (folder != "App.Path" && !changeFolder(QString::fromStdString(folder)))
@@ -415,7 +418,7 @@ void FrmMain::documentChanged(const DocumentChange& change) {
 }
 
 void FrmMain::showCanvas(const Rect& area) {
-    canvas_->showCanvas(document_.canvas(), area);
+    canvas_->showCanvas(document_.shownCanvas(), area);
     emit recomposed();
 }
 

@@ -50,6 +50,8 @@ class FrmMain : public QMainWindow {
     static constexpr int kListCount = 11; // lst(0) .. lst(10)
     // The real file name of a part list entry (so "X.BMP" is opened as it is).
     static constexpr int kFileNameRole = Qt::UserRole;
+    // The first and smallest size with the status bar below kHeight.
+    QSize firstSize() const;
 
     explicit FrmMain(AppContext context, QWidget* parent = nullptr);
     ~FrmMain() override;
@@ -193,6 +195,12 @@ class FrmMain : public QMainWindow {
     void showHistory();
     void showRecentScenes();
 
+    // The status bar and the layers menu (frm_main_status.cpp).
+    void buildStatusBar();
+    void buildLayerMenu(QMenu* menu);
+    void showPointer(QPoint position);
+    void showStatus();
+
     // The bodies of user actions, run through act.
     void showPreview(int row);
     void insertChosenPart();
@@ -229,6 +237,11 @@ class FrmMain : public QMainWindow {
     QAction* mnuUndo_ = nullptr;
     QAction* mnuRedo_ = nullptr;
     QMenu* mnuSceneRecent_ = nullptr;
+    std::array<QAction*, kPaintLayerCount> mnuLayers_{};
+    QLabel* lblPointer_ = nullptr;
+    QLabel* lblZoom_ = nullptr;
+    QLabel* lblScene_ = nullptr;
+    QLabel* lblLayers_ = nullptr;
 
     QString pathBuff_; // drive of the program folder, recorded at load
     QString shownDrive_;

@@ -2,6 +2,7 @@
 // the question about unsaved changes, undo and redo, and the title bar.
 #include "app/frm_main.h"
 
+#include "app/edit_names.h"
 #include "app/messages.h"
 #include "app/overwrite_question.h"
 #include "app/picture_io.h"
@@ -33,9 +34,14 @@ void FrmMain::onRedo() {
 }
 
 void FrmMain::showHistory() {
-    mnuUndo_->setEnabled(document_.canUndo());
-    mnuRedo_->setEnabled(document_.canRedo());
+    const std::optional<EditKind> undo = document_.undoKind();
+    const std::optional<EditKind> redo = document_.redoKind();
+    mnuUndo_->setEnabled(undo.has_value());
+    mnuUndo_->setText(undo ? tr("元に戻す: %1(&U)").arg(editName(*undo)) : tr("元に戻す(&U)"));
+    mnuRedo_->setEnabled(redo.has_value());
+    mnuRedo_->setText(redo ? tr("やり直し: %1(&R)").arg(editName(*redo)) : tr("やり直し(&R)"));
 
+    showStatus();
     const bool modified = document_.isModified();
     const QString file = QString::fromStdString(document_.filePath());
     if (file.isEmpty() && !modified) {

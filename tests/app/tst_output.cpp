@@ -395,6 +395,41 @@ class TestOutput : public QObject, MainWindowTest {
     }
 
     // A toned canvas: the dialog says the area uses the parts' own colours.
+    void layersHideOnTheScreenOnly_data() {
+        QTest::addColumn<int>("layer"); // its place in the Layers menu, in painting order
+        const char* names[] = {"floor",     "far left",   "far right", "objects F",
+                               "near left", "near right", "objects T"};
+        for (int layer = 1; layer <= 7; ++layer)
+            QTest::newRow(names[layer - 1]) << layer;
+    }
+
+    // Unchecked in the Layers menu, a layer leaves the screen and the status bar says so; the
+    // picture saved and copied keeps every layer. Checked again, it is back.
+    void layersHideOnTheScreenOnly() {
+        QFETCH(int, layer);
+        setScene({{0, "floor_ug"}, {1, "wall_bl"}, {2, "wall_br"}, {3, "wall_fl"}, {4, "wall_fr"}},
+                 {"ob_f", "ob_t"});
+        w->document().moveObject(0, 300, 200);
+        w->document().moveObject(1, 320, 220);
+        w->document().toggleLayer(1);
+        const QImage whole = canvas();
+        QAction* item = action(QString("mnuLayer(%1)").arg(layer));
+        QVERIFY(item->isCheckable() && item->isChecked());
+
+        item->trigger();
+        QVERIFY(canvas() != whole);
+        QCOMPARE(get<QLabel>("lblLayers")->text(), "一部のレイヤーを隠しています");
+        const QString png = out_ + "/view.png";
+        QCOMPARE(run("mnuSaveAs", {typeFileName(png), press(QMessageBox::Ok)}).size(), 2);
+        QCOMPARE(QImage(png).convertToFormat(whole.format()), whole);
+        action("mnuCopy")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(whole.format()), whole);
+
+        item->trigger();
+        QCOMPARE(canvas(), whole);
+        QCOMPARE(get<QLabel>("lblLayers")->text(), "");
+    }
+
     void exportSaysTheAreaIsNotToned() {
         auto* tone = exportDialog()->findChild<QLabel*>("lblTone");
         QVERIFY(tone->isHidden());
