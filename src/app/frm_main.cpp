@@ -428,6 +428,7 @@ void FrmMain::showSlots() {
         use(slot)->setText(name);
         use(slot)->setToolTip(name);
     }
+    selectSlotParts();
 }
 
 void FrmMain::setExitHandler(std::function<void()> handler) {

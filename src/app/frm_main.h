@@ -188,6 +188,8 @@ class FrmMain : public QMainWindow {
     void documentChanged(const DocumentChange& change);
     void showCanvas(const Rect& area = kCanvasRect);
     void showSlots();
+    // Selects each slot's part in its list, as a click on it would have.
+    void selectSlotParts();
     // All rows, or only `row` when no other changed.
     void showObjectRows(int row = -1);
     void linkObjectColumns();

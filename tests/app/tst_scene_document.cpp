@@ -171,6 +171,41 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QVERIFY(!action("mnuRedo")->isEnabled());
     }
 
+    // Undo, redo and opening a scene select each slot's part in its list as a click would
+    // have, and make no edit of their own.
+    void listsFollowTheScene() {
+        folder->writePart("project/parts/stone_ug.bmp", part(478, 90, 9));
+        open();
+        const auto choose = [this](int list, const QString& name) {
+            click(list, w->lst(list)->row(w->lst(list)->findItems(name, Qt::MatchExactly)[0]));
+        };
+        const auto selected = [this] {
+            QStringList names;
+            for (int list = 1; list <= 5; ++list) {
+                const QList<QListWidgetItem*> items = w->lst(list)->selectedItems();
+                names << (items.isEmpty() ? "" : items[0]->text());
+            }
+            return names.join('|');
+        };
+        choose(1, "floor_ug");
+        choose(4, "wall_fl");
+        choose(1, "stone_ug");
+        choose(2, "wall_bl");
+        QCOMPARE(selected(), "stone_ug|wall_bl||wall_fl|");
+        keys(Qt::CTRL | Qt::Key_Z);
+        keys(Qt::CTRL | Qt::Key_Z);
+        QCOMPARE(selected(), "floor_ug|||wall_fl|");
+        keys(Qt::CTRL | Qt::Key_Y);
+        QCOMPARE(selected(), "stone_ug|||wall_fl|");
+        QVERIFY(action("mnuRedo")->isEnabled());
+        saveAs(scenePath("a.tarn"));
+        action("mnuSceneNew")->trigger();
+        QCOMPARE(selected(), "||||");
+        QVERIFY(w->openScene(scenePath("a.tarn")));
+        QCOMPARE(selected(), "stone_ug|||wall_fl|");
+        QVERIFY(!action("mnuUndo")->isEnabled());
+    }
+
     // Another process opens a scene as `tarn SCENE.tarn` does: one saved and moved together with
     // its parts folder shows as it was, with no message.
     void scenesOpenElsewhere() {
