@@ -2,6 +2,7 @@
 // the question about unsaved changes, undo and redo, and the title bar.
 #include "app/frm_main.h"
 
+#include "app/dialog_folders.h"
 #include "app/edit_names.h"
 #include "app/messages.h"
 #include "app/overwrite_question.h"
@@ -152,6 +153,7 @@ bool FrmMain::saveScene(const QString& path) {
         return false;
     }
     rememberScene(context_.ini(), path);
+    rememberDialogFolder(this, context_, SavedFile::Scene, QFileInfo(path).absolutePath());
     showRecentScenes();
     return true;
 }
@@ -178,6 +180,7 @@ bool FrmMain::openSceneFile(const QString& path) {
         return false;
     }
     rememberScene(context_.ini(), file);
+    rememberDialogFolder(this, context_, SavedFile::Scene, QFileInfo(file).absolutePath());
     showRecentScenes();
     if (!result.missing.empty()) {
         QStringList missing;
@@ -195,15 +198,9 @@ void FrmMain::tellSceneProblem(const QString& text) {
     box.exec();
 }
 
-// Where the scene dialogs start: beside the scene shown, else beside the last
-// scene used, else in the folder being browsed.
+// Where the scene dialogs start: where a scene was last saved or opened.
 QString FrmMain::sceneFolder() const {
-    if (!document_.filePath().empty())
-        return QFileInfo(QString::fromStdString(document_.filePath())).absolutePath();
-    const QStringList recent = recentScenes(context_.ini());
-    if (!recent.isEmpty() && QFileInfo(QFileInfo(recent.first()).absolutePath()).isDir())
-        return QFileInfo(recent.first()).absolutePath();
-    return currentFolder();
+    return dialogFolder(context_, SavedFile::Scene);
 }
 
 QString FrmMain::askScenePath(bool forSaving) {

@@ -1,6 +1,7 @@
 #include "app/save_as_flow.h"
 #include "app/overwrite_question.h"
 
+#include "app/dialog_folders.h"
 #include "app/frm_jpg.h"
 #include "app/messages.h"
 #include "app/picture_io.h"
@@ -34,7 +35,7 @@ QList<Filter> filters() {
 }
 
 // The file dialog set up afresh each time; empty when the user cancels.
-QString askForPath(QWidget* mainWindow) {
+QString askForPath(QWidget* mainWindow, const AppContext& context) {
     QFileDialog dialog(mainWindow, QCoreApplication::translate("SaveAs", "名前を付けて保存"));
     dialog.setObjectName(QStringLiteral("cmDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -48,6 +49,7 @@ QString askForPath(QWidget* mainWindow) {
     dialog.setNameFilters(captions);
     // Added by hand below: the dialog would add it to a name like "a.b" as well.
     dialog.setDefaultSuffix(QString());
+    dialog.setDirectory(dialogFolder(context, SavedFile::Picture));
     dialog.selectFile(QCoreApplication::translate("SaveAs", "新規画像"));
     if (dialog.exec() != QDialog::Accepted)
         return {};
@@ -136,9 +138,10 @@ void openJpegDialog(QWidget* mainWindow, const Picture& canvas, const AppContext
 } // namespace
 
 void saveAsFlow(QWidget* mainWindow, const Picture& canvas, const AppContext& context) {
-    const QString path = askForPath(mainWindow);
+    const QString path = askForPath(mainWindow, context);
     if (path.isEmpty() || !confirmReplace(mainWindow, path))
         return;
+    rememberDialogFolder(mainWindow, context, SavedFile::Picture, QFileInfo(path).absolutePath());
 
     const QString ending = QFileInfo(path).suffix().toLower();
     if (ending == QStringLiteral("bmp")) {

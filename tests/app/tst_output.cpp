@@ -394,7 +394,55 @@ class TestOutput : public QObject, MainWindowTest {
         QCOMPARE(std::distance(begin(names), end(names)), 2); // and dark.bmp, nothing left over
     }
 
-    // A toned canvas: the dialog says the area uses the parts' own colours.
+    void dialogFolders_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("picture") << "mnuSaveAs";
+        QTest::newRow("scene") << "mnuSceneSaveAs";
+        QTest::newRow("export") << "mnuWrte";
+    }
+
+    // A dialog starts in the user's documents folder until a file of its kind is saved; from
+    // then on, after a new start too, where that file went.
+    void dialogFolders() {
+        QFETCH(QString, command);
+        QTemporaryDir home;
+        const QByteArray realHome = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", realHome); });
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const QString documents = home.filePath("Documents");
+        QVERIFY(QDir().mkpath(documents));
+        const auto startsIn = [&] {
+            QString start;
+            if (command == "mnuWrte") {
+                action(command)->trigger();
+                auto* dialog = w->findChild<FrmWrite*>("frmWrite");
+                start = dialog->findChild<QLineEdit*>("txtFolder")->text();
+                delete dialog;
+            } else {
+                run(command, {[&](QDialog* d) {
+                        start = qobject_cast<QFileDialog*>(d)->directory().absolutePath();
+                        d->reject();
+                    }});
+            }
+            return start;
+        };
+        QCOMPARE(startsIn(), documents);
+        if (command == "mnuWrte") {
+            setScene({{1, "wall_bl"}});
+            QPointer<FrmWrite> dialog = exportDialog();
+            ModalScript script({press(QMessageBox::Ok)});
+            clickOption(dialog, "OKButton");
+            QTRY_VERIFY(!dialog);
+        } else {
+            const QString file = out_ + (command == "mnuSaveAs" ? "/a.png" : "/a.tarn");
+            run(command, {typeFileName(file), press(QMessageBox::Ok)});
+            QVERIFY(QFileInfo::exists(file));
+        }
+        w.reset();
+        open();
+        QCOMPARE(startsIn(), out_);
+    }
+
     void layersHideOnTheScreenOnly_data() {
         QTest::addColumn<int>("layer"); // its place in the Layers menu, in painting order
         const char* names[] = {"floor",     "far left",   "far right", "objects F",
@@ -430,6 +478,7 @@ class TestOutput : public QObject, MainWindowTest {
         QCOMPARE(get<QLabel>("lblLayers")->text(), "");
     }
 
+    // A toned canvas: the dialog says the area uses the parts' own colours.
     void exportSaysTheAreaIsNotToned() {
         auto* tone = exportDialog()->findChild<QLabel*>("lblTone");
         QVERIFY(tone->isHidden());
