@@ -363,7 +363,7 @@ class TestOutput : public QObject, MainWindowTest {
                                                    : fileBytes(folder->path(file)));
         }
         QCOMPARE(snapshot(folder->path("work")), expected);
-        const std::string stored = folder->context().ini().getini("MemWData", "MofSLoc", "-");
+        const std::string stored = w->context().ini().getini("MemWData", "MofSLoc", "-");
         QCOMPARE(QString::fromStdString(stored), row.twist == Twist::Cancel ? "-" : out_);
     }
 
