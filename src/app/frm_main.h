@@ -38,8 +38,9 @@ class ListBox;
 //
 // The handlers are split over several files: frm_main.cpp (window, menu, load,
 // close, End, version, refresh), frm_main_terrain.cpp, frm_main_path.cpp,
-// frm_main_objects.cpp, frm_main_output.cpp, frm_main_export.cpp and
-// frm_main_scene.cpp (scene files, undo and redo, the title).
+// frm_main_objects.cpp, frm_main_output.cpp, frm_main_export.cpp,
+// frm_main_scene.cpp (scene files, undo and redo, the title) and
+// frm_main_status.cpp (the status bar and the layers menu).
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
