@@ -20,7 +20,7 @@ PKGS := cmake g++ make ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev \
         qt6-tools-dev qt6-l10n-tools qt6-translations-l10n \
         nlohmann-json3-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
         dpkg-dev xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil \
-        libxcb1-dev python3
+        libxcb1-dev python3 lintian
 
 PREFIX ?= /usr/local
 PACKAGE_BUILD ?= build-package
@@ -78,12 +78,15 @@ bench: build
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
-# A Debian package of the same files under /usr, in $(PACKAGE_BUILD).
+# A Debian package of the same files under /usr, in $(PACKAGE_BUILD), checked by
+# lintian: an error fails the target.
 package: deps
 	cmake -S . -B $(PACKAGE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" \
 	      -DTARN_WERROR=ON -DBUILD_TESTING=OFF -DTARN_BENCH=OFF -DCMAKE_INSTALL_PREFIX=/usr
 	cmake --build $(PACKAGE_BUILD) -j $(JOBS)
+	rm -f $(PACKAGE_BUILD)/*.deb
 	cd $(PACKAGE_BUILD) && cpack -G DEB
+	lintian --fail-on error $(PACKAGE_BUILD)/*.deb
 	@ls $(PACKAGE_BUILD)/*.deb
 
 clean:

@@ -604,6 +604,30 @@ A picture is saved when the name ends in &quot;bmp&quot;, &quot;jpg&quot;, &quot
         <translation>&amp;Undo</translation>
     </message>
     <message>
+        <source>元に戻す: %1(&amp;U)</source>
+        <translation>&amp;Undo %1</translation>
+    </message>
+    <message>
+        <source>やり直し: %1(&amp;R)</source>
+        <translation>&amp;Redo %1</translation>
+    </message>
+    <message>
+        <source>オブジェクト (F)</source>
+        <translation>Objects (F)</translation>
+    </message>
+    <message>
+        <source>オブジェクト (T)</source>
+        <translation>Objects (T)</translation>
+    </message>
+    <message>
+        <source>拡大率 %1倍</source>
+        <translation>Zoom %1x</translation>
+    </message>
+    <message>
+        <source>一部のレイヤーを隠しています</source>
+        <translation>Some layers hidden</translation>
+    </message>
+    <message>
         <source>やり直し(&amp;R)</source>
         <translation>&amp;Redo</translation>
     </message>
@@ -1010,6 +1034,61 @@ Files written:
     <message>
         <source>%1Summary.wsm はそのままです。開始エリアは %2 です。</source>
         <translation>%1 Summary.wsm is left as it was. The start area is %2.</translation>
+    </message>
+</context>
+<context>
+    <name>EditNames</name>
+    <message>
+        <source>パーツの選択</source>
+        <translation>Choose Part</translation>
+    </message>
+    <message>
+        <source>クリア</source>
+        <translation>Clear Slot</translation>
+    </message>
+    <message>
+        <source>オールクリア</source>
+        <translation>Clear All</translation>
+    </message>
+    <message>
+        <source>挿入</source>
+        <translation>Insert</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>反転</source>
+        <translation>Mirror</translation>
+    </message>
+    <message>
+        <source>F/T の切り替え</source>
+        <translation>Toggle F/T</translation>
+    </message>
+    <message>
+        <source>移動</source>
+        <translation>Move</translation>
+    </message>
+    <message>
+        <source>入れ替え</source>
+        <translation>Exchange Rows</translation>
+    </message>
+    <message>
+        <source>グレースケール</source>
+        <translation>Grayscale</translation>
+    </message>
+    <message>
+        <source>セピア</source>
+        <translation>Sepia</translation>
+    </message>
+    <message>
+        <source>再描画</source>
+        <translation>Redraw</translation>
+    </message>
+    <message>
+        <source>置き換え</source>
+        <translation>Replace</translation>
     </message>
 </context>
 </TS>

@@ -5,10 +5,12 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cerrno>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tarn {
@@ -33,18 +35,39 @@ QString AppContext::userConfigFolder() {
     return base + QStringLiteral("/tarn");
 }
 
+bool AppContext::keepsFilesBeside() const {
+    if (!shared_->beside) {
+        const QByteArray native = QFile::encodeName(programFolder);
+        struct stat st {};
+        const QString path = QFileInfo(programFolder).canonicalFilePath();
+        shared_->beside = ::stat(native.constData(), &st) == 0 && st.st_uid == ::geteuid() &&
+                          ::access(native.constData(), W_OK) == 0 &&
+                          !(path + QLatin1Char('/')).startsWith(QStringLiteral("/usr/")) &&
+                          !path.endsWith(QLatin1StringView(kInstalledPartsFolder));
+    }
+    return *shared_->beside;
+}
+
 QString AppContext::workingFolder() const {
-    if (::access(QFile::encodeName(programFolder).constData(), W_OK) == 0)
+    if (keepsFilesBeside())
         return programFolder;
     QDir().mkpath(userConfigFolder());
     return userConfigFolder();
 }
 
 const IniStore& AppContext::ini() const {
-    if (!shared_->store)
-        shared_->store = IniStore::forProgram(QFile::encodeName(programFolder).toStdString(),
-                                              executableBaseName.toStdString(),
-                                              QFile::encodeName(userConfigFolder()).toStdString());
+    if (!shared_->store) {
+        const std::string folder = QFile::encodeName(programFolder).toStdString();
+        const std::string config = QFile::encodeName(userConfigFolder()).toStdString();
+        if (keepsFilesBeside()) {
+            shared_->store = IniStore::forProgram(folder, executableBaseName.toStdString(), config);
+        } else {
+            // The file beside the program, if any, still seeds the user's first one.
+            const IniStore beside(folder, executableBaseName.toStdString());
+            const std::string name = beside.path().substr(beside.path().rfind('/') + 1);
+            shared_->store = IniStore::at(joinPath(config, name), beside.path());
+        }
+    }
     return *shared_->store;
 }
 
@@ -78,7 +101,7 @@ void AppContext::reportUnreadableSettings(QWidget* parent) const {
 }
 
 void AppContext::removeLeftovers() const {
-    for (const QString& folder : {programFolder, mySystemFolder()})
+    for (const QString& folder : {workingFolder(), mySystemFolder()})
         removeStaleTemporaries(QFile::encodeName(folder).toStdString());
     removeStaleTemporaries(folderOf(ini().path()));
 }

@@ -26,9 +26,14 @@ class AppContext {
     QString programFolder;      // no trailing "/"
     QString executableBaseName; // e.g. "tarn"
 
-    // The folder that holds MySystem: the program folder, or userConfigFolder()
-    // when the program folder cannot be written (an installed program).
+    // The folder that holds MySystem: the program folder when it is the user's
+    // own (see keepsFilesBeside), else userConfigFolder().
     QString workingFolder() const;
+    // Whether settings and working files live in the program folder: only when
+    // it is writable, owned by the user, and neither under /usr nor an
+    // installed program's parts folder; so never for an installed program, even
+    // when root runs it. Decided at the first use, for the life of the context.
+    bool keepsFilesBeside() const;
     QString mySystemFolder() const {
         return QString::fromStdString(joinPath(workingFolder().toStdString(), "MySystem"));
     }
@@ -52,6 +57,7 @@ class AppContext {
   private:
     struct Shared {
         std::optional<IniStore> store;
+        std::optional<bool> beside;
         bool failureShown = false;
         bool unreadableShown = false;
     };
@@ -61,8 +67,10 @@ class AppContext {
 // The program folder for an executable in `executableFolder`: that folder, or
 // for an installed program (<prefix>/bin/tarn) the folder of its sample parts,
 // <prefix>/share/tarn/parts, which it then shows at start as it would its own.
+inline constexpr char kInstalledPartsFolder[] = "/share/tarn/parts";
 inline QString programFolderFor(const QString& executableFolder) {
-    const QDir installed(executableFolder + QStringLiteral("/../share/tarn/parts"));
+    const QDir installed(executableFolder + QStringLiteral("/..") +
+                         QLatin1StringView(kInstalledPartsFolder));
     if (QDir(executableFolder).dirName() == QStringLiteral("bin") && installed.exists())
         return QDir::cleanPath(installed.absolutePath());
     return executableFolder;

@@ -121,6 +121,11 @@ void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseReleased(canvasPoint(event), event->button(), event->buttons());
 }
 
+void CanvasView::leaveEvent(QEvent* event) {
+    emit pointerLeft();
+    QWidget::leaveEvent(event);
+}
+
 void CanvasView::keyPressEvent(QKeyEvent* event) {
     const int step = event->modifiers() & Qt::ShiftModifier ? 10 : 1;
     switch (event->key()) {

@@ -36,6 +36,7 @@ class CanvasView : public QWidget {
     void mouseReleased(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
     // An arrow key while the canvas has the focus: one pixel, ten with Shift.
     void nudged(int dx, int dy);
+    void pointerLeft();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,6 +44,7 @@ class CanvasView : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
   private:
     QPoint canvasPoint(const QMouseEvent* event) const;

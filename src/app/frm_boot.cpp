@@ -59,7 +59,7 @@ FrmBoot::FrmBoot(Mode mode, QWidget* parent)
     QLabel* label4 =
         addLabel(this, "Label4", QStringLiteral("Now Booting . . . ."), QRect(26, 172, 200, 22));
     QLabel* label5 =
-        addLabel(this, "Label5", QStringLiteral("Ver. 1.03.7"), QRect(26, 172, 200, 22));
+        addLabel(this, "Label5", QStringLiteral("Ver. " TARN_VERSION), QRect(26, 172, 200, 22));
 
     auto* command1 = new QPushButton(QStringLiteral("OK"), this);
     command1->setObjectName(QStringLiteral("Command1"));

@@ -145,6 +145,7 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     buildTerrainArea(area);
     buildObjectArea(area);
     buildPathPanel(area);
+    buildStatusBar();
 
     for (int i = 0; i < kListCount; ++i) {
         ListBox* list = lst_[static_cast<std::size_t>(i)];
@@ -161,8 +162,8 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     document_.addObserver([this](const DocumentChange& change) { documentChanged(change); });
 
     // The window manager adds its frame around this size.
-    setMinimumSize(kWidth, kHeight);
-    resize(kWidth, kHeight);
+    setMinimumSize(firstSize());
+    resize(firstSize());
     layoutForSize();
     showCanvas();
     showHistory();
@@ -228,7 +229,8 @@ void FrmMain::buildMenu() {
     QAction* mnuSepia = addMenuAction(mnuSpecial, "mnuSepia", tr("セピア調変換(&S)"),
                                       QKeySequence(Qt::CTRL | Qt::Key_F));
 
-    addMenuAction(bar, "mnuLayer(0)", tr("レイヤー表示(&L)"));
+    QMenu* mnuLayer = bar->addMenu(tr("レイヤー表示(&L)"));
+    mnuLayer->menuAction()->setObjectName(QStringLiteral("mnuLayer(0)"));
     QAction* mnuVersion = addMenuAction(bar, "mnuVersion", tr("バージョン情報(&V)"));
     QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", tr("最新情報に更新(&R)"));
 
@@ -247,6 +249,7 @@ void FrmMain::buildMenu() {
     connect(mnuSepia, &QAction::triggered, this, &FrmMain::onSepia);
     connect(mnuVersion, &QAction::triggered, this, &FrmMain::onVersion);
     connect(mnuRenew, &QAction::triggered, this, &FrmMain::onRefresh);
+    buildLayerMenu(mnuLayer);
 }
 
 void FrmMain::buildTerrainArea(QWidget* area) {
@@ -379,7 +382,7 @@ void FrmMain::load() {
         return std::min(QString::fromStdString(context_.ini().getini("Window", key, "0")).toInt(),
                         kMaxRememberedSide);
     };
-    resize(QSize(remembered("Width"), remembered("Height")).expandedTo(QSize(kWidth, kHeight)));
+    resize(QSize(remembered("Width"), remembered("Height")).expandedTo(firstSize()));
     const std::string folder = context_.ini().getini("MemData", "MofFirst", "App.Path");
     context_.reportUnreadableSettings(this);
     if (folder != "App.Path" && !changeFolder(QString::fromStdString(folder)))
@@ -416,7 +419,7 @@ void FrmMain::documentChanged(const DocumentChange& change) {
 }
 
 void FrmMain::showCanvas(const Rect& area) {
-    canvas_->showCanvas(document_.canvas(), area);
+    canvas_->showCanvas(document_.shownCanvas(), area);
     emit recomposed();
 }
 
@@ -427,6 +430,7 @@ void FrmMain::showSlots() {
         use(slot)->setText(name);
         use(slot)->setToolTip(part.missing() ? QString::fromStdString(part.path) : name);
     }
+    selectSlotParts();
 }
 
 void FrmMain::setExitHandler(std::function<void()> handler) {

@@ -38,8 +38,9 @@ class ListBox;
 //
 // The handlers are split over several files: frm_main.cpp (window, menu, load,
 // close, End, version, refresh), frm_main_terrain.cpp, frm_main_path.cpp,
-// frm_main_objects.cpp, frm_main_output.cpp, frm_main_export.cpp and
-// frm_main_scene.cpp (scene files, undo and redo, the title).
+// frm_main_objects.cpp, frm_main_output.cpp, frm_main_export.cpp,
+// frm_main_scene.cpp (scene files, undo and redo, the title) and
+// frm_main_status.cpp (the status bar and the layers menu).
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -50,6 +51,8 @@ class FrmMain : public QMainWindow {
     static constexpr int kListCount = 11; // lst(0) .. lst(10)
     // The real file name of a part list entry (so "X.BMP" is opened as it is).
     static constexpr int kFileNameRole = Qt::UserRole;
+    // The first and smallest size with the status bar below kHeight.
+    QSize firstSize() const;
 
     explicit FrmMain(AppContext context, QWidget* parent = nullptr);
     ~FrmMain() override;
@@ -189,12 +192,20 @@ class FrmMain : public QMainWindow {
     void documentChanged(const DocumentChange& change);
     void showCanvas(const Rect& area = kCanvasRect);
     void showSlots();
+    // Selects each slot's part in its list, as a click on it would have.
+    void selectSlotParts();
     // All rows, or only `row` when no other changed.
     void showObjectRows(int row = -1);
     void linkObjectColumns();
     void makePositionsEditable();
     void showHistory();
     void showRecentScenes();
+
+    // The status bar and the layers menu (frm_main_status.cpp).
+    void buildStatusBar();
+    void buildLayerMenu(QMenu* menu);
+    void showPointer(QPoint position);
+    void showStatus();
 
     // The bodies of user actions, run through act.
     void showPreview(int row);
@@ -232,6 +243,11 @@ class FrmMain : public QMainWindow {
     QAction* mnuUndo_ = nullptr;
     QAction* mnuRedo_ = nullptr;
     QMenu* mnuSceneRecent_ = nullptr;
+    std::array<QAction*, kPaintLayerCount> mnuLayers_{};
+    QLabel* lblPointer_ = nullptr;
+    QLabel* lblZoom_ = nullptr;
+    QLabel* lblScene_ = nullptr;
+    QLabel* lblLayers_ = nullptr;
 
     QString pathBuff_; // drive of the program folder, recorded at load
     QString shownDrive_;

@@ -30,11 +30,12 @@ void FrmMain::layoutForSize() {
             initialPlaces_.insert(widget, widget->geometry());
     }
     const int dx = std::max(0, width() - kWidth);
-    const int dy = std::max(0, height() - kHeight);
+    const int dy = std::max(0, height() - firstSize().height());
     int zoom = 1;
     while (zoom < CanvasView::kMaxZoom && zoom * kCanvasWidth <= dx && zoom * kCanvasHeight <= dy)
         ++zoom;
     canvas_->setZoom(zoom);
+    showStatus();
     const int canvasDx = (zoom - 1) * kCanvasWidth;
     const int canvasDy = (zoom - 1) * kCanvasHeight;
     const int objectDx = dx - canvasDx; // the object area's extra width

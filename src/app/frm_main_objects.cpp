@@ -42,6 +42,38 @@ QString textOf(const ObjectRow& row, int list) {
     }
 }
 
+// Drawn after a mirrored row's name, which keeps its own text.
+constexpr int kMirrorMarksRole = Qt::UserRole + 1;
+
+QString mirrorMarks(const ObjectRow& row) {
+    return QString(row.mirroredLeftRight ? QStringLiteral("↔") : QString()) +
+           (row.mirroredUpDown ? QStringLiteral("↕") : QString());
+}
+
+class NameDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QString marks = index.data(kMirrorMarksRole).toString();
+        QStyleOptionViewItem name = option;
+        const int width = marks.isEmpty() ? 0 : option.fontMetrics.horizontalAdvance(marks) + 2;
+        name.rect.setRight(option.rect.right() - width);
+        QStyledItemDelegate::paint(painter, name, index);
+        if (width == 0)
+            return;
+        const QRect place(name.rect.right() + 1, option.rect.top(), width, option.rect.height());
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(place, option.palette.highlight());
+        painter->save();
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(place, Qt::AlignCenter, marks);
+        painter->restore();
+    }
+};
+
 void setRowText(ListBox* list, int row, const QString& text) {
     if (QListWidgetItem* item = list->item(row); item != nullptr && item->text() != text)
         item->setText(text);
@@ -120,6 +152,8 @@ void FrmMain::linkObjectColumns() {
 }
 
 void FrmMain::makePositionsEditable() {
+    // The name column draws the marks of mirrored rows after the name.
+    lst(kNameList)->setItemDelegate(new NameDelegate(this));
     for (int list : {kXList, kYList}) {
         lst(list)->setEditTriggers(QAbstractItemView::DoubleClicked |
                                    QAbstractItemView::EditKeyPressed);
@@ -155,10 +189,13 @@ void FrmMain::showObjectRows(int row) {
         for (int r = oneRow ? row : 0; r < (oneRow ? row + 1 : n); ++r) {
             const ObjectRow& shown = rows[static_cast<std::size_t>(r)];
             setRowText(list, r, textOf(shown, i));
+            if (i != kNameList)
+                continue;
             // A missing part's recorded path; else none, and hovering shows the name.
             const QString tip = shown.missing() ? QString::fromStdString(shown.path) : QString();
-            if (i == kNameList && list->item(r)->toolTip() != tip)
+            if (list->item(r)->toolTip() != tip)
                 list->item(r)->setToolTip(tip);
+            list->item(r)->setData(kMirrorMarksRole, mirrorMarks(shown));
         }
     }
 }

@@ -2,6 +2,8 @@
 // the question about unsaved changes, undo and redo, and the title bar.
 #include "app/frm_main.h"
 
+#include "app/dialog_folders.h"
+#include "app/edit_names.h"
 #include "app/messages.h"
 #include "app/overwrite_question.h"
 #include "app/picture_io.h"
@@ -34,9 +36,14 @@ void FrmMain::onRedo() {
 }
 
 void FrmMain::showHistory() {
-    mnuUndo_->setEnabled(document_.canUndo());
-    mnuRedo_->setEnabled(document_.canRedo());
+    const std::optional<EditKind> undo = document_.undoKind();
+    const std::optional<EditKind> redo = document_.redoKind();
+    mnuUndo_->setEnabled(undo.has_value());
+    mnuUndo_->setText(undo ? tr("元に戻す: %1(&U)").arg(editName(*undo)) : tr("元に戻す(&U)"));
+    mnuRedo_->setEnabled(redo.has_value());
+    mnuRedo_->setText(redo ? tr("やり直し: %1(&R)").arg(editName(*redo)) : tr("やり直し(&R)"));
 
+    showStatus();
     const bool modified = document_.isModified();
     const QString file = QString::fromStdString(document_.filePath());
     if (file.isEmpty() && !modified) {
@@ -180,6 +187,7 @@ bool FrmMain::saveScene(const QString& path) {
         return false;
     }
     rememberScene(context_.ini(), path);
+    rememberDialogFolder(this, context_, SavedFile::Scene, QFileInfo(path).absolutePath());
     showRecentScenes();
     return true;
 }
@@ -206,6 +214,7 @@ bool FrmMain::openSceneFile(const QString& path) {
         return false;
     }
     rememberScene(context_.ini(), file);
+    rememberDialogFolder(this, context_, SavedFile::Scene, QFileInfo(file).absolutePath());
     showRecentScenes();
     if (!result.missing.empty()) {
         QStringList missing;
@@ -223,15 +232,9 @@ void FrmMain::tellSceneProblem(const QString& text) {
     box.exec();
 }
 
-// Where the scene dialogs start: beside the scene shown, else beside the last
-// scene used, else in the folder being browsed.
+// Where the scene dialogs start: where a scene was last saved or opened.
 QString FrmMain::sceneFolder() const {
-    if (!document_.filePath().empty())
-        return QFileInfo(QString::fromStdString(document_.filePath())).absolutePath();
-    const QStringList recent = recentScenes(context_.ini());
-    if (!recent.isEmpty() && QFileInfo(QFileInfo(recent.first()).absolutePath()).isDir())
-        return QFileInfo(recent.first()).absolutePath();
-    return currentFolder();
+    return dialogFolder(context_, SavedFile::Scene);
 }
 
 QString FrmMain::askScenePath(bool forSaving) {

@@ -4,6 +4,8 @@
 #include "app/list_box.h"
 #include "app/picture_io.h"
 
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 
@@ -23,6 +25,31 @@ void FrmMain::onPartChosen(int slot, int row) {
             !document_.choosePart(slot, name.toStdString(), path.toStdString(), part))
             warnUnreadablePart(path);
     });
+}
+
+// Programmatic selections choose nothing: no edit follows.
+void FrmMain::selectSlotParts() {
+    for (int slot = 1; slot <= kSlotCount; ++slot) {
+        const Slot& chosen = document_.scene().slot(slot);
+        const QString path =
+            QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(chosen.path)));
+        ListBox* list = lst(slot);
+        int row = -1;
+        if (!chosen.name.empty())
+            for (const QListWidgetItem* item :
+                 list->findItems(QString::fromStdString(chosen.name), Qt::MatchExactly))
+                if (QDir::cleanPath(partPath(slot, list->row(item))) == path)
+                    row = list->row(item);
+        if (row == list->selectedRow())
+            continue;
+        if (row < 0) {
+            list->setCurrentItem(nullptr);
+            list->clearSelection();
+        } else {
+            list->setCurrentRow(row);
+            list->scrollToItem(list->item(row));
+        }
+    }
 }
 
 void FrmMain::warnUnreadablePart(const QString& path) {

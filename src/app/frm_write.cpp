@@ -1,4 +1,5 @@
 #include "app/frm_write.h"
+#include "app/dialog_folders.h"
 #include "app/messages.h"
 #include "app/overwrite_question.h"
 #include "app/user_action.h"
@@ -26,9 +27,6 @@
 namespace tarn {
 
 namespace {
-
-const char* const kSection = "MemWData";
-const char* const kFolderKey = "MofSLoc";
 
 QRadioButton* makeOption(const char* name, const QString& caption, QButtonGroup* group, int id) {
     auto* option = new QRadioButton(caption);
@@ -140,8 +138,7 @@ FrmWrite::FrmWrite(SceneDocument& document, const AppContext& context, QWidget* 
     setAttribute(Qt::WA_DeleteOnClose);
     buildControls();
 
-    txtFolder_->setText(QString::fromStdString(
-        context_.ini().getini(kSection, kFolderKey, context_.programFolder.toStdString())));
+    txtFolder_->setText(dialogFolder(context_, SavedFile::Export));
     refreshAreaList();
     lst_->setEnabled(false);
     // No background file of the user's choosing is offered.
@@ -340,7 +337,7 @@ void FrmWrite::runExport() {
 
 void FrmWrite::exportScene() {
     // Remembered before anything else, also when the export stops below.
-    context_.putSetting(this, kSection, kFolderKey, txtFolder_->text());
+    rememberDialogFolder(this, context_, SavedFile::Export, txtFolder_->text());
 
     // A view without them is not the one the author made.
     if (const std::vector<std::string> missing = missingParts(document_.scene());

@@ -1,6 +1,7 @@
 #include "app/save_as_flow.h"
 #include "app/overwrite_question.h"
 
+#include "app/dialog_folders.h"
 #include "app/frm_jpg.h"
 #include "app/messages.h"
 #include "app/picture_io.h"
@@ -34,7 +35,7 @@ QList<Filter> filters() {
 }
 
 // The file dialog set up afresh each time; empty when the user cancels.
-QString askForPath(QWidget* mainWindow) {
+QString askForPath(QWidget* mainWindow, const AppContext& context) {
     QFileDialog dialog(mainWindow, QCoreApplication::translate("SaveAs", "名前を付けて保存"));
     dialog.setObjectName(QStringLiteral("cmDialog"));
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -48,6 +49,7 @@ QString askForPath(QWidget* mainWindow) {
     dialog.setNameFilters(captions);
     // Added by hand below: the dialog would add it to a name like "a.b" as well.
     dialog.setDefaultSuffix(QString());
+    dialog.setDirectory(dialogFolder(context, SavedFile::Picture));
     dialog.selectFile(QCoreApplication::translate("SaveAs", "新規画像"));
     if (dialog.exec() != QDialog::Accepted)
         return {};
@@ -78,46 +80,53 @@ void reportWriteFailure(QWidget* mainWindow, const Status& status) {
     box.exec();
 }
 
-void saveBmp(QWidget* mainWindow, const Picture& canvas, const std::string& path) {
+// Each writer says whether the file was written.
+bool saveBmp(QWidget* mainWindow, const Picture& canvas, const std::string& path) {
     Status status;
     const int result = save256(canvas, path, true, &status);
     // Error numbers 1 and 3 look like result codes; the status tells them apart.
     if (!status.ok()) {
         reportWriteFailure(mainWindow, status);
-        return;
+        return false;
     }
     if (result == kSave256Written) {
         tell(mainWindow, QMessageBox::NoIcon,
              QCoreApplication::translate("SaveAs", "256形式で保存しました"));
-    } else if (result == kSave256TooManyColours) {
-        status = saveBmp24(canvas, path);
-        if (!status.ok())
-            reportWriteFailure(mainWindow, status);
-        else
-            tell(mainWindow, QMessageBox::NoIcon,
-                 QCoreApplication::translate("SaveAs", "フルカラー形式で保存しました"));
+        return true;
     }
+    if (result != kSave256TooManyColours)
+        return false;
+    status = saveBmp24(canvas, path);
+    if (!status.ok()) {
+        reportWriteFailure(mainWindow, status);
+        return false;
+    }
+    tell(mainWindow, QMessageBox::NoIcon,
+         QCoreApplication::translate("SaveAs", "フルカラー形式で保存しました"));
+    return true;
 }
 
 // Lossless, through Qt's PNG writer, then onto the disk whole or not at all.
-void savePng(QWidget* mainWindow, const Picture& canvas, const QString& path) {
+bool savePng(QWidget* mainWindow, const Picture& canvas, const QString& path) {
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, "png");
     if (!writer.write(toQImage(canvas))) {
         reportWriteFailure(mainWindow, systemError(EIO, QFile::encodeName(path).toStdString()));
-        return;
+        return false;
     }
     const Status status =
         writeFileAtomically(QFile::encodeName(path).toStdString(),
                             std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
                                       static_cast<std::size_t>(bytes.size())));
-    if (!status.ok())
+    if (!status.ok()) {
         reportWriteFailure(mainWindow, status);
-    else
-        tell(mainWindow, QMessageBox::NoIcon,
-             QCoreApplication::translate("SaveAs", "PNG形式で保存しました"));
+        return false;
+    }
+    tell(mainWindow, QMessageBox::NoIcon,
+         QCoreApplication::translate("SaveAs", "PNG形式で保存しました"));
+    return true;
 }
 
 void openJpegDialog(QWidget* mainWindow, const Picture& canvas, const AppContext& context,
@@ -133,17 +142,21 @@ void openJpegDialog(QWidget* mainWindow, const Picture& canvas, const AppContext
 } // namespace
 
 void saveAsFlow(QWidget* mainWindow, const Picture& canvas, const AppContext& context) {
-    const QString path = askForPath(mainWindow);
+    const QString path = askForPath(mainWindow, context);
     if (path.isEmpty() || !confirmReplace(mainWindow, path))
         return;
 
     const QString ending = QFileInfo(path).suffix().toLower();
+    // The next dialog starts where this file went; a JPEG's folder is kept as
+    // its settings dialog opens.
+    bool saved = false;
     if (ending == QStringLiteral("bmp")) {
-        saveBmp(mainWindow, canvas, QFile::encodeName(path).toStdString());
+        saved = saveBmp(mainWindow, canvas, QFile::encodeName(path).toStdString());
     } else if (ending == QStringLiteral("jpg") || ending == QStringLiteral("jpeg")) {
         openJpegDialog(mainWindow, canvas, context, path);
+        saved = true;
     } else if (ending == QStringLiteral("png")) {
-        savePng(mainWindow, canvas, path);
+        saved = savePng(mainWindow, canvas, path);
     } else {
         tell(mainWindow, QMessageBox::Information,
              QCoreApplication::translate("SaveAs",
@@ -152,6 +165,9 @@ void saveAsFlow(QWidget* mainWindow, const Picture& canvas, const AppContext& co
                                          "のときに保存します。")
                  .arg(QFileInfo(path).fileName()));
     }
+    if (saved)
+        rememberDialogFolder(mainWindow, context, SavedFile::Picture,
+                             QFileInfo(path).absolutePath());
 }
 
 } // namespace tarn

@@ -129,12 +129,33 @@ void SceneDocument::reserveForCommit() {
 
 void SceneDocument::rebuildCanvas(const Rect& area) {
     tarn::recompose(scene_, area);
+    applyTones(scene_.canvas);
+    // screen_ has its size from setShownLayers: nothing here takes memory.
+    if (shownLayers_ != kAllLayers) {
+        compose(scene_, screen_, area, shownLayers_);
+        applyTones(screen_);
+    }
+}
+
+void SceneDocument::applyTones(Picture& canvas) {
     for (const Tone tone : tones_) {
         if (tone == Tone::Gray)
-            grayscale(scene_.canvas, work_);
+            grayscale(canvas, work_);
         else
-            sepia(scene_.canvas, work_);
+            sepia(canvas, work_);
     }
+}
+
+void SceneDocument::setShownLayers(LayerSet layers) {
+    layers &= kAllLayers;
+    if (layers == shownLayers_)
+        return;
+    if (layers != kAllLayers) {
+        compose(scene_, screen_, kCanvasRect, layers);
+        applyTones(screen_);
+    }
+    shownLayers_ = layers;
+    notify({.canvas = true, .canvasArea = kCanvasRect});
 }
 
 void SceneDocument::setState(SceneState state) {
@@ -293,6 +314,18 @@ void SceneDocument::recompose() {
     Rollback rollback(*this);
     tones_.clear();
     commit(EditKind::Recompose, rollback);
+}
+
+std::optional<EditKind> SceneDocument::undoKind() const {
+    if (!canUndo())
+        return std::nullopt;
+    return history_[static_cast<std::size_t>(index_ - 1)].kind;
+}
+
+std::optional<EditKind> SceneDocument::redoKind() const {
+    if (!canRedo())
+        return std::nullopt;
+    return history_[static_cast<std::size_t>(index_)].kind;
 }
 
 bool SceneDocument::undo() {

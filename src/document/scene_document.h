@@ -3,6 +3,7 @@
 #include "base/file_stamp.h"
 #include "document/scene_file.h"
 #include "objects/object_list.h"
+#include "scene/compose.h"
 #include "scene/pixel_array.h"
 #include "scene/scene.h"
 
@@ -10,6 +11,7 @@
 #include <cstdint>
 #include <functional>
 #include <list>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -84,6 +86,13 @@ class SceneDocument {
 
     const Scene& scene() const { return scene_; }
     const Picture& canvas() const { return scene_.canvas; }
+    // What the screen shows: the canvas without the layers hidden from view.
+    // Hiding is no edit and no part of the scene: the canvas keeps them all.
+    const Picture& shownCanvas() const {
+        return shownLayers_ == kAllLayers ? scene_.canvas : screen_;
+    }
+    LayerSet shownLayers() const { return shownLayers_; }
+    void setShownLayers(LayerSet layers);
     const std::vector<Tone>& tones() const { return tones_; }
     // The exchange files of the object rows, with the status of their last write.
     const ObjectList& objectList() const { return objects_; }
@@ -124,6 +133,9 @@ class SceneDocument {
 
     bool canUndo() const { return index_ > 0; }
     bool canRedo() const { return index_ < static_cast<int>(history_.size()); }
+    // The kind of edit undo would take back, or redo do again; none when it cannot.
+    std::optional<EditKind> undoKind() const;
+    std::optional<EditKind> redoKind() const;
     bool undo();
     bool redo();
     // True from the first edit after the last open, save or new scene, until an
@@ -172,8 +184,12 @@ class SceneDocument {
     void notify(const DocumentChange& change);
     void resetHistory();
 
+    void applyTones(Picture& canvas);
+
     Scene scene_;
     std::vector<Tone> tones_;
+    LayerSet shownLayers_ = kAllLayers;
+    Picture screen_; // the canvas less the hidden layers, while any is hidden
     ObjectList objects_;
     PixelArray work_;
     std::vector<Step> history_;

@@ -47,12 +47,12 @@ void maskedCopyWithin(Picture& canvas, const Picture& picture, const Mask& mask,
                     mask.row(cy - y) + srcOffset, spanBytes);
 }
 
-void composeObjects(Scene& scene, Layer layer, const Rect& clip) {
+void composeObjects(const Scene& scene, Picture& canvas, Layer layer, const Rect& clip) {
     for (const ObjectRow& row : scene.objects) {
         if (row.layer != layer)
             continue;
-        maskedCopyWithin(scene.canvas, row.picture(), row.mask(), row.x, row.y,
-                         row.picture().width(), row.picture().height(), clip);
+        maskedCopyWithin(canvas, row.picture(), row.mask(), row.x, row.y, row.picture().width(),
+                         row.picture().height(), clip);
     }
 }
 
@@ -70,7 +70,10 @@ void recompose(Scene& scene) {
 }
 
 void recompose(Scene& scene, const Rect& area) {
-    Picture& canvas = scene.canvas;
+    compose(scene, scene.canvas, area, kAllLayers);
+}
+
+void compose(const Scene& scene, Picture& canvas, const Rect& area, LayerSet layers) {
     Rect clip = area.intersected(kCanvasRect);
     if (canvas.width() != kCanvasWidth || canvas.height() != kCanvasHeight) {
         canvas = Picture(kCanvasWidth, kCanvasHeight, kBlack);
@@ -82,17 +85,21 @@ void recompose(Scene& scene, const Rect& area) {
             std::memset(canvas.row(y) + static_cast<std::size_t>(clip.x) * 3, 0,
                         static_cast<std::size_t>(clip.w) * 3);
     }
+    // Slot i is painted as layer i - 1, or i after the objects behind the front walls.
     for (int i = 1; i <= kSlotCount; ++i) {
         const Slot& slot = scene.slot(i);
-        if (!slot.name.empty()) {
+        const auto layer = static_cast<PaintLayer>(i <= 3 ? i - 1 : i);
+        if (!slot.name.empty() && (layers & layerBit(layer)) != 0) {
             const Point at = kSlotPlaces[static_cast<std::size_t>(i)];
             maskedCopyWithin(canvas, slot.picture(), slot.mask(), at.x, at.y,
                              slot.picture().width(), slot.picture().height(), clip);
         }
-        if (i == 3) // objects behind the front walls, whether or not slot 3 is filled
-            composeObjects(scene, Layer::BehindFront, clip);
+        // Objects behind the front walls, whether or not slot 3 is filled.
+        if (i == 3 && (layers & layerBit(PaintLayer::ObjectsBehind)) != 0)
+            composeObjects(scene, canvas, Layer::BehindFront, clip);
     }
-    composeObjects(scene, Layer::InFront, clip);
+    if ((layers & layerBit(PaintLayer::ObjectsInFront)) != 0)
+        composeObjects(scene, canvas, Layer::InFront, clip);
 }
 
 } // namespace tarn

@@ -75,6 +75,36 @@ class TestEditing : public QObject, MainWindowTest {
     void init() { folder = std::make_unique<ProgramFolder>(); }
     void cleanup() { w.reset(); }
 
+    // A mirrored row shows a mark after its name for each direction, and the name keeps its
+    // text; mirrored back, the row looks as it did.
+    void mirrorMarks() {
+        folder->writePart("ob_a.bmp", kObject);
+        open();
+        const QStringList mirrors[] = {{},
+                                       {"cmdChange(0)"},
+                                       {"cmdChange(1)"},
+                                       {"cmdChange(0)", "cmdChange(1)"},
+                                       {"cmdChange(1)", "cmdChange(1)"}};
+        for (int r = 0; r < 5; ++r) {
+            insert(0);
+            click(6, r);
+            for (const QString& b : mirrors[r])
+                button(b);
+        }
+        w->lst(6)->setCurrentItem(nullptr);
+        w->lst(6)->clearSelection();
+        QList<QImage> rows;
+        for (int r = 0; r < 5; ++r) {
+            QCOMPARE(w->lst(6)->item(r)->text(), "ob_a");
+            const QRect place = w->lst(6)->visualItemRect(w->lst(6)->item(r));
+            rows << w->lst(6)->viewport()->grab(place).toImage();
+        }
+        QCOMPARE(rows[4], rows[0]);
+        for (int a = 0; a < 4; ++a)
+            for (int b = a + 1; b < 4; ++b)
+                QVERIFY2(rows[a] != rows[b], qPrintable(QString("rows %1 and %2").arg(a).arg(b)));
+    }
+
     // Walking the flag column with the keys toggles nothing; a click or Space toggles and redraws.
     void flagColumnKeys() {
         openWithObjects(5);

@@ -363,7 +363,7 @@ class TestOutput : public QObject, MainWindowTest {
                                                    : fileBytes(folder->path(file)));
         }
         QCOMPARE(snapshot(folder->path("work")), expected);
-        const std::string stored = folder->context().ini().getini("MemWData", "MofSLoc", "-");
+        const std::string stored = w->context().ini().getini("MemWData", "MofSLoc", "-");
         QCOMPARE(QString::fromStdString(stored), row.twist == Twist::Cancel ? "-" : out_);
     }
 
@@ -392,6 +392,90 @@ class TestOutput : public QObject, MainWindowTest {
         const auto names =
             std::filesystem::directory_iterator(QFile::encodeName(out_).toStdString());
         QCOMPARE(std::distance(begin(names), end(names)), 2); // and dark.bmp, nothing left over
+    }
+
+    void dialogFolders_data() {
+        QTest::addColumn<QString>("command");
+        QTest::newRow("picture") << "mnuSaveAs";
+        QTest::newRow("scene") << "mnuSceneSaveAs";
+        QTest::newRow("export") << "mnuWrte";
+    }
+
+    // A dialog starts in the user's documents folder until a file of its kind is saved; from
+    // then on, after a new start too, where that file went.
+    void dialogFolders() {
+        QFETCH(QString, command);
+        QTemporaryDir home;
+        const QByteArray realHome = qgetenv("HOME");
+        const auto restore = qScopeGuard([&] { qputenv("HOME", realHome); });
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const QString documents = home.filePath("Documents");
+        QVERIFY(QDir().mkpath(documents));
+        const auto startsIn = [&] {
+            QString start;
+            if (command == "mnuWrte") {
+                action(command)->trigger();
+                auto* dialog = w->findChild<FrmWrite*>("frmWrite");
+                start = dialog->findChild<QLineEdit*>("txtFolder")->text();
+                delete dialog;
+            } else {
+                run(command, {[&](QDialog* d) {
+                        start = qobject_cast<QFileDialog*>(d)->directory().absolutePath();
+                        d->reject();
+                    }});
+            }
+            return start;
+        };
+        QCOMPARE(startsIn(), documents);
+        if (command == "mnuWrte") {
+            setScene({{1, "wall_bl"}});
+            QPointer<FrmWrite> dialog = exportDialog();
+            ModalScript script({press(QMessageBox::Ok)});
+            clickOption(dialog, "OKButton");
+            QTRY_VERIFY(!dialog);
+        } else {
+            const QString file = out_ + (command == "mnuSaveAs" ? "/a.png" : "/a.tarn");
+            run(command, {typeFileName(file), press(QMessageBox::Ok)});
+            QVERIFY(QFileInfo::exists(file));
+        }
+        w.reset();
+        open();
+        QCOMPARE(startsIn(), out_);
+    }
+
+    void layersHideOnTheScreenOnly_data() {
+        QTest::addColumn<int>("layer"); // its place in the Layers menu, in painting order
+        const char* names[] = {"floor",     "far left",   "far right", "objects F",
+                               "near left", "near right", "objects T"};
+        for (int layer = 1; layer <= 7; ++layer)
+            QTest::newRow(names[layer - 1]) << layer;
+    }
+
+    // Unchecked in the Layers menu, a layer leaves the screen and the status bar says so; the
+    // picture saved and copied keeps every layer. Checked again, it is back.
+    void layersHideOnTheScreenOnly() {
+        QFETCH(int, layer);
+        setScene({{0, "floor_ug"}, {1, "wall_bl"}, {2, "wall_br"}, {3, "wall_fl"}, {4, "wall_fr"}},
+                 {"ob_f", "ob_t"});
+        w->document().moveObject(0, 300, 200);
+        w->document().moveObject(1, 320, 220);
+        w->document().toggleLayer(1);
+        const QImage whole = canvas();
+        QAction* item = action(QString("mnuLayer(%1)").arg(layer));
+        QVERIFY(item->isCheckable() && item->isChecked());
+
+        item->trigger();
+        QVERIFY(canvas() != whole);
+        QCOMPARE(get<QLabel>("lblLayers")->text(), "一部のレイヤーを隠しています");
+        const QString png = out_ + "/view.png";
+        QCOMPARE(run("mnuSaveAs", {typeFileName(png), press(QMessageBox::Ok)}).size(), 2);
+        QCOMPARE(QImage(png).convertToFormat(whole.format()), whole);
+        action("mnuCopy")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(whole.format()), whole);
+
+        item->trigger();
+        QCOMPARE(canvas(), whole);
+        QCOMPARE(get<QLabel>("lblLayers")->text(), "");
     }
 
     // A toned canvas: the dialog says the area uses the parts' own colours.

@@ -107,33 +107,36 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QTest::addColumn<int>("list"); // -1: no row clicked
         QTest::addColumn<int>("row");
         QTest::addColumn<QString>("then");
-        QTest::addColumn<bool>("toned"); // the canvas is gray before the edit
+        QTest::addColumn<bool>("toned");    // the canvas is gray before the edit
+        QTest::addColumn<QString>("named"); // in the undo and redo entries
         for (const bool toned : {false, true}) {
             const char* gray = toned ? " on a gray canvas" : "";
-            QTest::addRow("choose a part%s", gray) << 2 << 0 << "" << toned;
-            QTest::addRow("clear all%s", gray) << -1 << 0 << "Command1" << toned;
-            QTest::addRow("sepia%s", gray) << -1 << 0 << "mnuSepia" << toned;
+            QTest::addRow("choose a part%s", gray) << 2 << 0 << "" << toned << "パーツの選択";
+            QTest::addRow("clear all%s", gray) << -1 << 0 << "Command1" << toned << "オールクリア";
+            QTest::addRow("sepia%s", gray) << -1 << 0 << "mnuSepia" << toned << "セピア";
         }
-        QTest::newRow("clear a slot") << -1 << 0 << "cmdClear(4)" << false;
-        QTest::newRow("insert") << 0 << 2 << "cmd_ob(0)" << false;
-        QTest::newRow("delete") << 6 << 1 << "cmd_ob(1)" << false;
-        QTest::newRow("mirror left-right") << 6 << 0 << "cmdChange(0)" << false;
-        QTest::newRow("mirror upside-down") << 6 << 2 << "cmdChange(1)" << false;
-        QTest::newRow("mirror back") << 6 << 1 << "cmdChange(0)" << false;
-        QTest::newRow("toggle the flag") << 9 << 0 << "" << false;
-        QTest::newRow("drag of many moves") << 6 << 2 << "drag" << false;
-        QTest::newRow("exchange rows") << -1 << 0 << "exchange" << false;
-        QTest::newRow("gray") << -1 << 0 << "mnuGray" << false;
+        QTest::newRow("clear a slot") << -1 << 0 << "cmdClear(4)" << false << "クリア";
+        QTest::newRow("insert") << 0 << 2 << "cmd_ob(0)" << false << "挿入";
+        QTest::newRow("delete") << 6 << 1 << "cmd_ob(1)" << false << "削除";
+        QTest::newRow("mirror left-right") << 6 << 0 << "cmdChange(0)" << false << "反転";
+        QTest::newRow("mirror upside-down") << 6 << 2 << "cmdChange(1)" << false << "反転";
+        QTest::newRow("mirror back") << 6 << 1 << "cmdChange(0)" << false << "反転";
+        QTest::newRow("toggle the flag") << 9 << 0 << "" << false << "F/T の切り替え";
+        QTest::newRow("drag of many moves") << 6 << 2 << "drag" << false << "移動";
+        QTest::newRow("exchange rows") << -1 << 0 << "exchange" << false << "入れ替え";
+        QTest::newRow("gray") << -1 << 0 << "mnuGray" << false << "グレースケール";
+        QTest::newRow("redraw of a gray canvas") << 0 << 1 << "" << true << "再描画";
     }
 
     // Undo from the keyboard with the focus in a list gives back exactly what was shown before
     // the edit, redo exactly what was shown after it; each menu entry is enabled only while
-    // there is something to undo or redo.
+    // there is something to undo or redo, and names the edit it would undo or redo.
     void editsUndoAndRedo() {
         QFETCH(int, list);
         QFETCH(int, row);
         QFETCH(QString, then);
         QFETCH(bool, toned);
+        QFETCH(QString, named);
         open();
         QVERIFY(!action("mnuUndo")->isEnabled() && !action("mnuRedo")->isEnabled());
         buildScene();
@@ -154,19 +157,57 @@ class TestSceneDocument : public QObject, MainWindowTest {
         }
         const QStringList after = view();
         QVERIFY(after != before);
+        QCOMPARE(action("mnuUndo")->text(), "元に戻す: " + named + "(&U)");
 
         keys(Qt::CTRL | Qt::Key_Z);
         QCOMPARE(view(), before);
         QVERIFY(action("mnuRedo")->isEnabled());
+        QCOMPARE(action("mnuRedo")->text(), "やり直し: " + named + "(&R)");
         keys(Qt::CTRL | Qt::Key_Y);
         QCOMPARE(view(), after);
         QVERIFY(!action("mnuRedo")->isEnabled());
+        QCOMPARE(action("mnuRedo")->text(), "やり直し(&R)");
         keys(Qt::CTRL | Qt::Key_Z);
         keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
         QCOMPARE(view(), after);
         keys(Qt::CTRL | Qt::Key_Z);
         click(9, 1); // a new edit drops what could be redone
         QVERIFY(!action("mnuRedo")->isEnabled());
+    }
+
+    // Undo, redo and opening a scene select each slot's part in its list as a click would
+    // have, and make no edit of their own.
+    void listsFollowTheScene() {
+        folder->writePart("project/parts/stone_ug.bmp", part(478, 90, 9));
+        open();
+        const auto choose = [this](int list, const QString& name) {
+            click(list, w->lst(list)->row(w->lst(list)->findItems(name, Qt::MatchExactly)[0]));
+        };
+        const auto selected = [this] {
+            QStringList names;
+            for (int list = 1; list <= 5; ++list) {
+                const QList<QListWidgetItem*> items = w->lst(list)->selectedItems();
+                names << (items.isEmpty() ? "" : items[0]->text());
+            }
+            return names.join('|');
+        };
+        choose(1, "floor_ug");
+        choose(4, "wall_fl");
+        choose(1, "stone_ug");
+        choose(2, "wall_bl");
+        QCOMPARE(selected(), "stone_ug|wall_bl||wall_fl|");
+        keys(Qt::CTRL | Qt::Key_Z);
+        keys(Qt::CTRL | Qt::Key_Z);
+        QCOMPARE(selected(), "floor_ug|||wall_fl|");
+        keys(Qt::CTRL | Qt::Key_Y);
+        QCOMPARE(selected(), "stone_ug|||wall_fl|");
+        QVERIFY(action("mnuRedo")->isEnabled());
+        saveAs(scenePath("a.tarn"));
+        action("mnuSceneNew")->trigger();
+        QCOMPARE(selected(), "||||");
+        QVERIFY(w->openScene(scenePath("a.tarn")));
+        QCOMPARE(selected(), "stone_ug|||wall_fl|");
+        QVERIFY(!action("mnuUndo")->isEnabled());
     }
 
     // Another process opens a scene as `tarn SCENE.tarn` does: one saved and moved together with

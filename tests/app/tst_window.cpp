@@ -95,13 +95,15 @@ class TestWindow : public QObject, MainWindowTest {
             "  クリップボードにコピー(&C) Ctrl+C|  -|  終了(&Q) Ctrl+Q|"
             "編集(&E)|  元に戻す(&U) Ctrl+Z|  やり直し(&R) Ctrl+Y, Ctrl+Shift+Z|パスの指定(&P)|"
             "特殊効果(&S)|  グレースケール変換(&G) Ctrl+G|  セピア調変換(&S) Ctrl+F|"
-            "レイヤー表示(&L)|バージョン情報(&V)|最新情報に更新(&R)";
+            "レイヤー表示(&L)|  地面|  奥の左側|  奥の右側|  オブジェクト (F)|  手前の左側|"
+            "  手前の右側|  オブジェクト (T)|バージョン情報(&V)|最新情報に更新(&R)";
         const QString english =
             "&File|  &New scene Ctrl+N|  &Open scene... Ctrl+O|  Sa&ve scene|  Save scene as...|"
             "  &Recent scenes|  -|  &Save|    Save picture &as... Ctrl+S|    E&xport... Ctrl+W|  -|"
             "  &Copy to clipboard Ctrl+C|  -|  &Quit Ctrl+Q|&Edit|  &Undo Ctrl+Z|"
             "  &Redo Ctrl+Y, Ctrl+Shift+Z|&Paths|Effect&s|  &Grayscale Ctrl+G|  &Sepia Ctrl+F|"
-            "&Layers|Abou&t|Re&fresh";
+            "&Layers|  Floor|  Far left|  Far right|  Objects (F)|  Near left|  Near right|"
+            "  Objects (T)|Abou&t|Re&fresh";
         for (const QString language : {"ja", "en"}) {
             QVERIFY(installTranslations(*qApp, language, {TARN_SAMPLE_PARTS "/translations"}));
             open();
@@ -123,15 +125,18 @@ class TestWindow : public QObject, MainWindowTest {
         }
     }
 
-    // The first size lays the window out as built; larger, the canvas zooms and clicks
-    // land on the canvas pixel under the pointer.
+    // The first size lays the window out as built, the status bar below it; larger, the canvas
+    // zooms, clicks land on the canvas pixel under the pointer and the status bar names it.
     void growsAndZooms() {
         folder->writePart("ob_a.bmp", part(30, 20, 0));
         open();
-        QCOMPARE(w->size(), QSize(FrmMain::kWidth, FrmMain::kHeight));
-        QCOMPARE(w->minimumSize(), QSize(FrmMain::kWidth, FrmMain::kHeight));
+        const int bar = w->statusBar()->height();
+        QVERIFY(bar > 10);
+        QCOMPARE(w->size(), QSize(FrmMain::kWidth, FrmMain::kHeight + bar));
+        QCOMPARE(w->minimumSize(), w->size());
         const QMap<QString, QRect> first = places(w.get());
         QCOMPARE(first["pctMain"], QRect(2, 2, kCanvasWidth + 2, kCanvasHeight + 2));
+        QCOMPARE(first["statusBar"], QRect(0, FrmMain::kHeight, FrmMain::kWidth, bar));
         insert(0);
         w->lst(6)->setCurrentRow(0);
         const Picture canvas = fromQImage(w->canvasView()->shownImage());
@@ -139,9 +144,10 @@ class TestWindow : public QObject, MainWindowTest {
         const struct {
             QSize size;
             int zoom;
-        } rows[] = {{{FrmMain::kWidth + kCanvasWidth - 1, 900}, 1},
-                    {{FrmMain::kWidth + kCanvasWidth + 40, FrmMain::kHeight + kCanvasHeight}, 2},
-                    {{4000, 3000}, 3}};
+        } rows[] = {
+            {{FrmMain::kWidth + kCanvasWidth - 1, 900}, 1},
+            {{FrmMain::kWidth + kCanvasWidth + 40, FrmMain::kHeight + bar + kCanvasHeight}, 2},
+            {{4000, 3000}, 3}};
         for (const auto& row : rows) {
             w->resize(row.size);
             QCOMPARE(w->canvasView()->zoom(), row.zoom);
@@ -171,9 +177,18 @@ class TestWindow : public QObject, MainWindowTest {
             QTest::mouseRelease(w->canvasView(), Qt::LeftButton, {}, target);
             QCOMPARE(w->lst(7)->item(0)->text(), "40");
             QCOMPARE(w->lst(8)->item(0)->text(), "25");
+            QCOMPARE(grown["statusBar"], QRect(0, w->height() - bar, w->width(), bar));
+            QCOMPARE(get<QLabel>("lblPointer")->text(), "40, 25");
+            QCOMPARE(get<QLabel>("lblZoom")->text(), QString("拡大率 %1倍").arg(row.zoom));
+            QMouseEvent border(QEvent::MouseMove, QPointF(0, 0), // off the canvas
+                               w->canvasView()->mapToGlobal(QPointF(0, 0)), Qt::NoButton,
+                               Qt::NoButton, {});
+            QApplication::sendEvent(w->canvasView(), &border);
+            QCOMPARE(get<QLabel>("lblPointer")->text(), "");
             action("mnuUndo")->trigger();
         }
         w->resize(FrmMain::kWidth, FrmMain::kHeight);
+        QCOMPARE(w->size(), QSize(FrmMain::kWidth, FrmMain::kHeight + bar));
         QCOMPARE(places(w.get()), first);
         action("mnuUndo")->trigger(); // the insert: nothing left to save
         QVERIFY(!w->document().isModified());

@@ -1,7 +1,9 @@
 """Installs the build into a fresh prefix and starts the installed program as a
-user would, with a home of its own: the window lists the sample parts found
-under share/tarn/parts, the settings go to the user's configuration folder,
-and the command line renders from the installed parts.
+user would, with a home of its own, first as the prefix's owner, then as a
+user who cannot write it: the window lists the sample parts found under
+share/tarn/parts, the settings and working files go to the user's
+configuration folder and nothing is written under the prefix, and the command
+line renders from the installed parts.
 
     install_test.py <build folder>
 """
@@ -36,44 +38,59 @@ try:
         desktop = f.read()
     check("Exec=tarn %f" in desktop and "application/x-tarn-scene" in desktop, "desktop entry")
 
-    # The installed files are the user's to read, not to write.
+    def tree():
+        """Every path under the prefix with its size: anything written there shows."""
+        return sorted((os.path.relpath(os.path.join(d, n), prefix),
+                       os.path.getsize(os.path.join(d, n)))
+                      for d, dirs, files in os.walk(prefix) for n in dirs + files)
+
+    def start(home, as_user=()):
+        """Starts the installed window with its own home; what it listed on screen."""
+        os.makedirs(home)
+        env = {k: v for k, v in os.environ.items()
+               if k not in ("DISPLAY", "WAYLAND_DISPLAY", "XDG_CONFIG_HOME")}
+        env.update(HOME=home, QT_QPA_PLATFORM="offscreen", LANG="C.UTF-8",
+                   TARN_GEOMETRY_DUMP=os.path.join(home, "screen.txt"))
+        if as_user:
+            os.chown(home, 65534, 65534)
+        app = subprocess.Popen(list(as_user) + [tarn], env=env, cwd=home,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        screen = ""
+        deadline = time.time() + 20
+        while time.time() < deadline and "frmMain/lst(1)[stone_ug]" not in screen:
+            time.sleep(0.2)
+            try:
+                with open(env["TARN_GEOMETRY_DUMP"], encoding="utf-8") as f:
+                    screen = f.read()
+            except FileNotFoundError:
+                pass
+        app.terminate()
+        app.wait(10)
+        for entry in ["frmMain/lst(1)[stone_ug]", "frmMain/lst(0)[ob_door]",
+                      "frmMain/lst(4)[brick_fl]"]:
+            check(entry in screen, "the window lists " + entry)
+        check(os.path.isdir(os.path.join(home, ".config/tarn")),
+              "working files and settings in the user's configuration folder")
+        return env
+
+    tarn = os.path.join(prefix, "bin/tarn")
+    # What a killed writer would leave: a program that kept its files here would clean it up.
+    open(os.path.join(share, "tarn/parts/.tarn-Ab12Cd"), "w").close()
+    installed = tree()
+    # Started by the prefix's owner (root, when the tests run as root), who could write there.
+    start(os.path.join(root, "owner"))
+    check(tree() == installed, "nothing written under the prefix by its owner")
+
+    # Started as a user who cannot write the installed files (root can write anything).
     for folder, _, files in os.walk(prefix):
         os.chmod(folder, 0o555)
     home = os.path.join(root, "home")
-    os.makedirs(home)
-    env = {k: v for k, v in os.environ.items()
-           if k not in ("DISPLAY", "WAYLAND_DISPLAY", "XDG_CONFIG_HOME")}
-    env.update(HOME=home, QT_QPA_PLATFORM="offscreen", LANG="C.UTF-8",
-               TARN_GEOMETRY_DUMP=os.path.join(home, "screen.txt"))
-    tarn = os.path.join(prefix, "bin/tarn")
-
-    # Started as a user who cannot write the installed files (root can write anything).
-    as_user = []
+    as_user = ()
     if os.geteuid() == 0 and shutil.which("setpriv"):
         os.chmod(root, 0o755)
-        os.chown(home, 65534, 65534)
-        as_user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"]
-    app = subprocess.Popen(as_user + [tarn], env=env, cwd=home,
-                           stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    screen = ""
-    deadline = time.time() + 20
-    while time.time() < deadline and "frmMain/lst(1)[stone_ug]" not in screen:
-        time.sleep(0.2)
-        try:
-            with open(env["TARN_GEOMETRY_DUMP"], encoding="utf-8") as f:
-                screen = f.read()
-        except FileNotFoundError:
-            pass
-    app.terminate()
-    app.wait(10)
-    for entry in ["frmMain/lst(1)[stone_ug]", "frmMain/lst(0)[ob_door]", "frmMain/lst(4)[brick_fl]"]:
-        check(entry in screen, "the window lists " + entry)
-    if as_user:
-        check(os.path.isdir(os.path.join(home, ".config/tarn")),
-              "working files and settings in the user's configuration folder")
-        check(sorted(os.listdir(os.path.join(share, "tarn/parts"))) ==
-              sorted(n for n in os.listdir(os.path.join(build, "install-parts"))),
-              "nothing written beside the installed parts")
+        as_user = ("setpriv", "--reuid=65534", "--regid=65534", "--clear-groups")
+    env = start(home, as_user)
+    check(tree() == installed, "nothing written under the prefix by another user")
 
     scene = os.path.join(home, "view.tarn")
     parts = os.path.join(share, "tarn/parts")
