@@ -18,7 +18,7 @@ timed = s=$$(date +%s); $(2); rc=$$?; echo "== $(1): $$(($$(date +%s) - s)) s"; 
 
 PKGS := cmake g++ make ninja-build pkg-config qt6-base-dev libjpeg62-turbo-dev \
         qt6-tools-dev qt6-l10n-tools qt6-translations-l10n \
-        nlohmann-json3-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
+        nlohmann-json3-dev zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev \
         dpkg-dev xvfb xauth xdotool xclip x11-utils imagemagick fonts-noto-cjk python3-pil \
         libxcb1-dev python3
 

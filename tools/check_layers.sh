@@ -11,7 +11,7 @@ for dir in "$src"/*/; do
         [ -f "$file" ] || continue
         awk -v folder="$folder" -v file="$file" '
             BEGIN {
-                n = split("base scene objects output settings export document", order, " ")
+                n = split("base scene objects output settings export document dungeon", order, " ")
                 for (i = 1; i <= n; ++i)
                     rank[order[i]] = i
                 if (!(folder in rank)) {
@@ -52,6 +52,6 @@ for dir in "$src"/*/; do
     done
 done
 if [ $status -ne 0 ]; then
-    echo "Layer order, lowest first: base < scene < objects < output < settings < export < document"
+    echo "Layer order, lowest first: base < scene < objects < output < settings < export < document < dungeon"
 fi
 exit $status

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tarn {
@@ -64,9 +65,15 @@ class DungeonMap {
     // Floor squares in reading order: top row first, west to east.
     std::vector<Square> floorSquares() const;
 
-    friend bool operator==(const DungeonMap&, const DungeonMap&) = default;
+    // Equal when a player would meet the same dungeon: what is stored for an
+    // edge that is a wall by the rules above does not count.
+    friend bool operator==(const DungeonMap& a, const DungeonMap& b);
 
   private:
+    // Where the edge on that side of an inside square is kept: in horizontal_
+    // (north and south edges) or vertical_, at the index given.
+    std::pair<bool, std::size_t> edgeSlot(Square s, Facing side) const;
+
     int width_ = 0;
     int height_ = 0;
     std::vector<std::uint8_t> rock_; // width x height, row by row
@@ -95,7 +102,9 @@ enum class MapProblem {
     UnsupportedCompression, // detail: the compression named ("zstd")
     XmlTileset,             // detail: the tileset's file
     TilesetUnreadable,      // detail: the tileset's file; io says why
-    BadStart,               // start object outside the map, or facing not N, E, S or W
+    BadStart,               // start object outside the map
+    BadFacing,              // the start's facing missing, or not N, E, S or W
+    BadField,               // jsonPath names a field that is missing or of the wrong type
 };
 
 struct MapResult {

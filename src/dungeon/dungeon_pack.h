@@ -56,12 +56,16 @@ enum class PackProblem {
 struct PackResult {
     PackProblem problem = PackProblem::None;
     std::string file;
+    int line = 0; // BadJson: where the parser stopped, from 1
+    int column = 0;
     std::string jsonPath;
     std::string detail;
     Status io;
     bool ok() const { return problem == PackProblem::None; }
 };
 
+// Reads a pack file; roles it leaves out stay empty (missingRoles tells which
+// a map needs). `out` is left as it was on failure.
 PackResult readDungeonPack(const std::string& path, DungeonPack& out);
 
 } // namespace tarn
