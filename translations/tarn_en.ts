@@ -74,6 +74,9 @@
   tarn export シーン.tarn --into フォルダ --area N [--replace]
              [--background black|default]
       シーンをシナリオのエリアとして書き出します。
+  tarn dungeon 地図 --pack パック --into フォルダ [--first-area N]
+             [--flatten] [--views フォルダ2] [--replace] [--dry-run]
+      地図から歩ける迷宮のエリアをすべて書き出します。
   tarn --help | --version</source>
         <translation>Usage:
   tarn [SCENE.tarn]
@@ -85,6 +88,9 @@
   tarn export SCENE.tarn --into FOLDER --area N [--replace]
              [--background black|default]
       Writes a scene as an area of a scenario.
+  tarn dungeon MAP --pack PACK --into FOLDER [--first-area N]
+             [--flatten] [--views FOLDER2] [--replace] [--dry-run]
+      Writes every area of a walkable dungeon from a map.
   tarn --help | --version</translation>
     </message>
     <message>
@@ -700,6 +706,73 @@ Files written:
     <message>
         <source>画面はグレースケール／セピア調ですが、エリアには部品の元の色が使われます。</source>
         <translation>The canvas is grayscale or sepia, but the area uses the parts&apos; own colours.</translation>
+    </message>
+</context>
+<context>
+    <name>DungeonCommand</name>
+    <message>
+        <source>詳しくは tarn --help を見てください。</source>
+        <translation>See tarn --help for details.</translation>
+    </message>
+    <message>
+        <source>フォルダ %1 を使えません（%2）。</source>
+        <translation>Cannot use the folder %1 (%2).</translation>
+    </message>
+    <message>
+        <source>%1 を読めません。--replace は前に書き出した迷宮の索引から置き換えるエリアを知ります。</source>
+        <translation>Cannot read %1. --replace learns from the index of the dungeon written before which areas it replaces.</translation>
+    </message>
+    <message>
+        <source>エリア番号 %1 は「%2」がすでに使っています。--first-area で空いている番号から始めてください。</source>
+        <translation>Area number %1 is used by &quot;%2&quot; already. Start from free numbers with --first-area.</translation>
+    </message>
+    <message>
+        <source>エリア番号 %1〜%2 は 1〜9999 に収まりません。</source>
+        <translation>Area numbers %1 to %2 do not fit within 1 to 9999.</translation>
+    </message>
+    <message>
+        <source>「%1」の文字 %2 は CardWirth で使えません。</source>
+        <translation>The character %2 in &quot;%1&quot; cannot be used in CardWirth.</translation>
+    </message>
+    <message>
+        <source>部品を読み込めません: %1</source>
+        <translation>Cannot read the parts: %1</translation>
+    </message>
+    <message>
+        <source>%1 に書き込めません（%2）。書き込んだファイルは取り除き、フォルダを元に戻しました。</source>
+        <translation>Cannot write to %1 (%2). The files written were removed and the folder is as it was.</translation>
+    </message>
+    <message>
+        <source>%1 には値を指定してください</source>
+        <translation>Give a value for %1</translation>
+    </message>
+    <message>
+        <source>--first-area は 1 から 9999 までの整数です</source>
+        <translation>--first-area is a whole number from 1 to 9999</translation>
+    </message>
+    <message>
+        <source>知らないオプションです: %1</source>
+        <translation>Unknown option: %1</translation>
+    </message>
+    <message>
+        <source>地図、--pack と --into を指定してください</source>
+        <translation>Give the map, --pack and --into</translation>
+    </message>
+    <message>
+        <source>何も書き出していません。</source>
+        <translation>Nothing was written.</translation>
+    </message>
+    <message>
+        <source>%1 マス、%2 画面（異なる画面 %3）、エリア %4〜%5、開始エリア %6</source>
+        <translation>%1 squares, %2 views (%3 distinct), areas %4 to %5, start area %6</translation>
+    </message>
+    <message>
+        <source>%1 マスの迷宮をエリア %2〜%3 に書き出しました（異なる画面 %4）。</source>
+        <translation>Wrote a dungeon of %1 squares as areas %2 to %3 (%4 distinct views).</translation>
+    </message>
+    <message>
+        <source>Summary.wsm はそのままです。開始エリアは %1 です。</source>
+        <translation>Summary.wsm is left as it was. The start area is %1.</translation>
     </message>
 </context>
 </TS>

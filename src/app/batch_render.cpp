@@ -68,6 +68,15 @@ RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::op
     return outcome;
 }
 
+bool encodePng(const Picture& canvas, Bytes& out) {
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !toQImage(canvas).save(&buffer, "PNG"))
+        return false;
+    out.assign(png.begin(), png.end());
+    return true;
+}
+
 RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
                           const RenderSettings& settings, bool durable) {
     RenderOutcome outcome;
@@ -84,14 +93,10 @@ RenderOutcome writeCanvas(const Picture& canvas, const QString& path,
             error = result == kSave256Empty ? EINVAL : result;
         break;
     }
-    case OutputFormat::Png: {
-        QByteArray png;
-        QBuffer buffer(&png);
-        if (!buffer.open(QIODevice::WriteOnly) || !toQImage(canvas).save(&buffer, "PNG"))
+    case OutputFormat::Png:
+        if (!encodePng(canvas, bytes))
             error = EIO;
-        bytes.assign(png.begin(), png.end());
         break;
-    }
     case OutputFormat::Jpeg:
         // The encoder writes its file whole itself.
         errno = 0;

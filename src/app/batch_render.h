@@ -63,6 +63,9 @@ RenderOutcome openWhole(SceneDocument& document, const QString& scene,
 RenderOutcome renderCanvas(const QString& scene, PartCache& parts, const std::optional<Tone>& tone,
                            Picture& canvas);
 
+// The canvas as PNG file bytes; false when it cannot be encoded.
+bool encodePng(const Picture& canvas, Bytes& out);
+
 // Writes a canvas with the save-as writers: BMP in 256 colours when they fit,
 // full colour otherwise; PNG; JPEG at the given quality. `durable` false leaves
 // the flush to the caller (a batch flushes its folder once at the end).

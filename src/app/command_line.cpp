@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/batch_render.h"
+#include "app/dungeon_command.h"
 #include "app/frm_write.h"
 #include "app/language.h"
 #include "app/messages.h"
@@ -45,6 +46,9 @@ QString usageText() {
                      "  tarn export シーン.tarn --into フォルダ --area N [--replace]\n"
                      "             [--background black|default]\n"
                      "      シーンをシナリオのエリアとして書き出します。\n"
+                     "  tarn dungeon 地図 --pack パック --into フォルダ [--first-area N]\n"
+                     "             [--flatten] [--views フォルダ2] [--replace] [--dry-run]\n"
+                     "      地図から歩ける迷宮のエリアをすべて書き出します。\n"
                      "  tarn --help | --version");
 }
 
@@ -279,8 +283,8 @@ int runCommand(int argc, char* argv[], const QString& language) {
     if (argc < 2)
         return -1;
     const QByteArray command(argv[1]);
-    if (command != "render" && command != "export" && command != "--help" && command != "-h" &&
-        command != "--version")
+    if (command != "render" && command != "export" && command != "dungeon" &&
+        command != "--help" && command != "-h" && command != "--version")
         return -1;
     // Words and pictures need an application object, but no display.
     QCoreApplication app(argc, argv);
@@ -296,6 +300,8 @@ int runCommand(int argc, char* argv[], const QString& language) {
     }
     if (command == "render")
         return render(args);
+    if (command == "dungeon")
+        return dungeonCommand(args);
     return exportScene(args);
 }
 

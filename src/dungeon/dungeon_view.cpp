@@ -2,6 +2,7 @@
 
 #include "objects/object_list.h"
 #include "scene/compose.h"
+#include "scene/part_names.h"
 
 #include <filesystem>
 
@@ -17,12 +18,12 @@ std::optional<PartRole> sideRole(Edge e, PartRole wall) {
     return e == Edge::Wall ? wall : PartRole(int(wall) + 1);
 }
 
-// The list entry the window shows for a part file: its name without ".bmp".
+// The list entry the window shows for a part file: its name without ".bmp"
+// (or ".BMP"); a file of another kind keeps its whole name.
 std::string entryName(const std::string& path) {
-    std::string name = std::filesystem::path(path).filename().string();
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".bmp") == 0)
-        name.resize(name.size() - 4);
-    return name;
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::string ext = getext(name);
+    return ext == "bmp" || ext == "BMP" ? partEntryOf(name).entry : name;
 }
 
 } // namespace

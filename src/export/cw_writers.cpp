@@ -43,6 +43,46 @@ ExportResult noShiftJis(const std::string& text) {
 
 } // namespace
 
+namespace {
+
+constexpr std::uint8_t kStartContent = 0;
+constexpr std::uint8_t kChangeAreaContent = 5;
+constexpr std::uint32_t kOnClick = 1; // the ignition of a card's event
+constexpr std::int32_t kFullScale = 100;
+
+// A content and its children as the engine reads them: type, name, the child
+// count offset as the newer files write it, the children, then the type's fields.
+void putContentHead(Bytes& out, std::uint8_t type, int children) {
+    out.push_back(type);
+    appendCountedString(out, "");
+    putI32le(out, static_cast<std::int32_t>(kNumberOffset + children));
+}
+
+bool appendMenuCard(Bytes& out, const MenuCard& card) {
+    out.push_back(0);
+    putI32le(out, static_cast<std::int32_t>(card.image.size()));
+    out.insert(out.end(), card.image.begin(), card.image.end());
+    if (!appendCountedString(out, card.name))
+        return false;
+    putZeros(out, 4);
+    appendCountedString(out, ""); // description
+    putI32le(out, 1);             // one event: Start, then Change Area
+    putI32le(out, 1);
+    putContentHead(out, kStartContent, 1);
+    putContentHead(out, kChangeAreaContent, 0);
+    putI32le(out, card.targetArea);
+    putI32le(out, 1);
+    appendU32le(out, kOnClick);
+    appendCountedString(out, ""); // key codes
+    appendCountedString(out, ""); // flag
+    putI32le(out, kFullScale);
+    putZeros(out, 8);             // left, top
+    appendCountedString(out, ""); // image path: the picture is embedded
+    return true;
+}
+
+} // namespace
+
 bool appendCountedString(Bytes& out, const std::string& utf8) {
     std::string encoded;
     if (!toShiftJis(utf8, encoded))
@@ -94,6 +134,11 @@ std::string areaName(int n) {
 }
 
 ExportResult encodeArea(int n, const std::vector<AreaCell>& cells, Bytes& out) {
+    return encodeArea(n, areaName(n), {}, cells, out);
+}
+
+ExportResult encodeArea(int n, const std::string& name, const std::vector<MenuCard>& cards,
+                        const std::vector<AreaCell>& cells, Bytes& out) {
     out.clear();
     const std::int64_t numberField = kNumberOffset + n;
     if (numberField > std::numeric_limits<std::int32_t>::max()) {
@@ -104,12 +149,16 @@ ExportResult encodeArea(int n, const std::vector<AreaCell>& cells, Bytes& out) {
     }
 
     Bytes bytes;
-    putZeros(bytes, 5);
-    const std::string name = areaName(n);
+    putZeros(bytes, 5); // type 0 (area), then a field the engine skips
     if (!appendCountedString(bytes, name))
         return noShiftJis(name);
     putI32le(bytes, static_cast<std::int32_t>(numberField));
-    putZeros(bytes, 9);
+    putZeros(bytes, 4); // no events of the area's own
+    bytes.push_back(0); // cards spread automatically
+    putI32le(bytes, static_cast<std::int32_t>(cards.size()));
+    for (const MenuCard& card : cards)
+        if (!appendMenuCard(bytes, card))
+            return noShiftJis(card.name);
     putI32le(bytes, static_cast<std::int32_t>(cells.size()));
     for (const AreaCell& cell : cells) {
         putI32le(bytes, cell.left);
@@ -119,8 +168,8 @@ ExportResult encodeArea(int n, const std::vector<AreaCell>& cells, Bytes& out) {
         if (!appendCountedString(bytes, cell.fileName))
             return noShiftJis(cell.fileName);
         bytes.push_back(cell.flag);
-        appendU32le(bytes, 1);
-        putZeros(bytes, 2);
+        appendCountedString(bytes, ""); // no flag
+        bytes.push_back(0);
     }
     out = std::move(bytes);
     return {};

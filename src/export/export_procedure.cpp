@@ -53,49 +53,6 @@ ExportResult readNumberBox(const std::string& text, int& n) {
     return {};
 }
 
-// Whether the folder holds a summary under any case of its name.
-bool hasSummary(const std::string& folder) {
-    bool found = false;
-    if (DIR* dir = ::opendir(folder.c_str())) {
-        while (const dirent* entry = ::readdir(dir))
-            found = found || foldedName(entry->d_name) == foldedName(kSummaryFileName);
-        ::closedir(dir);
-    }
-    return found;
-}
-
-ExportResult checkFolder(const std::string& folder) {
-    struct stat st {};
-    if (folder.empty() || ::stat(folder.c_str(), &st) != 0)
-        return problem(ExportProblem::FolderMissing, folder,
-                       ioStatus(folder.empty() ? ENOENT : errno));
-    if (!S_ISDIR(st.st_mode))
-        return problem(ExportProblem::FolderMissing, folder, ioStatus(ENOTDIR));
-    if (::access(folder.c_str(), W_OK | X_OK) != 0)
-        return problem(ExportProblem::FolderNotWritable, folder, ioStatus(errno));
-    if (Status io = tryCreateIn(folder); !io.ok())
-        return problem(ExportProblem::FolderNotWritable, folder, io);
-    return {};
-}
-
-// Opened without waiting: a pipe in a part's place must not block the window.
-bool isReadableFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat st {};
-    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    ::close(fd);
-    return regular;
-}
-
-bool sameFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
-
 bool isFolder(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -155,6 +112,48 @@ ExportResult checkNames(const AreaPlan& plan) {
 }
 
 } // namespace
+
+bool hasSummary(const std::string& folder) {
+    bool found = false;
+    if (DIR* dir = ::opendir(folder.c_str())) {
+        while (const dirent* entry = ::readdir(dir))
+            found = found || foldedName(entry->d_name) == foldedName(kSummaryFileName);
+        ::closedir(dir);
+    }
+    return found;
+}
+
+ExportResult checkFolder(const std::string& folder) {
+    struct stat st {};
+    if (folder.empty() || ::stat(folder.c_str(), &st) != 0)
+        return problem(ExportProblem::FolderMissing, folder,
+                       ioStatus(folder.empty() ? ENOENT : errno));
+    if (!S_ISDIR(st.st_mode))
+        return problem(ExportProblem::FolderMissing, folder, ioStatus(ENOTDIR));
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return problem(ExportProblem::FolderNotWritable, folder, ioStatus(errno));
+    if (Status io = tryCreateIn(folder); !io.ok())
+        return problem(ExportProblem::FolderNotWritable, folder, io);
+    return {};
+}
+
+// Opened without waiting: a pipe in a part's place must not block the window.
+bool isReadableFile(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    ::close(fd);
+    return regular;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
 
 std::vector<AreaFile> listAreaFiles(const std::string& folder) {
     std::vector<AreaFile> areas;

@@ -60,6 +60,15 @@ struct AreaFile {
 // Area files of a folder, sorted by name without regard to case.
 std::vector<AreaFile> listAreaFiles(const std::string& folder);
 
+// Shared with the dungeon export.
+// Whether the folder holds a summary under any case of its name.
+bool hasSummary(const std::string& folder);
+// FolderMissing or FolderNotWritable unless files can be made in the folder.
+ExportResult checkFolder(const std::string& folder);
+// A regular file that can be opened, without waiting on a pipe.
+bool isReadableFile(const std::string& path);
+bool sameFile(const std::string& a, const std::string& b);
+
 // Checks everything first and writes nothing on a problem; then writes the
 // summary (only when the folder holds neither a summary nor an area file, in
 // any case), the part files of planArea, dark.bmp for the black background, and

@@ -1,0 +1,80 @@
+#pragma once
+
+#include "base/file_write.h"
+#include "document/scene_document.h"
+#include "dungeon/dungeon_map.h"
+#include "dungeon/dungeon_pack.h"
+#include "scene/picture.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace tarn {
+
+// The menu cards' names, in the order an area shows them.
+inline constexpr const char* kForwardCard = "前進";
+inline constexpr const char* kTurnLeftCard = "左を向く";
+inline constexpr const char* kTurnRightCard = "右を向く";
+inline constexpr const char* kTurnAroundCard = "振り返る";
+
+struct DungeonRequest {
+    std::string folder;  // the scenario folder, made when missing
+    std::string mapFile; // the map's and the pack's file names, for the index
+    std::string packFile;
+    std::optional<int> firstArea;
+    bool flatten = false;    // one 256-colour bitmap per distinct view instead of its parts
+    bool replace = false;    // may replace the areas that the folder's index of this map lists
+    bool dryRun = false;     // counts and checks, writes nothing
+    std::string viewsFolder; // previews x<X>-y<Y>-<F>.png there, when not empty
+    // The preview's file bytes of a view; false when it cannot be made.
+    std::function<bool(const Picture& canvas, Bytes& out)> encodePreview;
+    int threads = 1;
+    // Called one call at a time, from any thread, as views are composed and
+    // areas written.
+    std::function<void(int done, int total)> progress;
+};
+
+enum class DungeonProblem {
+    None,
+    FolderUnusable,  // subject: the folder; io says why
+    IndexUnreadable, // replace: subject: the index file, missing or not one
+    AreaTaken,       // subject: the file in the way; number: the area number
+    OutOfRange,      // number..lastNumber reaches outside 1..9999
+    BadName,         // subject: the name; character: the first that the engine cannot take
+    PartUnreadable,  // subject: the part file
+    WriteFailed,     // subject: the file; io says why
+};
+
+struct DungeonResult {
+    DungeonProblem problem = DungeonProblem::None;
+    std::string subject;
+    std::string character;
+    int number = 0;
+    int lastNumber = 0;
+    Status io;
+    // Also after a dry run.
+    int squares = 0;
+    int views = 0;
+    int distinctViews = 0;
+    int firstArea = 0;
+    int lastArea = 0;
+    int startArea = 0;
+    bool summaryWritten = false;
+    bool ok() const { return problem == DungeonProblem::None; }
+};
+
+// "<map name>.dungeon.json": which area shows which square and facing.
+std::string dungeonIndexName(const std::string& mapName);
+// "<map name> (x,y) 北".
+std::string dungeonAreaName(const std::string& mapName, Square square, Facing facing);
+
+// Writes one area per floor square and facing, the parts (or the flattened
+// views) they show, dark.bmp, the summary by the export's rule, the index and
+// the previews. Everything is checked before the first write; should a write
+// fail, every file written is removed and every file replaced is put back.
+// `loadImage` may be called from several threads at once.
+DungeonResult exportDungeon(const DungeonMap& map, const DungeonPack& pack,
+                            const PartImageLoader& loadImage, const DungeonRequest& request);
+
+} // namespace tarn
