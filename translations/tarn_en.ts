@@ -111,6 +111,145 @@
     </message>
 </context>
 <context>
+    <name>Dungeon</name>
+    <message>
+        <source>「%1」の %2 行 %3 列目</source>
+        <translation>%1, line %2, column %3</translation>
+    </message>
+    <message>
+        <source>「%1」の %2 行目</source>
+        <translation>%1, line %2</translation>
+    </message>
+    <message>
+        <source>「%1」の %2</source>
+        <translation>%1, at %2</translation>
+    </message>
+    <message>
+        <source>「%1」</source>
+        <translation>%1</translation>
+    </message>
+    <message>
+        <source>%1（エラー番号 %2）</source>
+        <translation>%1 (error %2)</translation>
+    </message>
+    <message>
+        <source>%1：JSON として読めません。
+%2</source>
+        <translation>%1: this is not valid JSON.
+%2</translation>
+    </message>
+    <message>
+        <source>地図ファイル「%1」を読み込めませんでした。
+%2</source>
+        <translation>The map file &quot;%1&quot; could not be read.
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」は地図ファイルではありません。.txt、.tmj、.json のいずれかを選んでください。</source>
+        <translation>&quot;%1&quot; is not a map file. Choose a .txt, .tmj or .json file.</translation>
+    </message>
+    <message>
+        <source>%1：行の数が偶数です。地図は枠の線で始まり、枠の線で終わります。</source>
+        <translation>%1: the map has an even number of lines. A map starts and ends with a border line.</translation>
+    </message>
+    <message>
+        <source>%1：タブは使えません。空白を使ってください。</source>
+        <translation>%1: tabs cannot be used. Use spaces.</translation>
+    </message>
+    <message>
+        <source>%1：この位置に「%2」は使えません。</source>
+        <translation>%1: &quot;%2&quot; cannot be used in this place.</translation>
+    </message>
+    <message>
+        <source>%1：開始位置がありません（テキストの地図では ^ &gt; v &lt;、Tiled の地図では名前が start のオブジェクト）。</source>
+        <translation>%1: there is no start (^ &gt; v &lt; in a text map, an object named start in a Tiled map).</translation>
+    </message>
+    <message>
+        <source>%1：開始位置が二つ目です。開始位置は一つだけです。</source>
+        <translation>%1: a second start. A map has exactly one start.</translation>
+    </message>
+    <message>
+        <source>%1：開始位置が岩のマスにあります。</source>
+        <translation>%1: the start is on a square of solid rock.</translation>
+    </message>
+    <message>
+        <source>%1：地図が大きすぎます（縦横とも %2 マスまで）。</source>
+        <translation>%1: the map is too large (at most %2 squares on a side).</translation>
+    </message>
+    <message>
+        <source>%1：地図にマスがありません。</source>
+        <translation>%1: the map has no squares.</translation>
+    </message>
+    <message>
+        <source>%1：直交（orthogonal）のマップではありません（%2）。</source>
+        <translation>%1: not an orthogonal map (%2).</translation>
+    </message>
+    <message>
+        <source>%1：タイルレイヤーがありません。</source>
+        <translation>%1: there is no tile layer.</translation>
+    </message>
+    <message>
+        <source>%1：タイルレイヤーのデータが壊れているか、マップの大きさと合いません。</source>
+        <translation>%1: the tile layer&apos;s data is damaged or does not fit the map&apos;s size.</translation>
+    </message>
+    <message>
+        <source>%1：圧縮形式「%2」には対応していません。Tiled で圧縮なし、zlib、gzip のいずれかにして保存してください。</source>
+        <translation>%1: the compression &quot;%2&quot; is not supported. In Tiled, save the map uncompressed, with zlib or with gzip.</translation>
+    </message>
+    <message>
+        <source>%1：XML のタイルセット「%2」は読めません。Tiled でタイルセットをマップに埋め込むか、JSON（.tsj）で保存してください。</source>
+        <translation>%1: the XML tileset &quot;%2&quot; cannot be read. In Tiled, embed the tileset in the map or save it as JSON (.tsj).</translation>
+    </message>
+    <message>
+        <source>%1：タイルセット「%2」を読み込めませんでした。
+%3</source>
+        <translation>%1: the tileset &quot;%2&quot; could not be read.
+%3</translation>
+    </message>
+    <message>
+        <source>%1：開始位置が地図の外にあります。</source>
+        <translation>%1: the start is outside the map.</translation>
+    </message>
+    <message>
+        <source>%1：開始位置の向き（facing）を N、E、S、W のいずれかにしてください。</source>
+        <translation>%1: the start&apos;s facing must be N, E, S or W.</translation>
+    </message>
+    <message>
+        <source>%1：値がないか、値の種類が違います。</source>
+        <translation>%1: the value is missing or of the wrong type.</translation>
+    </message>
+    <message>
+        <source>パーツパック「%1」を読み込めませんでした。
+%2</source>
+        <translation>The part pack &quot;%1&quot; could not be read.
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」はダンジョンのパーツパック（format が tarn-dungeon-pack）ではありません。</source>
+        <translation>&quot;%1&quot; is not a dungeon part pack (format tarn-dungeon-pack).</translation>
+    </message>
+    <message>
+        <source>パーツパック「%1」は新しいバージョンの Tarn 用です。</source>
+        <translation>The part pack &quot;%1&quot; is for a newer version of Tarn.</translation>
+    </message>
+    <message>
+        <source>%1：パーツの指定が正しくありません。パーツはファイル名の文字列で、near_front と far_front は part、x、y を持つオブジェクトです。</source>
+        <translation>%1: this part entry is wrong. A part is a file name; near_front and far_front entries are objects with part, x and y.</translation>
+    </message>
+    <message>
+        <source>地図が使うパーツがパーツパックにありません：%1</source>
+        <translation>The part pack lacks parts the map uses: %1</translation>
+    </message>
+    <message>
+        <source>、</source>
+        <translation>, </translation>
+    </message>
+    <message>
+        <source>パーツ「%1」を読み込めませんでした。</source>
+        <translation>The part &quot;%1&quot; could not be read.</translation>
+    </message>
+</context>
+<context>
     <name>SaveAs</name>
     <message>
         <source>DIBビットマップ (*.bmp)</source>

@@ -196,7 +196,7 @@ TEST(DungeonMap, GridAndTiledReadAlike) {
     for (const char c : std::string(kKeepText))
         crlf += c == '\n' ? "\r\n" : std::string(1, c);
     std::vector<std::uint32_t> flipped = kKeepTiles;
-    flipped[5] |= 0xA0000000; // Tiled's flip flags on a rock tile
+    flipped[6] |= 0xA0000000; // Tiled's flip flags on the door tile
     const struct {
         const char* name;
         std::string text;
