@@ -288,6 +288,118 @@ bool writeSet(const std::string& folder, const std::string& prefix, const Materi
            writePart(frontRight, folder, prefix + "_fr.bmp", palette[4]);
 }
 
+// The dungeon set: walls one square long, so that a map's views put together
+// from them. The viewer's square runs from depth 1 to 2, the square ahead from
+// 2 to 3; a front wall stands at depth 2 or 3. Doors are planked wood in a
+// stone wall. The floor is the stone set's; the ceiling is left dark.
+const Ramp kDoorWood{{12, 7, 3}, {104, 64, 32}, {196, 142, 86}};
+
+constexpr double kDoorFrom = 0.28; // along a square, where the door begins and ends
+constexpr double kDoorTo = 0.72;
+constexpr double kDoorHeight = 0.7;
+
+// The door's planks, or nothing where `across` (0..1 over the square) and `up`
+// fall outside it.
+std::optional<Rgb> doorAt(const Shader& shader, double across, double up, double depth) {
+    if (across < kDoorFrom || across > kDoorTo || up > kDoorHeight)
+        return std::nullopt;
+    const double t = (across - kDoorFrom) / (kDoorTo - kDoorFrom);
+    const double plank = t * 5;
+    const double edge = std::min(plank - std::floor(plank), 1 - (plank - std::floor(plank)));
+    const bool frame = t < 0.03 || t > 0.97 || up > kDoorHeight - 0.03;
+    const double band = std::abs(up - kDoorHeight * 0.7) < 0.03 ? 0.55 : 1.0;
+    const double b =
+        light(depth) * band * (frame || edge < 0.06 ? 0.35 : 0.7 + 0.2 * hash01(int(plank), 7, 61));
+    return shader.shade(kDoorWood, b);
+}
+
+// A side wall from depth `near` to near + 1, with a door when asked.
+Picture sideWall(int left, int top, int width, int height, Surface side, double near, bool door) {
+    const Shader shader{};
+    return paintPart(left, top, width, height, [&](const Hit& h, Rgb& c) {
+        if (h.surface != side || h.depth < near || h.depth >= near + 1)
+            return false;
+        const std::optional<Rgb> planks =
+            door ? doorAt(shader, h.depth - near, h.v, h.depth) : std::nullopt;
+        c = planks ? *planks
+                   : wallFace(kStone, shader, h.depth, h.du, h.v, h.dv, h.depth,
+                              side == Surface::LeftWall ? 1 : 2);
+        return true;
+    });
+}
+
+// A wall facing the viewer at the given depth, as an object whose first row
+// and column are the key colour; its top-left corner goes to `at`.
+Picture frontWall(double depth, bool door, tarn::Point& at) {
+    const Shader shader{};
+    const double half = kCx / depth;
+    const double top = wallTop(1 / depth);
+    const double bottom = wallBottom(1 / depth);
+    at = {static_cast<int>(std::floor(kCx - half)) - 1, static_cast<int>(std::floor(top)) - 1};
+    const int w = static_cast<int>(std::ceil(kCx + half)) - at.x;
+    const int h = static_cast<int>(std::ceil(bottom)) - at.y;
+    return paint(w, h, [&](double x, double y) -> std::optional<Rgb> {
+        const double cx = at.x + x;
+        const double cy = at.y + y;
+        if (x < 1 || y < 1 || cx > kCx + half || cy > bottom)
+            return std::nullopt;
+        const double u = (cx - kCx) / half; // -1..1
+        const double v = (bottom - cy) / (bottom - top);
+        if (door)
+            if (const std::optional<Rgb> planks = doorAt(shader, (u + 1) / 2, v, depth))
+                return planks;
+        return wallFace(kStone, shader, u + 1, 1 / half, v, 1 / (bottom - top), depth, 3);
+    });
+}
+
+// The floor of the viewer's square and of everything ahead and beside it, out
+// to the canvas' right and bottom edges.
+Picture dungeonFloor() {
+    const Shader shader{};
+    return paint(tarn::kCanvasWidth - 80, tarn::kCanvasHeight - 80,
+                 [&](double x, double y) -> std::optional<Rgb> {
+                     const double cy = 80 + y;
+                     if (cy <= kVy + 1 || (x < 1 && y < 1))
+                         return std::nullopt;
+                     const double scale = (cy - kVy) / (kBottom - kVy);
+                     const double depth = 1.0 / scale;
+                     const Hit h{Surface::Floor,
+                                 depth,
+                                 (80 + x - kCx) / (kCx * scale),
+                                 0,
+                                 depth / kCx,
+                                 depth * depth / (kBottom - kVy)};
+                     return floorAt(kStone, shader, h);
+                 });
+}
+
+bool writeDungeonSet(const std::string& folder) {
+    bool ok = writePart(dungeonFloor(), folder, "cell_ug.bmp", false);
+    for (const bool door : {false, true}) {
+        const std::string prefix = door ? "door" : "cell";
+        // Near sides at the slots of the front walls; far sides at the back slots,
+        // tall enough to reach the foot of the square ahead.
+        ok = ok &&
+             writePart(sideWall(0, 80, 240, 200, Surface::LeftWall, 1, door), folder,
+                       prefix + "_fl.bmp", false) &&
+             writePart(sideWall(240, 80, 238, 200, Surface::RightWall, 1, door), folder,
+                       prefix + "_fr.bmp", false) &&
+             writePart(sideWall(0, 0, 160, 210, Surface::LeftWall, 2, door), folder,
+                       prefix + "_bl.bmp", false) &&
+             writePart(sideWall(240, 0, 120, 210, Surface::RightWall, 2, door), folder,
+                       prefix + "_br.bmp", false);
+        for (const double depth : {2.0, 3.0}) {
+            tarn::Point at;
+            const Picture wall = frontWall(depth, door, at);
+            ok = ok && writePart(wall, folder,
+                                 std::string(depth == 2 ? "ob_front_" : "ob_far_") +
+                                     (door ? "door" : "wall") + ".bmp",
+                                 false);
+        }
+    }
+    return ok;
+}
+
 } // namespace
 
 bool writePart(const Picture& picture, const std::string& folder, const std::string& name,
@@ -325,6 +437,6 @@ int main(int argc, char* argv[]) {
     const bool brickPalette[5] = {false, true, true, false, false};
     const bool ok = sample::writeSet(folder, "stone", sample::kStone, stonePalette) &&
                     sample::writeSet(folder, "brick", sample::kBrick, brickPalette) &&
-                    sample::writeObjects(folder);
+                    sample::writeObjects(folder) && sample::writeDungeonSet(folder);
     return ok ? 0 : 1;
 }

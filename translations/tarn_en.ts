@@ -874,10 +874,6 @@ Files written:
         <translation>The character %2 in &quot;%1&quot; cannot be used in CardWirth.</translation>
     </message>
     <message>
-        <source>部品を読み込めません: %1</source>
-        <translation>Cannot read the parts: %1</translation>
-    </message>
-    <message>
         <source>%1 に書き込めません（%2）。書き込んだファイルは取り除き、フォルダを元に戻しました。</source>
         <translation>Cannot write to %1 (%2). The files written were removed and the folder is as it was.</translation>
     </message>

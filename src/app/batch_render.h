@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/file_write.h"
 #include "document/scene_document.h"
 
 #include <QString>

@@ -283,8 +283,8 @@ int runCommand(int argc, char* argv[], const QString& language) {
     if (argc < 2)
         return -1;
     const QByteArray command(argv[1]);
-    if (command != "render" && command != "export" && command != "dungeon" &&
-        command != "--help" && command != "-h" && command != "--version")
+    if (command != "render" && command != "export" && command != "dungeon" && command != "--help" &&
+        command != "-h" && command != "--version")
         return -1;
     // Words and pictures need an application object, but no display.
     QCoreApplication app(argc, argv);

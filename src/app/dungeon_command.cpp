@@ -4,6 +4,8 @@
 #include "app/dungeon_messages.h"
 #include "app/messages.h"
 #include "dungeon/dungeon_export.h"
+// The view's `slots` field is Qt's keyword here, which this file does not use.
+#undef slots
 #include "dungeon/dungeon_view.h"
 
 #include <QCoreApplication>
@@ -79,7 +81,7 @@ QString problemText(const DungeonResult& r) {
         return Words::tr("「%1」の文字 %2 は CardWirth で使えません。")
             .arg(subject, QString::fromStdString(r.character));
     case DungeonProblem::PartUnreadable:
-        return Words::tr("部品を読み込めません: %1").arg(subject);
+        return unreadablePartText(r.subject);
     case DungeonProblem::WriteFailed:
         return Words::tr("%1 に書き込めません（%2）。書き込んだファイルは取り除き、"
                          "フォルダを元に戻しました。")
@@ -158,7 +160,7 @@ int dungeonCommand(const QStringList& args) {
         return kFault;
     }
     if (const std::vector<PartRole> missing = missingRoles(map, pack); !missing.empty()) {
-        say(missingRolesText(pack, missing));
+        say(missingRolesText(missing));
         return kFault;
     }
 
@@ -189,15 +191,16 @@ int dungeonCommand(const QStringList& args) {
         return kFault;
     }
     if (a.dryRun) {
-        std::printf("%s\n", Words::tr("%1 マス、%2 画面（異なる画面 %3）、エリア %4〜%5、開始エリア %6")
-                                .arg(r.squares)
-                                .arg(r.views)
-                                .arg(r.distinctViews)
-                                .arg(r.firstArea)
-                                .arg(r.lastArea)
-                                .arg(r.startArea)
-                                .toLocal8Bit()
-                                .constData());
+        std::printf("%s\n",
+                    Words::tr("%1 マス、%2 画面（異なる画面 %3）、エリア %4〜%5、開始エリア %6")
+                        .arg(r.squares)
+                        .arg(r.views)
+                        .arg(r.distinctViews)
+                        .arg(r.firstArea)
+                        .arg(r.lastArea)
+                        .arg(r.startArea)
+                        .toLocal8Bit()
+                        .constData());
         return 0;
     }
     QString text = Words::tr("%1 マスの迷宮をエリア %2〜%3 に書き出しました（異なる画面 %4）。")

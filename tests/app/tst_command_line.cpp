@@ -209,6 +209,45 @@ class TestCommandLine : public QObject {
         const Run version = runTarn({"--version"}, folder.path());
         QVERIFY(version.exitCode == 0 && version.out.startsWith("tarn "));
     }
+
+    // The sample map and pack make a whole dungeon; a fault in the map or the
+    // pack, or in the arguments, writes nothing at all.
+    void dungeonFromTheSamples() {
+        const QString map = kParts + "/crypt.txt";
+        const QString pack = kParts + "/crypt.pack.json";
+        const QString into = folder.path("crypt");
+        const Run run = runTarn({"dungeon", map, "--pack", pack, "--into", into}, folder.path());
+        QCOMPARE(run.exitCode, 0);
+        QVERIFY2(run.err.contains("エリア 1〜120"), qPrintable(run.err));
+        QVERIFY(filesIn(into).contains("Area120.wid") && filesIn(into).contains("Summary.wsm") &&
+                filesIn(into).contains("crypt.dungeon.json"));
+
+        QFile badMap(folder.path("bad.txt"));
+        QVERIFY(badMap.open(QIODevice::WriteOnly) && badMap.write("+-+\n|x|\n+-+\n") > 0);
+        badMap.close();
+        QFile badPack(folder.path("bad.json"));
+        QVERIFY(badPack.open(QIODevice::WriteOnly) && badPack.write("{\"format\": 1}") > 0);
+        badPack.close();
+        const QString out = folder.path("nothing");
+        const struct {
+            QStringList args;
+            int exitCode;
+            QString says;
+        } rows[] = {
+            {{folder.path("bad.txt"), "--pack", pack}, 1, "bad.txt"},
+            {{map, "--pack", folder.path("bad.json")}, 1, "bad.json"},
+            {{map, "--pack", pack, "--first-area", "0"}, 2, "tarn --help"},
+            {{map, "--into", out}, 2, "tarn --help"},
+        };
+        for (const auto& row : rows) {
+            QStringList args = QStringList{"dungeon"} + row.args;
+            if (!args.contains("--into"))
+                args << "--into" << out;
+            const Run r = runTarn(args, folder.path());
+            QVERIFY2(r.exitCode == row.exitCode && r.err.contains(row.says), qPrintable(r.err));
+            QVERIFY(!QFile::exists(out));
+        }
+    }
 };
 
 QTEST_MAIN(TestCommandLine)

@@ -4,6 +4,9 @@
 // to its cell; a cell with its mask flag on sees through the colour of its own
 // image's pixel (0, 0); file names decoded from code page 932.
 #include "base/little_endian.h"
+#include "dungeon/card_pictures.h"
+#include "dungeon/dungeon_export.h"
+#include "dungeon/dungeon_view.h"
 #include "export/area_plan.h"
 #include "export/export_procedure.h"
 #include "objects/object_list.h"
@@ -18,8 +21,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iconv.h>
+#include <map>
 #include <optional>
+#include <tuple>
 
 namespace tarn {
 namespace {
@@ -82,26 +88,89 @@ struct EngineCell {
     bool masked;
 };
 
-// The header fields, then the cells.
-std::vector<EngineCell> readArea(const Bytes& b) {
+// A content tree as the engine reads it: its children come before its own fields.
+struct EngineContent {
+    int type = -1;
+    std::vector<EngineContent> children;
+    int area = 0; // Change Area (type 5)
+};
+
+struct EngineCard {
+    Bytes image;
+    std::string name, description, flag, imagePath;
+    std::vector<int> ignitions;       // of its one event
+    std::vector<EngineContent> trees; // of its one event
+    int events = 0, scale = 0, left = 0, top = 0;
+};
+
+struct EngineArea {
+    std::string name;
+    int number = 0, spread = -1;
+    std::vector<EngineCard> cards;
+    std::vector<EngineCell> cells;
+};
+
+// In the order of the engine's own reader (cw/binary: area, menu card, event,
+// content, background cell), counts of child contents written as 40000 + n.
+EngineArea readArea(const Bytes& b) {
     std::size_t at = 5;
-    const auto text = [&] {
-        const std::uint32_t n = getU32le(b, at);
-        std::string s(b.begin() + static_cast<long>(at) + 4,
-                      b.begin() + static_cast<long>(at + 4 + n - 1));
-        at += 4 + n;
-        return fromCp932(s);
-    };
     const auto number = [&] {
         const auto v = static_cast<std::int32_t>(getU32le(b, at));
         at += 4;
         return v;
     };
-    text();   // area name
-    number(); // area number
-    at += 9;
+    const auto text = [&] {
+        const auto n = static_cast<std::size_t>(number());
+        std::string s(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + n - 1));
+        at += n;
+        return fromCp932(s);
+    };
+    const std::function<EngineContent()> content = [&] {
+        EngineContent c;
+        c.type = b[at++];
+        text();
+        const int children = number() - 40000;
+        for (int i = 0; i < children; ++i)
+            c.children.push_back(content());
+        if (c.type == 5)
+            c.area = number();
+        else if (c.type != 0)
+            ADD_FAILURE() << "content type " << c.type;
+        return c;
+    };
+    EngineArea area;
+    area.name = text();
+    area.number = number() - 40000;
+    EXPECT_EQ(number(), 0); // events of the area
+    area.spread = b[at++];
+    const int cards = number();
+    for (int i = 0; i < cards; ++i) {
+        EngineCard c;
+        ++at;
+        const auto size = static_cast<std::size_t>(number());
+        c.image.assign(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + size));
+        at += size;
+        c.name = text();
+        number();
+        c.description = text();
+        c.events = number();
+        for (int e = 0; e < c.events; ++e) {
+            const int trees = number();
+            for (int t = 0; t < trees; ++t)
+                c.trees.push_back(content());
+            const int ignitions = number();
+            for (int k = 0; k < ignitions; ++k)
+                c.ignitions.push_back(number());
+            EXPECT_EQ(text(), ""); // key codes
+        }
+        c.flag = text();
+        c.scale = number();
+        c.left = number();
+        c.top = number();
+        c.imagePath = text();
+        area.cards.push_back(c);
+    }
     const int count = number();
-    std::vector<EngineCell> cells;
     for (int i = 0; i < count; ++i) {
         EngineCell c{};
         c.left = number();
@@ -109,12 +178,13 @@ std::vector<EngineCell> readArea(const Bytes& b) {
         c.width = number() - 40000;
         c.height = number();
         c.file = text();
-        c.masked = b[at] != 0;
-        at += 7;
-        cells.push_back(c);
+        c.masked = b[at++] != 0;
+        EXPECT_EQ(text(), ""); // flag
+        ++at;
+        area.cells.push_back(c);
     }
     EXPECT_EQ(at, b.size());
-    return cells;
+    return area;
 }
 
 struct EngineView {
@@ -126,7 +196,7 @@ struct EngineView {
 EngineView drawArea(const std::string& folder, const std::string& areaFile) {
     EngineView view;
     view.byPart.assign(kAreaWidth * kAreaHeight, false);
-    const std::vector<EngineCell> cells = readArea(test::fileBytes(folder + "/" + areaFile));
+    const std::vector<EngineCell> cells = readArea(test::fileBytes(folder + "/" + areaFile)).cells;
     for (std::size_t i = 0; i < cells.size(); ++i) {
         const EngineCell& c = cells[i];
         const std::optional<Picture> image = readBmp(test::fileBytes(folder + "/" + c.file));
@@ -152,6 +222,33 @@ EngineView drawArea(const std::string& folder, const std::string& areaFile) {
             }
     }
     return view;
+}
+
+struct Comparison {
+    int differing = 0;
+    int outsideDrawn = 0;
+    int compared = 0;
+};
+
+// The engine's area against the canvas: inside the view, pixel by pixel (over
+// the default background only where parts cover it); outside, nothing drawn.
+Comparison compare(const EngineView& view, const Picture& canvas, bool black) {
+    Comparison c;
+    for (int y = 0; y < kAreaHeight; ++y)
+        for (int x = 0; x < kAreaWidth; ++x) {
+            const bool byPart = view.byPart[static_cast<std::size_t>(y * kAreaWidth + x)];
+            const int cx = x - kViewLeft;
+            const int cy = y - kViewTop;
+            if (!canvas.contains(cx, cy)) {
+                c.outsideDrawn += byPart;
+                continue;
+            }
+            if (!black && !byPart)
+                continue;
+            ++c.compared;
+            c.differing += view.area.pixel(x, y) != canvas.pixel(cx, cy);
+        }
+    return c;
 }
 
 // A part on disk and in the scene.
@@ -278,26 +375,184 @@ TEST(EngineView, ShowsExactlyTheCanvasInsideTheViewAndOnlyBackgroundOutside) {
             const EngineView view = drawArea(out.path().string(), "Area7.wid");
             EXPECT_EQ(view.backgroundKnown, black);
 
-            int differing = 0, outsideDrawn = 0, compared = 0;
-            for (int y = 0; y < kAreaHeight; ++y)
-                for (int x = 0; x < kAreaWidth; ++x) {
-                    const bool byPart = view.byPart[static_cast<std::size_t>(y * kAreaWidth + x)];
-                    const int cx = x - kViewLeft;
-                    const int cy = y - kViewTop;
-                    if (!scene.canvas.contains(cx, cy)) {
-                        outsideDrawn += byPart;
-                        continue;
-                    }
-                    // Over the default background only what the parts cover is known.
-                    if (!black && !byPart)
-                        continue;
-                    ++compared;
-                    differing += view.area.pixel(x, y) != scene.canvas.pixel(cx, cy);
-                }
+            const auto [differing, outsideDrawn, compared] = compare(view, scene.canvas, black);
             EXPECT_EQ(differing, 0);
             EXPECT_EQ(outsideDrawn, 0);
             EXPECT_EQ(compared == kCanvasWidth * kCanvasHeight, black);
         }
+    }
+}
+
+} // namespace
+} // namespace tarn
+
+namespace tarn {
+namespace {
+
+// A door, a dead end at (0,1), rock at (1,1); the start at (0,0) facing north.
+constexpr const char* kSmallDungeon = "+-+-+-+-+\n"
+                                      "|^ .D. .|\n"
+                                      "+ +-+ +-+\n"
+                                      "|.|#|. .|\n"
+                                      "+-+-+-+-+\n";
+
+// A part of each role on disk, small enough that a card's picture outweighs it.
+struct DungeonParts {
+    test::TempFolder folder;
+    DungeonPack pack;
+    DungeonMap map;
+
+    DungeonParts() {
+        EXPECT_TRUE(parseTextMap(kSmallDungeon, "小迷宮", map).ok());
+        const struct {
+            PartRole role;
+            const char* name;
+            int w, h, x, y;
+        } parts[] = {
+            {PartRole::Floor, "floor_ug", 90, 60, 0, 0},
+            {PartRole::FarLeftWall, "wall_bl", 60, 70, 0, 0},
+            {PartRole::FarLeftDoor, "door_bl", 60, 70, 0, 0},
+            {PartRole::FarRightWall, "wall_br", 60, 70, 0, 0},
+            {PartRole::FarRightDoor, "door_br", 60, 70, 0, 0},
+            {PartRole::NearLeftWall, "wall_fl", 80, 90, 0, 0},
+            {PartRole::NearLeftDoor, "door_fl", 80, 90, 0, 0},
+            {PartRole::NearRightWall, "wall_fr", 80, 90, 0, 0},
+            {PartRole::NearRightDoor, "door_fr", 80, 90, 0, 0},
+            {PartRole::NearFrontWall, "ob_near", 70, 60, 180, 100},
+            {PartRole::NearFrontDoor, "ob_near_door", 70, 60, 420, 240}, // past the view
+            {PartRole::FarFrontWall, "ob_far", 50, 40, 200, 110},
+            {PartRole::FarFrontDoor, "ob_far_door", 50, 40, 200, 110},
+        };
+        int seed = 0;
+        for (const auto& p : parts) {
+            const std::string path = folder.file(std::string(p.name) + ".bmp");
+            EXPECT_TRUE(writeFileAtomically(path, encodeBmp24(test::part(p.w, p.h, ++seed))).ok());
+            pack.parts[static_cast<std::size_t>(p.role)] = PackPart{path, p.x, p.y};
+        }
+    }
+
+    static PartImagePtr load(const std::string& path, PartKind kind) {
+        return makePartImage(
+            [](const std::string& file, Picture& out) {
+                return decodeBmp24(test::fileBytes(file), out).ok();
+            },
+            path, kind);
+    }
+
+    DungeonResult exportTo(const std::string& into, bool flatten = false) const {
+        DungeonRequest request;
+        request.folder = into;
+        request.mapFile = "small.txt";
+        request.packFile = "pack.json";
+        request.flatten = flatten;
+        request.threads = 2;
+        return exportDungeon(map, pack, load, request);
+    }
+};
+
+TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
+    const DungeonParts parts;
+    const std::vector<Square> squares = parts.map.floorSquares();
+    ASSERT_EQ(squares.size(), 7u);
+    const auto areaOf = [&](Square s, Facing d) {
+        const auto it = std::find(squares.begin(), squares.end(), s);
+        return 1 + 4 * static_cast<int>(it - squares.begin()) + static_cast<int>(d);
+    };
+    const Bytes arrows[] = {
+        encodeBmp24(cardPicture(Move::Forward)), encodeBmp24(cardPicture(Move::TurnLeft)),
+        encodeBmp24(cardPicture(Move::TurnRight)), encodeBmp24(cardPicture(Move::TurnAround))};
+    for (const bool flatten : {false, true}) {
+        SCOPED_TRACE(flatten ? "flattened" : "parts");
+        const test::TempFolder out;
+        const std::string into = out.file("new/scenario");
+        const DungeonResult r = parts.exportTo(into, flatten);
+        ASSERT_TRUE(r.ok()) << static_cast<int>(r.problem) << " " << r.subject;
+        EXPECT_EQ(test::fileBytes(into + "/Summary.wsm"), summaryBytes(1));
+        for (const Square s : squares)
+            for (int d = 0; d < 4; ++d) {
+                const Facing f = Facing(d);
+                const int n = areaOf(s, f);
+                SCOPED_TRACE(n);
+                const EngineArea area = readArea(test::fileBytes(into + "/" + areaFileName(n)));
+                EXPECT_EQ(area.number, n);
+                EXPECT_EQ(area.name, dungeonAreaName("小迷宮", s, f));
+                EXPECT_EQ(area.spread, 0);
+                // Forward only through an open edge or a door.
+                std::vector<std::tuple<std::string, int, Bytes>> expected;
+                if (parts.map.edge(s, f) != Edge::Wall)
+                    expected.emplace_back(kForwardCard, areaOf(DungeonMap::step(s, f), f),
+                                          arrows[0]);
+                expected.emplace_back(kTurnLeftCard, areaOf(s, turnLeft(f)), arrows[1]);
+                expected.emplace_back(kTurnRightCard, areaOf(s, turnRight(f)), arrows[2]);
+                expected.emplace_back(kTurnAroundCard, areaOf(s, turnAround(f)), arrows[3]);
+                std::vector<std::tuple<std::string, int, Bytes>> cards;
+                for (const EngineCard& c : area.cards) {
+                    EXPECT_EQ(c.ignitions, std::vector<int>{1});
+                    EXPECT_EQ(c.trees.size(), 1u);
+                    const bool startThenChange = c.trees.size() == 1 && c.trees[0].type == 0 &&
+                                                 c.trees[0].children.size() == 1 &&
+                                                 c.trees[0].children[0].type == 5 &&
+                                                 c.trees[0].children[0].children.empty();
+                    EXPECT_TRUE(startThenChange);
+                    EXPECT_EQ(std::tie(c.description, c.flag, c.imagePath, c.events, c.scale,
+                                       c.left, c.top),
+                              std::make_tuple("", "", "", 1, 100, 0, 0));
+                    cards.emplace_back(c.name, startThenChange ? c.trees[0].children[0].area : 0,
+                                       c.image);
+                }
+                EXPECT_EQ(cards, expected);
+
+                Scene scene;
+                std::string unreadable;
+                ASSERT_TRUE(sceneOfView(viewAt(parts.map, s, f), parts.pack, DungeonParts::load,
+                                        scene, unreadable));
+                const EngineView view = drawArea(into, areaFileName(n));
+                const Comparison c = compare(view, scene.canvas, true);
+                EXPECT_EQ(c.differing, 0);
+                EXPECT_EQ(c.outsideDrawn, 0);
+                EXPECT_EQ(c.compared, kCanvasWidth * kCanvasHeight);
+            }
+    }
+    const Bytes card = arrows[0];
+    const std::optional<Picture> forward = readBmp(card);
+    ASSERT_TRUE(forward);
+    EXPECT_EQ(std::make_pair(forward->width(), forward->height()),
+              std::make_pair(kCardWidth, kCardHeight));
+}
+
+// Everything in a folder, by name: what a failed run must leave as it found it.
+std::map<std::string, Bytes> contents(const std::filesystem::path& folder) {
+    std::map<std::string, Bytes> files;
+    if (std::filesystem::exists(folder))
+        for (const auto& e : std::filesystem::directory_iterator(folder))
+            files[e.path().filename().string()] = test::fileBytes(e.path().string());
+    return files;
+}
+
+TEST(EngineView, ADungeonFailingHalfWayLeavesTheFolderAsItWas) {
+    const DungeonParts parts;
+    for (const bool existing : {false, true}) {
+        SCOPED_TRACE(existing ? "existing folder" : "new folder");
+        const test::TempFolder out;
+        const std::string into = out.file("scenario");
+        if (existing) {
+            std::filesystem::create_directory(into);
+            // A part copy the run replaces, and a file it does not touch.
+            ASSERT_TRUE(writeFileAtomically(into + "/floor_ug.bmp", test::bytesOf("old")).ok());
+            ASSERT_TRUE(writeFileAtomically(into + "/notes.txt", test::bytesOf("mine")).ok());
+        }
+        const std::map<std::string, Bytes> before = contents(into);
+        const test::InjectedFailureReset reset;
+        // The summary, the parts and dark.bmp go through; the first area file,
+        // with its card pictures, fails.
+        testing::injectWriteFailure(ENOSPC, 30000);
+        const DungeonResult r = parts.exportTo(into);
+        testing::injectWriteFailure(0, 0);
+        EXPECT_EQ(r.problem, DungeonProblem::WriteFailed);
+        EXPECT_EQ(r.subject, into + "/Area1.wid");
+        EXPECT_EQ(r.io.error, ENOSPC);
+        EXPECT_EQ(contents(into), before);
+        EXPECT_EQ(std::filesystem::exists(into), existing);
     }
 }
 

@@ -88,6 +88,12 @@ TEST(CwWriters, ExampleFiles) {
         cell(320, 80, 240, 200, "s5.bmp"),      cell(-10, 7, 5, 4, "front.bmp")};
     ASSERT_TRUE(encodeArea(1, cells, out).ok());
     EXPECT_EQ(out, golden("area1_all_cells.wid"));
+    // Menu cards, each with one event: Start, then Change Area; 261 bytes.
+    ASSERT_TRUE(encodeArea(5, "m (0,0) 北",
+                           {{"前進", test::bytesOf("BM\x01\x02"), 9}, {"振り返る", {}, 7}},
+                           {backgroundCell(kDarkBackgroundName)}, out)
+                    .ok());
+    EXPECT_EQ(out, golden("area5_cards.wid"));
 
     // The number the engine reads back, and files it does not take for areas.
     const auto area1 = [](const std::function<void(Bytes&)>& change) {
