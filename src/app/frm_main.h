@@ -83,6 +83,9 @@ class FrmMain : public QMainWindow {
     // Opens a scene file without asking about the scene shown: on failure a
     // message, and the scene shown stays as it was.
     bool openScene(const QString& path);
+    // Makes a dungeon view the scene shown, as an unsaved new scene whose one
+    // step back is the empty scene; asks about unsaved changes as Open does.
+    bool openViewAsScene(const Scene& view);
 
     // Moves the browsing lists to a folder (drive, folder, files and part
     // lists). False, with nothing changed, when the folder cannot be entered.
@@ -141,6 +144,8 @@ class FrmMain : public QMainWindow {
 
     // Scenario export.
     void onWrite();
+    // The dungeon window (frm_main_dungeon.cpp).
+    void onDungeon();
 
     // Scene files and history.
     void onUndo();
