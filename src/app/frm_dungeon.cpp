@@ -24,6 +24,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -70,8 +71,14 @@ FrmDungeon::FrmDungeon(FrmMain& main, const AppContext& context)
     txtFolder_->setText(QString::fromStdString(context_.ini().getini(kSection, "Folder", "")));
     proposeFirstArea();
     loadDungeon();
-    // Beside the main window rather than over it.
-    move(main.frameGeometry().topRight() + QPoint(8, 0));
+    // The arrow keys walk from the first moment.
+    mapView_->setFocus();
+    // Beside the main window rather than over it, as far as the screen allows.
+    adjustSize();
+    const QRect screen = main.screen()->availableGeometry();
+    const QPoint beside = main.frameGeometry().topRight() + QPoint(8, 0);
+    move(std::max(screen.left(), std::min(beside.x(), screen.right() - frameGeometry().width())),
+         std::max(screen.top(), beside.y()));
 }
 
 FrmDungeon::~FrmDungeon() = default;
@@ -132,6 +139,7 @@ void FrmDungeon::buildControls() {
     cmdCancel_->setEnabled(false);
     prgExport_ = named(new QProgressBar, "prgExport");
     prgExport_->setValue(0);
+    prgExport_->setTextVisible(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdOpenView_);
     buttons->addStretch();

@@ -267,6 +267,24 @@ class TestDungeon : public QObject, MainWindowTest {
         action("mnuUndo")->trigger();
         QCOMPARE(rgb(canvas()), view);
     }
+
+    // The picture of the window in the user's guide: the sample dungeon, a step in.
+    void guideScreenshot() {
+        for (const auto& [field, file] :
+             {std::pair{"txtMap", "/crypt.txt"}, std::pair{"txtPack", "/crypt.pack.json"}}) {
+            in<QLineEdit>(field)->setText(TARN_SAMPLE_PARTS + QString(file));
+            in<QLineEdit>(field)->setFocus();
+            QTest::keyClick(in<QLineEdit>(field), Qt::Key_Return);
+        }
+        in<QLineEdit>("txtFolder")->setText("/home/author/CardWirth/Scenario/Crypt");
+        mapView()->setFocus();
+        QTest::keyClick(mapView(), Qt::Key_Up);
+        QCOMPARE(in<QLabel>("lblProblem")->text(), QString());
+        QVERIFY(!in<QLabel>("pctView")->pixmap().isNull());
+        const QImage shot = d->grab().toImage();
+        QVERIFY(QDir().mkpath(TARN_SCREENSHOT_DIR));
+        QVERIFY(shot.save(TARN_SCREENSHOT_DIR "/dungeon.png"));
+    }
 };
 
 QTEST_MAIN(TestDungeon)
