@@ -2,6 +2,8 @@
 // progress bar and a cancel button, and one message at the end.
 #include "app/frm_dungeon.h"
 
+#include "app/frm_main.h"
+
 #include "app/batch_render.h"
 #include "app/dungeon_messages.h"
 #include "app/map_view.h"
@@ -123,6 +125,11 @@ void FrmDungeon::runExport() {
     });
     setExporting(false);
     prgExport_->reset();
+    // The main window closed meanwhile: the program is ending.
+    if (!main_.isVisible()) {
+        close();
+        return;
+    }
 
     if (cancelled) {
         tell(QMessageBox::Information, tr("書き出しを中止しました。フォルダは元のままです。"));

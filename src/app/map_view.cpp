@@ -12,7 +12,7 @@ namespace tarn {
 namespace {
 
 constexpr int kMaxCell = 32;
-constexpr int kMinCell = 3;
+constexpr int kMinCell = 2; // a map of the largest size still fits
 
 const QColor kFloor(236, 232, 220);
 const QColor kRock(90, 90, 90);
