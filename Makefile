@@ -62,7 +62,7 @@ test-sanitize: deps
 test-fuzz: deps
 	cmake -S . -B $(FUZZ_BUILD) -G Ninja $(FUZZ_FLAGS)
 	@$(call timed,fuzzer build,cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzzers)
-	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) 4)
+	@$(call timed,fuzzing,fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) 5)
 
 # Each benchmark times its target and its reference alternately in one run;
 # the window benchmarks run under their own X server (pointer through XTEST).

@@ -6,10 +6,14 @@ bit depth and header form, run-length coded ones, cut-off ones, a few other
 picture formats the loader accepts, and settings files in the shapes people
 leave them in. Run again after changing it; the output is deterministic.
 """
+import base64
+import gzip
 import io
+import json
 import os
 import shutil
 import struct
+import zlib
 
 from PIL import Image
 
@@ -164,6 +168,41 @@ INI_SAMPLES = {
 }
 
 
+HALL = ("+-+-+-+-+-+\n|. . . . .|\n+-+ +-+D+-+\n|#|.|#|.|#|\n"
+        "+-+ +-+-+-+\n|^ . .D. .|\n+-+-+-+-+-+\n")
+KEEP_TILES = [0, 0, 0, 0, 0, 1, 2, 0, 0, 0, 0, 1 | 0x80000000]
+
+
+def tiled_keep(data, **layer):
+    """A 4 x 3 Tiled map: rock, a door tile, the start as a point object."""
+    tileset = {"firstgid": 1, "tiles": [{"id": 1, "properties": [
+        {"name": "door", "type": "bool", "value": True}]}]}
+    start = {"name": "start", "x": 10, "y": 70, "point": True,
+             "properties": [{"name": "facing", "type": "string", "value": "e"}]}
+    tiles = dict({"type": "tilelayer", "width": 4, "height": 3, "data": data}, **layer)
+    return {"orientation": "orthogonal", "tilewidth": 32, "tileheight": 32,
+            "tilesets": [tileset],
+            "layers": [{"type": "group", "layers": [tiles]},
+                       {"type": "objectgroup", "objects": [start]}]}
+
+
+def map_samples():
+    raw = b"".join(struct.pack("<I", t) for t in KEEP_TILES)
+    packed = {"": raw, "zlib": zlib.compress(raw, 9), "gzip": gzip.compress(raw, 9, mtime=0)}
+    samples = {
+        "hall.txt": HALL.encode(),
+        "crlf_unicode.txt": "┼-┼-┼\r\n|<D.|\r\n┼ ┼-┼\r\n|.|#|\r\n┼-┼-┼".encode("utf-8"),
+        "keep.tmj": json.dumps(tiled_keep(KEEP_TILES)).encode(),
+        "keep_external.tmj": json.dumps(dict(tiled_keep(KEEP_TILES), tilesets=[
+            {"firstgid": 1, "source": "doors.tsj"}])).encode(),
+    }
+    for name, data in packed.items():
+        layer = {"encoding": "base64", "compression": name} if name else {"encoding": "base64"}
+        samples["keep_base64%s.tmj" % ("_" + name if name else "")] = json.dumps(
+            tiled_keep(base64.b64encode(data).decode(), **layer)).encode()
+    return samples
+
+
 def write(target, samples):
     folder = os.path.join(CORPUS, target)
     shutil.rmtree(folder, ignore_errors=True)
@@ -179,6 +218,7 @@ def main():
     write("picture", pictures)
     write("exchange", exchange_samples())
     write("ini", INI_SAMPLES)
+    write("map", map_samples())
 
 
 if __name__ == "__main__":

@@ -179,6 +179,9 @@ bool edgeOf(std::string_view c, std::string_view wall, Edge& e) {
 
 MapResult parseTextMap(std::string_view text, const std::string& name, DungeonMap& out) {
     constexpr std::size_t kMaxLine = 2 * kMaxMapSide + 1;
+    // Windows editors may begin UTF-8 text with a byte order mark.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     std::vector<std::string_view> lines;
     for (std::size_t begin = 0; begin < text.size();) {
         const std::size_t newline = text.find('\n', begin);

@@ -109,8 +109,10 @@ enum class MapProblem {
 
 struct MapResult {
     MapProblem problem = MapProblem::None;
-    std::string file; // the map (or tileset) file
-    int line = 0;     // text grids, from 1; 0 when not about a place
+    // The map, or the tileset a fault is in; the parse functions leave the
+    // map's own name to readDungeonMap.
+    std::string file;
+    int line = 0; // text grids, from 1; 0 when not about a place
     int column = 0;
     std::string jsonPath; // Tiled maps
     std::string detail;

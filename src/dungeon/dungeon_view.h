@@ -26,7 +26,9 @@ std::vector<PartRole> missingRoles(const DungeonMap& map, const DungeonPack& pac
 
 // The scene of a view, its parts read through `loadImage` and composed as the
 // window composes them: slot names and object names are the part files' names
-// without ".bmp". False, with `unreadable` the part file, when a part cannot be read.
+// without ".bmp", every object flag F. False, with `unreadable` the part file,
+// when a part cannot be read (empty when the pack lacks the role); `out` is
+// then left as it was.
 bool sceneOfView(const ViewRoles& view, const DungeonPack& pack, const PartImageLoader& loadImage,
                  Scene& out, std::string& unreadable);
 

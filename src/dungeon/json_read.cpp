@@ -1,5 +1,6 @@
 #include "dungeon/json_read.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tarn {
@@ -22,6 +23,9 @@ bool parseJsonText(std::string_view text, nlohmann::json& out, JsonFault& fault)
                 ++fault.column;
             }
         }
+        return false;
+    } catch (const nlohmann::json::exception& e) {
+        fault.detail = e.what(); // a number out of range: no place is known
         return false;
     }
 }

@@ -201,7 +201,7 @@ TEST(DungeonMap, GridAndTiledReadAlike) {
         const char* name;
         std::string text;
     } forms[] = {
-        {"keep.txt", crlf.substr(0, crlf.size() - 2)},
+        {"keep.txt", "\xEF\xBB\xBF" + crlf.substr(0, crlf.size() - 2)},
         // Short lines are padded; the right border comes from the longest.
         {"keep.txt", "+-+-+-+-\n|. . . .|\n+ + +D+\n|.|#|.D.\n+ + +D+-+\n|> . .|#\n+-+-+-+-+"},
         {"keep.tmj", tiledKeep().dump()},
@@ -280,6 +280,7 @@ TEST(DungeonMap, EveryFaultNamesItsPlace) {
         {"m.png", "+-+\n|^|\n+-+\n", MapProblem::UnknownFormat, 0, 0, "", ""},
         {"gone.txt", "-", MapProblem::Unreadable, 0, 0, "", ""},
         {"m.tmj", "{\n \"orientation\": ,\n}", MapProblem::BadJson, 2, 17, "", ""},
+        {"m.tmj", "{\"width\": 777776e844444}", MapProblem::BadJson, 0, 0, "", ""},
         {"m.tmj", tiled([](json& m) { m["orientation"] = "isometric"; }), MapProblem::NotOrthogonal,
          0, 0, "orientation", "isometric"},
         {"m.tmj", tiled([](json& m) { m["tilewidth"] = "32"; }), MapProblem::BadField, 0, 0,
