@@ -898,8 +898,8 @@ Files written:
         <translation>Give the map, --pack and --into</translation>
     </message>
     <message>
-        <source>何も書き出していません。</source>
-        <translation>Nothing was written.</translation>
+        <source>%1何も書き出していません。</source>
+        <translation>%1 Nothing was written.</translation>
     </message>
     <message>
         <source>%1 マス、%2 画面（異なる画面 %3）、エリア %4〜%5、開始エリア %6</source>
@@ -910,8 +910,8 @@ Files written:
         <translation>Wrote a dungeon of %1 squares as areas %2 to %3 (%4 distinct views).</translation>
     </message>
     <message>
-        <source>Summary.wsm はそのままです。開始エリアは %1 です。</source>
-        <translation>Summary.wsm is left as it was. The start area is %1.</translation>
+        <source>%1Summary.wsm はそのままです。開始エリアは %2 です。</source>
+        <translation>%1 Summary.wsm is left as it was. The start area is %2.</translation>
     </message>
 </context>
 <context>

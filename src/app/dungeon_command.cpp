@@ -186,8 +186,8 @@ int dungeonCommand(const QStringList& args) {
         [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); },
         request);
     if (!r.ok()) {
-        say(a.map + QStringLiteral(": ") + problemText(r) + QLatin1Char(' ') +
-            Words::tr("何も書き出していません。"));
+        say(a.map + QStringLiteral(": ") +
+            Words::tr("%1何も書き出していません。").arg(problemText(r)));
         return kFault;
     }
     if (a.dryRun) {
@@ -209,8 +209,9 @@ int dungeonCommand(const QStringList& args) {
                        .arg(r.lastArea)
                        .arg(r.distinctViews);
     if (!r.summaryWritten)
-        text += QLatin1Char(' ') +
-                Words::tr("Summary.wsm はそのままです。開始エリアは %1 です。").arg(r.startArea);
+        text = Words::tr("%1Summary.wsm はそのままです。開始エリアは %2 です。")
+                   .arg(text)
+                   .arg(r.startArea);
     say(text);
     return 0;
 }

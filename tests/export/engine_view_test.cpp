@@ -411,11 +411,11 @@ struct DungeonParts {
         } parts[] = {
             {PartRole::Floor, "floor_ug", 90, 60, 0, 0},
             {PartRole::FarLeftWall, "wall_bl", 60, 70, 0, 0},
-            {PartRole::FarLeftDoor, "door_bl", 60, 70, 0, 0},
+            {PartRole::FarLeftDoor, "a/door", 60, 70, 0, 0}, // two names alike, pixels not
             {PartRole::FarRightWall, "wall_br", 60, 70, 0, 0},
             {PartRole::FarRightDoor, "door_br", 60, 70, 0, 0},
             {PartRole::NearLeftWall, "wall_fl", 80, 90, 0, 0},
-            {PartRole::NearLeftDoor, "door_fl", 80, 90, 0, 0},
+            {PartRole::NearLeftDoor, "b/door", 80, 90, 0, 0},
             {PartRole::NearRightWall, "wall_fr", 80, 90, 0, 0},
             {PartRole::NearRightDoor, "door_fr", 80, 90, 0, 0},
             {PartRole::NearFrontWall, "ob_near", 70, 60, 180, 100},
@@ -424,6 +424,8 @@ struct DungeonParts {
             {PartRole::FarFrontDoor, "ob_far_door", 50, 40, 200, 110},
         };
         int seed = 0;
+        std::filesystem::create_directories(folder.path() / "a");
+        std::filesystem::create_directories(folder.path() / "b");
         for (const auto& p : parts) {
             const std::string path = folder.file(std::string(p.name) + ".bmp");
             EXPECT_TRUE(writeFileAtomically(path, encodeBmp24(test::part(p.w, p.h, ++seed))).ok());
