@@ -276,6 +276,9 @@ class TestDungeon : public QObject, MainWindowTest {
             in<QLineEdit>(field)->setFocus();
             QTest::keyClick(in<QLineEdit>(field), Qt::Key_Return);
         }
+        // Where an installed program keeps them, and an author's scenario, for the picture.
+        in<QLineEdit>("txtMap")->setText("/usr/share/tarn/parts/crypt.txt");
+        in<QLineEdit>("txtPack")->setText("/usr/share/tarn/parts/crypt.pack.json");
         in<QLineEdit>("txtFolder")->setText("/home/author/CardWirth/Scenario/Crypt");
         mapView()->setFocus();
         QTest::keyClick(mapView(), Qt::Key_Up);
