@@ -308,7 +308,7 @@ void FrmDungeon::openView() {
 
 void FrmDungeon::setExporting(bool exporting) {
     exporting_ = exporting;
-    for (QWidget* child : findChildren<QWidget*>())
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
         if (child != cmdCancel_ && child != prgExport_ && !child->isWindow())
             child->setEnabled(!exporting);
     cmdCancel_->setEnabled(exporting);

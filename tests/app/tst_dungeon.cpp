@@ -224,8 +224,12 @@ class TestDungeon : public QObject, MainWindowTest {
         const QStringList before = listing();
         auto* bar = in<QProgressBar>("prgExport");
         QList<int> values;
+        bool busy = true; // while it runs, only the cancel button takes a click
         connect(bar, &QProgressBar::valueChanged, this, [&](int value) {
             values << value;
+            busy = busy && !in<QPushButton>("cmdExport")->isEnabled() &&
+                   !in<QLineEdit>("txtFolder")->isEnabled() &&
+                   in<QPushButton>("cmdCancel")->isEnabled();
             if (value == cancelAt)
                 QTest::mouseClick(in<QPushButton>("cmdCancel"), Qt::LeftButton);
         });
@@ -234,6 +238,7 @@ class TestDungeon : public QObject, MainWindowTest {
         QCOMPARE(script.seen().size(), std::size_t(1));
         QCOMPARE(script.seen()[0].text, message);
         QVERIFY(values.size() > 2);
+        QVERIFY(busy);
         if (cancelAt < 0) {
             QCOMPARE(values.last(), bar->maximum());
             QCOMPARE(listAreaFiles(scenario.toStdString()).size(), std::size_t(20));
