@@ -1058,5 +1058,11 @@ Make the first area number a free one.</translation>
         <source>Summary.wsm はそのままです。</source>
         <translation>Summary.wsm is left as it was.</translation>
     </message>
+    <message>
+        <source>このフォルダには「%1」を前に書き出してあります。
+そのエリアを置き換えますか？「いいえ」なら最初のエリア番号から新しく書き出します。</source>
+        <translation>This folder holds &quot;%1&quot; from an earlier export.
+Replace its areas? &quot;No&quot; writes anew from the first area number.</translation>
+    </message>
 </context>
 </TS>

@@ -96,6 +96,26 @@ void FrmDungeon::runExport() {
     request.packFile = toNative(QFileInfo(txtPack_->text()).fileName());
     request.firstArea = first;
     request.flatten = chkFlatten_->isChecked();
+    // Exported here before: its areas are usually what the author means to
+    // renew, keeping the numbers other events lead to.
+    const std::string index = dungeonIndexName(mapView_->map().name);
+    if (QFileInfo(folder + QLatin1Char('/') + fromNative(index)).isFile()) {
+        QMessageBox ask(QMessageBox::Question, QStringLiteral("Tarn"),
+                        tr("このフォルダには「%1」を前に書き出してあります。\n"
+                           "そのエリアを置き換えますか？"
+                           "「いいえ」なら最初のエリア番号から新しく書き出します。")
+                            .arg(fromNative(index)),
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+        ask.setDefaultButton(QMessageBox::Yes);
+        ask.setEscapeButton(QMessageBox::Cancel);
+        const int answer = ask.exec();
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::Yes) {
+            request.replace = true;
+            request.firstArea.reset(); // the index's
+        }
+    }
     // The reports come on this thread, where the bar and the cancel button live.
     request.threads = 1;
     request.progress = [this](int done, int total) {

@@ -251,6 +251,29 @@ class TestDungeon : public QObject, MainWindowTest {
         QVERIFY(!in<QPushButton>("cmdCancel")->isEnabled());
     }
 
+    // A second export into the same folder offers to renew the first one's areas.
+    void exportAgainReplaces() {
+        {
+            ModalScript first({press(QMessageBox::Ok)});
+            QTest::mouseClick(in<QPushButton>("cmdExport"), Qt::LeftButton);
+        }
+        QCOMPARE(in<QLineEdit>("txtFirstArea")->text(), "21");
+        ModalScript again({press(QMessageBox::Yes), press(QMessageBox::Ok)});
+        QTest::mouseClick(in<QPushButton>("cmdExport"), Qt::LeftButton);
+        QCOMPARE(
+            boxes(again),
+            (QStringList{box("このフォルダには「maze.dungeon.json」を前に書き出してあります。\n"
+                             "そのエリアを置き換えますか？"
+                             "「いいえ」なら最初のエリア番号から新しく書き出します。",
+                             QMessageBox::Question, "Tarn",
+                             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                             QMessageBox::Yes),
+                         box("20 エリア（1〜20）を書き出しました。開始エリアは 1 です。\n"
+                             "Summary.wsm はそのままです。",
+                             QMessageBox::Information)}));
+        QCOMPARE(listAreaFiles(scenario.toStdString()).size(), std::size_t(20));
+    }
+
     // The view becomes the main window's unsaved scene, after the question Open asks.
     void viewOpensAsScene() {
         action("mnuGray")->trigger(); // an unsaved change
