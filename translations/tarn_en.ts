@@ -837,6 +837,10 @@ Replacing it loses those changes.</translation>
         <source>× %1（読み込めません）</source>
         <translation>× %1 (cannot be read)</translation>
     </message>
+    <message>
+        <source>ダンジョン(&amp;D)...</source>
+        <translation>&amp;Dungeon...</translation>
+    </message>
 </context>
 <context>
     <name>tarn::FrmWrite</name>
@@ -1089,6 +1093,157 @@ Files written:
     <message>
         <source>置き換え</source>
         <translation>Replace</translation>
+    </message>
+</context>
+<context>
+    <name>tarn::FrmDungeon</name>
+    <message>
+        <source>北</source>
+        <translation>north</translation>
+    </message>
+    <message>
+        <source>東</source>
+        <translation>east</translation>
+    </message>
+    <message>
+        <source>南</source>
+        <translation>south</translation>
+    </message>
+    <message>
+        <source>西</source>
+        <translation>west</translation>
+    </message>
+    <message>
+        <source>ダンジョン</source>
+        <translation>Dungeon</translation>
+    </message>
+    <message>
+        <source>マップ</source>
+        <translation>Map</translation>
+    </message>
+    <message>
+        <source>パーツパック</source>
+        <translation>Part pack</translation>
+    </message>
+    <message>
+        <source>シナリオフォルダ</source>
+        <translation>Scenario folder</translation>
+    </message>
+    <message>
+        <source>参照...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>最初のエリア番号</source>
+        <translation>First area number</translation>
+    </message>
+    <message>
+        <source>ビューごとに一枚の画像にする</source>
+        <translation>One picture per view</translation>
+    </message>
+    <message>
+        <source>このビューをシーンとして開く</source>
+        <translation>Open this view as a scene</translation>
+    </message>
+    <message>
+        <source>書き出し</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>マップを開く</source>
+        <translation>Open a map</translation>
+    </message>
+    <message>
+        <source>マップ (*.txt *.tmj *.json)</source>
+        <translation>Maps (*.txt *.tmj *.json)</translation>
+    </message>
+    <message>
+        <source>パーツパックを開く</source>
+        <translation>Open a part pack</translation>
+    </message>
+    <message>
+        <source>パーツパック (*.json)</source>
+        <translation>Part packs (*.json)</translation>
+    </message>
+    <message>
+        <source>シナリオフォルダの選択</source>
+        <translation>Choose the scenario folder</translation>
+    </message>
+    <message>
+        <source>(%1, %2) %3向き</source>
+        <translation>(%1, %2) facing %3</translation>
+    </message>
+    <message>
+        <source>エリア %1</source>
+        <translation>area %1</translation>
+    </message>
+    <message>
+        <source>フォルダ「%1」を使えません。
+%2</source>
+        <translation>The folder &quot;%1&quot; cannot be used.
+%2</translation>
+    </message>
+    <message>
+        <source>「%1」を読めません。</source>
+        <translation>Cannot read &quot;%1&quot;.</translation>
+    </message>
+    <message>
+        <source>エリア番号 %1 は「%2」がすでに使っています。
+最初のエリア番号を空いている番号にしてください。</source>
+        <translation>Area number %1 is already taken by &quot;%2&quot;.
+Make the first area number a free one.</translation>
+    </message>
+    <message>
+        <source>エリア番号 %1〜%2 は %3〜%4 に収まりません。</source>
+        <translation>Area numbers %1 to %2 do not fit in %3 to %4.</translation>
+    </message>
+    <message>
+        <source>「%1」の文字「%2」は CardWirth で使えません。</source>
+        <translation>The character &quot;%2&quot; of &quot;%1&quot; cannot be used in CardWirth.</translation>
+    </message>
+    <message>
+        <source>「%1」に書き込めません。
+%2</source>
+        <translation>Cannot write &quot;%1&quot;.
+%2</translation>
+    </message>
+    <message>
+        <source>最初のエリア番号は %1 から %2 までの整数にしてください。</source>
+        <translation>The first area number must be a whole number from %1 to %2.</translation>
+    </message>
+    <message>
+        <source>シナリオフォルダを選んでください。</source>
+        <translation>Choose a scenario folder.</translation>
+    </message>
+    <message>
+        <source>書き出しを中止しました。フォルダは元のままです。</source>
+        <translation>The export was cancelled. The folder is as it was.</translation>
+    </message>
+    <message>
+        <source>何も書き出していません。</source>
+        <translation>Nothing was written.</translation>
+    </message>
+    <message>
+        <source>%1 エリア（%2〜%3）を書き出しました。開始エリアは %4 です。</source>
+        <translation>Wrote %1 areas (%2 to %3). The start area is %4.</translation>
+    </message>
+    <message>
+        <source>Summary.wsm を書き出しました。</source>
+        <translation>Summary.wsm was written.</translation>
+    </message>
+    <message>
+        <source>Summary.wsm はそのままです。</source>
+        <translation>Summary.wsm is left as it was.</translation>
+    </message>
+    <message>
+        <source>このフォルダには「%1」を前に書き出してあります。
+そのエリアを置き換えますか？「いいえ」なら最初のエリア番号から新しく書き出します。</source>
+        <translation>This folder holds &quot;%1&quot; from an earlier export.
+Replace its areas? &quot;No&quot; writes anew from the first area number.</translation>
     </message>
 </context>
 </TS>

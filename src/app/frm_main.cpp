@@ -205,6 +205,8 @@ void FrmMain::buildMenu() {
                                        QKeySequence(Qt::CTRL | Qt::Key_S));
     QAction* mnuWrte = addMenuAction(mnusaveD, "mnuWrte", tr("書き出し(&W)..."),
                                      QKeySequence(Qt::CTRL | Qt::Key_W));
+    QAction* mnuDungeon = addMenuAction(mnuFile, "mnuDungeon", tr("ダンジョン(&D)..."),
+                                        QKeySequence(Qt::CTRL | Qt::Key_D));
     mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuH5"));
     QAction* mnuCopy = addMenuAction(mnuFile, "mnuCopy", tr("クリップボードにコピー(&C)"),
                                      QKeySequence(Qt::CTRL | Qt::Key_C));
@@ -243,6 +245,7 @@ void FrmMain::buildMenu() {
     connect(mnuSaveAs, &QAction::triggered, this, &FrmMain::onSaveAs);
     connect(mnuWrte, &QAction::triggered, this, &FrmMain::onWrite);
     connect(mnuCopy, &QAction::triggered, this, &FrmMain::onCopy);
+    connect(mnuDungeon, &QAction::triggered, this, &FrmMain::onDungeon);
     connect(mnuEnd, &QAction::triggered, this, &FrmMain::onEnd);
     connect(mnuPath_, &QAction::triggered, this, &FrmMain::onTogglePath);
     connect(mnuGray, &QAction::triggered, this, &FrmMain::onGray);

@@ -89,6 +89,9 @@ class FrmMain : public QMainWindow {
     // Says where the scenes kept at an emergency end are, and lists them among
     // the recent scenes.
     void offerRecoveredScenes();
+    // Makes a dungeon view the scene shown, as an unsaved new scene whose one
+    // step back is the empty scene; asks about unsaved changes as Open does.
+    bool openViewAsScene(const Scene& view);
 
     // Moves the browsing lists to a folder (drive, folder, files and part
     // lists). False, with nothing changed, when the folder cannot be entered.
@@ -147,6 +150,8 @@ class FrmMain : public QMainWindow {
 
     // Scenario export.
     void onWrite();
+    // The dungeon window (frm_main_dungeon.cpp).
+    void onDungeon();
 
     // Scene files and history.
     void onUndo();

@@ -91,7 +91,8 @@ class TestWindow : public QObject, MainWindowTest {
         const QString japanese =
             "ファイル(&F)|  新しいシーン(&N) Ctrl+N|  シーンを開く(&O)... Ctrl+O|"
             "  シーンを保存(&V)|  名前を付けてシーンを保存...|  最近使ったシーン(&R)|  -|"
-            "  保存(&S)|    名前をつけて画像の保存(&A)... Ctrl+S|    書き出し(&W)... Ctrl+W|  -|"
+            "  保存(&S)|    名前をつけて画像の保存(&A)... Ctrl+S|    書き出し(&W)... Ctrl+W|"
+            "  ダンジョン(&D)... Ctrl+D|  -|"
             "  クリップボードにコピー(&C) Ctrl+C|  -|  終了(&Q) Ctrl+Q|"
             "編集(&E)|  元に戻す(&U) Ctrl+Z|  やり直し(&R) Ctrl+Y, Ctrl+Shift+Z|パスの指定(&P)|"
             "特殊効果(&S)|  グレースケール変換(&G) Ctrl+G|  セピア調変換(&S) Ctrl+F|"
@@ -99,7 +100,8 @@ class TestWindow : public QObject, MainWindowTest {
             "  手前の右側|  オブジェクト (T)|バージョン情報(&V)|最新情報に更新(&R)";
         const QString english =
             "&File|  &New scene Ctrl+N|  &Open scene... Ctrl+O|  Sa&ve scene|  Save scene as...|"
-            "  &Recent scenes|  -|  &Save|    Save picture &as... Ctrl+S|    E&xport... Ctrl+W|  -|"
+            "  &Recent scenes|  -|  &Save|    Save picture &as... Ctrl+S|    E&xport... Ctrl+W|"
+            "  &Dungeon... Ctrl+D|  -|"
             "  &Copy to clipboard Ctrl+C|  -|  &Quit Ctrl+Q|&Edit|  &Undo Ctrl+Z|"
             "  &Redo Ctrl+Y, Ctrl+Shift+Z|&Paths|Effect&s|  &Grayscale Ctrl+G|  &Sepia Ctrl+F|"
             "&Layers|  Floor|  Far left|  Far right|  Objects (F)|  Near left|  Near right|"

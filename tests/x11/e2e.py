@@ -177,18 +177,56 @@ def opened_from_command_line(folder, work, log, expected):
             program.process.kill()
 
 
+def walked_dungeon(folder, work, log):
+    """Ctrl+D, then arrow keys on the map: the view shown is the export's preview of that square."""
+    views = os.path.join(work, "views")
+    run(os.path.join(folder, "tarn"), "dungeon", os.path.join(folder, "crypt.txt"), "--pack",
+        os.path.join(folder, "crypt.pack.json"), "--into", os.path.join(work, "crypt"),
+        "--views", views)
+    with open(os.path.join(folder, "tarn.ini"), "a", encoding="utf-8") as f:
+        f.write("[Dungeon]\nMap=%s\nPack=%s\n" % (os.path.join(folder, "crypt.txt"),
+                                                  os.path.join(folder, "crypt.pack.json")))
+    program = Program(folder, work, log)
+    try:
+        program.wait_for("frmMain/pctMain")
+        program.wait_gone("frmBoot")
+        program.keys(program.window("^Tarn$"), "ctrl+d")
+        px, py, _, _ = program.wait_for("frmDungeon/pctView")
+        dungeon = program.window("^ダンジョン$")
+
+        def shows(name):
+            wx, wy, _, _ = program.wait_for("frmDungeon")
+            shot = os.path.join(work, "dungeon.png")
+            run("import", "-window", dungeon, shot)
+            with Image.open(shot) as s, Image.open(os.path.join(views, name)) as expected:
+                return same(s.crop((px - wx, py - wy, px - wx + CANVAS[0],
+                                    py - wy + CANVAS[1])).convert("RGB"),
+                            expected.convert("RGB"))
+
+        # From the start at (4, 4) facing east: a step, a turn left, a step north.
+        until("the start's view", lambda: shows("x4-y4-E.png"))
+        program.keys(dungeon, "Up", "Left", "Up")
+        until("the view after three keys", lambda: shows("x5-y3-N.png"))
+        program.keys(program.window("^Tarn$"), "ctrl+q")
+        assert program.process.wait(timeout=WAIT) == 0
+    finally:
+        if program.process.poll() is None:
+            program.process.kill()
+
+
 def main(tarn, samples, compose):
     work = tempfile.mkdtemp(prefix="tarn-e2e-")
     folder = os.path.join(work, "program")
     os.mkdir(folder)
     for name in [tarn] + [os.path.join(samples, n) for n in os.listdir(samples)
-                          if n.lower().endswith(".bmp")]:
+                          if n.lower().endswith(".bmp") or n.startswith("crypt.")]:
         shutil.copy2(name, folder)
     with open(os.path.join(work, "tarn.log"), "wb") as log:
         program = Program(folder, work, log)
         try:
             composed = scenario(program, work, folder, compose)
             opened_from_command_line(folder, work, log, composed)
+            walked_dungeon(folder, work, log)
         except Exception:
             subprocess.run(["import", "-window", "root", os.path.join(work, "screen.png")],
                            timeout=WAIT, check=False)
