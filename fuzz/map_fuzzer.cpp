@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             FUZZ_CHECK(!out.isFloor(next) ? out.edge(s, d) == tarn::Edge::Wall
                                           : out.edge(s, d) == out.edge(next, tarn::turnAround(d)));
             const tarn::ViewRoles view = tarn::viewAt(out, s, d);
-            FUZZ_CHECK(view.slots[0] == tarn::PartRole::Floor && view.objects.size() <= 1);
+            FUZZ_CHECK(view.terrain[0] == tarn::PartRole::Floor && view.objects.size() <= 1);
         }
     FUZZ_CHECK(!tarn::missingRoles(out, tarn::DungeonPack{}).empty());
     return 0;

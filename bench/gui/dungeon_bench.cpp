@@ -16,8 +16,6 @@
 #include <random>
 #include <thread>
 
-// The view's `slots` field is Qt's keyword here.
-#undef slots
 #include "dungeon/dungeon_view.h"
 
 namespace {

@@ -4,8 +4,6 @@
 #include "app/dungeon_messages.h"
 #include "app/messages.h"
 #include "dungeon/dungeon_export.h"
-// The view's `slots` field is Qt's keyword here, which this file does not use.
-#undef slots
 #include "dungeon/dungeon_view.h"
 
 #include <QCoreApplication>
@@ -77,6 +75,7 @@ QString problemText(const DungeonResult& r) {
                          "フォルダを元に戻しました。")
             .arg(subject, statusDescription(r.io));
     case DungeonProblem::None:
+    case DungeonProblem::Stopped:
         break;
     }
     return {};
@@ -173,7 +172,10 @@ int dungeonCommand(const Arguments& arguments) {
     }
     request.threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
     if (terminal)
-        request.progress = showProgress;
+        request.progress = [](int done, int total) {
+            showProgress(done, total);
+            return true;
+        };
     const DungeonResult r = exportDungeon(
         map, pack,
         [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); },

@@ -6,11 +6,7 @@
 #include "app/map_view.h"
 #include "app/picture_io.h"
 #include "app/user_action.h"
-// Qt's "slots" keyword would eat the view's member of that name.
-#pragma push_macro("slots")
-#undef slots
 #include "dungeon/dungeon_view.h"
-#pragma pop_macro("slots")
 #include "export/export_procedure.h"
 
 #include <QCheckBox>

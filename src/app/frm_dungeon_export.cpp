@@ -25,11 +25,6 @@ namespace tarn {
 
 namespace {
 
-// Thrown from the progress report to stop the export: the export's own
-// clean-up then removes what it wrote, as after a failed write. The export
-// offers no other way to stop; it runs on this thread, so nothing is in flight.
-struct ExportCancelled {};
-
 QString fromNative(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
@@ -66,6 +61,7 @@ QString FrmDungeon::exportProblemText(const DungeonResult& r) {
     case DungeonProblem::WriteFailed:
         return tr("「%1」に書き込めません。\n%2").arg(subject, statusDescription(r.io));
     case DungeonProblem::None:
+    case DungeonProblem::Stopped:
         break;
     }
     return {};
@@ -122,8 +118,7 @@ void FrmDungeon::runExport() {
         prgExport_->setMaximum(total);
         prgExport_->setValue(done);
         QCoreApplication::processEvents();
-        if (cancelled_)
-            throw ExportCancelled{};
+        return !cancelled_;
     };
 
     DungeonResult result;
@@ -132,16 +127,11 @@ void FrmDungeon::runExport() {
     setExporting(true);
     runUserAction(this, [&] {
         PartCache& parts = *parts_;
-        try {
-            result = exportDungeon(
-                mapView_->map(), pack_,
-                [&parts](const std::string& path, PartKind kind) {
-                    return parts.image(path, kind);
-                },
-                request);
-        } catch (const ExportCancelled&) {
-            cancelled = true;
-        }
+        result = exportDungeon(
+            mapView_->map(), pack_,
+            [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); },
+            request);
+        cancelled = result.problem == DungeonProblem::Stopped;
     });
     setExporting(false);
     prgExport_->reset();

@@ -407,20 +407,28 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     const int total = static_cast<int>(distinct.size()) + areaCount;
     std::atomic<int> finished{0};
     std::mutex reporting;
+    std::atomic<bool> stopped{false};
+    // False once the caller has asked to stop.
     const auto stepDone = [&] {
         const int count = ++finished;
-        if (request.progress) {
+        if (request.progress && !stopped) {
             const std::lock_guard<std::mutex> lock(reporting);
-            request.progress(count, total);
+            if (!stopped && !request.progress(count, total))
+                stopped = true;
         }
+        return !stopped;
     };
     Bitmaps bitmaps;
     Bitmaps previews;
     std::vector<PlannedView> planned(distinct.size());
     inParallel(distinct.size(), request.threads, [&](std::size_t k) {
+        if (stopped)
+            return;
         planned[k] = planView(distinct[k], pack, loadImage, request, bitmaps, previews);
         stepDone();
     });
+    if (stopped)
+        return failure(DungeonProblem::Stopped, folder);
     for (const PlannedView& view : planned) {
         if (!view.unreadable.empty())
             return failure(DungeonProblem::PartUnreadable, view.unreadable);
@@ -534,7 +542,8 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
                 return failure(DungeonProblem::WriteFailed,
                                previewPath(static_cast<std::size_t>(a)), io);
         }
-        stepDone();
+        if (!stepDone())
+            return failure(DungeonProblem::Stopped, folder);
     }
     if (Status io = write(indexPath, indexBytes(request, first, squares)); !io.ok())
         return failure(DungeonProblem::WriteFailed, indexPath, io);

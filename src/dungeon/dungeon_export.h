@@ -31,8 +31,8 @@ struct DungeonRequest {
     std::function<bool(const Picture& canvas, Bytes& out)> encodePreview;
     int threads = 1;
     // Called one call at a time, from any thread, as views are composed and
-    // areas written.
-    std::function<void(int done, int total)> progress;
+    // areas written; false stops the run, which then removes what it wrote.
+    std::function<bool(int done, int total)> progress;
 };
 
 enum class DungeonProblem {
@@ -44,6 +44,7 @@ enum class DungeonProblem {
     BadName,         // subject: the name; character: the first that the engine cannot take
     PartUnreadable,  // subject: the part file
     WriteFailed,     // subject: the file; io says why
+    Stopped,         // the progress report asked to stop; the folder is as it was
 };
 
 struct DungeonResult {

@@ -30,16 +30,16 @@ std::string entryName(const std::string& path) {
 
 ViewRoles viewAt(const DungeonMap& map, Square square, Facing d) {
     ViewRoles view;
-    view.slots[0] = PartRole::Floor;
-    view.slots[3] = sideRole(map.edge(square, turnLeft(d)), PartRole::NearLeftWall);
-    view.slots[4] = sideRole(map.edge(square, turnRight(d)), PartRole::NearRightWall);
+    view.terrain[0] = PartRole::Floor;
+    view.terrain[3] = sideRole(map.edge(square, turnLeft(d)), PartRole::NearLeftWall);
+    view.terrain[4] = sideRole(map.edge(square, turnRight(d)), PartRole::NearRightWall);
     if (const auto front = sideRole(map.edge(square, d), PartRole::NearFrontWall)) {
         view.objects.push_back(*front);
         return view;
     }
     const Square ahead = DungeonMap::step(square, d);
-    view.slots[1] = sideRole(map.edge(ahead, turnLeft(d)), PartRole::FarLeftWall);
-    view.slots[2] = sideRole(map.edge(ahead, turnRight(d)), PartRole::FarRightWall);
+    view.terrain[1] = sideRole(map.edge(ahead, turnLeft(d)), PartRole::FarLeftWall);
+    view.terrain[2] = sideRole(map.edge(ahead, turnRight(d)), PartRole::FarRightWall);
     if (const auto front = sideRole(map.edge(ahead, d), PartRole::FarFrontWall))
         view.objects.push_back(*front);
     return view;
@@ -50,7 +50,7 @@ std::vector<PartRole> missingRoles(const DungeonMap& map, const DungeonPack& pac
     for (const Square s : map.floorSquares())
         for (const Facing d : {Facing::North, Facing::East, Facing::South, Facing::West}) {
             const ViewRoles view = viewAt(map, s, d);
-            for (const auto& slot : view.slots)
+            for (const auto& slot : view.terrain)
                 if (slot)
                     used[std::size_t(*slot)] = true;
             for (const PartRole role : view.objects)
@@ -75,7 +75,7 @@ bool sceneOfView(const ViewRoles& view, const DungeonPack& pack, const PartImage
         return image;
     };
     for (int i = 1; i <= kSlotCount; ++i) {
-        const std::optional<PartRole> role = view.slots[std::size_t(i - 1)];
+        const std::optional<PartRole> role = view.terrain[std::size_t(i - 1)];
         if (!role)
             continue;
         PartImagePtr image = imageOf(*role, PartKind::Terrain);

@@ -13,8 +13,8 @@ namespace tarn {
 
 // The parts of one view, by role: equal views compose to the same picture.
 struct ViewRoles {
-    std::array<std::optional<PartRole>, 5> slots; // slots 1..5 at 0..4
-    std::vector<PartRole> objects;                // front objects, flag F, in drawing order
+    std::array<std::optional<PartRole>, 5> terrain; // slots 1..5 at 0..4
+    std::vector<PartRole> objects;                  // front objects, flag F, in drawing order
     friend auto operator<=>(const ViewRoles&, const ViewRoles&) = default;
 };
 

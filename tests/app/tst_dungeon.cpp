@@ -8,10 +8,7 @@
 #include "support/main_window.h"
 #include "support/test_pictures.h"
 
-#pragma push_macro("slots")
-#undef slots
 #include "dungeon/dungeon_view.h"
-#pragma pop_macro("slots")
 
 #include <QtTest>
 #include <QtWidgets>

@@ -33,10 +33,10 @@ DungeonMap textMap(const char* text) {
 
 // The view's parts as the pack names them: far sides, near sides, front.
 std::string describe(const ViewRoles& view) {
-    std::string text = view.slots[0] == PartRole::Floor ? "" : "(no floor) ";
+    std::string text = view.terrain[0] == PartRole::Floor ? "" : "(no floor) ";
     for (const std::size_t slot : {1, 2, 3, 4})
-        if (view.slots[slot])
-            text += std::string(partRoleKey(*view.slots[slot])) + " ";
+        if (view.terrain[slot])
+            text += std::string(partRoleKey(*view.terrain[slot])) + " ";
     for (const PartRole role : view.objects)
         text += std::string(partRoleKey(role)) + " ";
     return text.empty() ? text : text.substr(0, text.size() - 1);
@@ -440,8 +440,8 @@ TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
         return makePartImage(loadPart, path, kind);
     };
     ViewRoles view;
-    view.slots = {PartRole::Floor, PartRole::FarLeftWall, PartRole::FarRightDoor,
-                  PartRole::NearLeftDoor, PartRole::NearRightWall};
+    view.terrain = {PartRole::Floor, PartRole::FarLeftWall, PartRole::FarRightDoor,
+                    PartRole::NearLeftDoor, PartRole::NearRightWall};
     view.objects = {PartRole::FarFrontWall};
     Scene scene;
     std::string unreadable;
@@ -451,7 +451,7 @@ TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
     SceneDocument doc(program.path().string());
     const char* names[] = {"floor_ug", "wall_bl", "door_br", "door_fl", "wall_fr"};
     for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const PackPart& part = *pack.part(*view.slots[std::size_t(slot - 1)]);
+        const PackPart& part = *pack.part(*view.terrain[std::size_t(slot - 1)]);
         ASSERT_TRUE(doc.choosePart(slot, names[slot - 1], part.path, files[part.path]));
         EXPECT_EQ(scene.slot(slot).name, doc.scene().slot(slot).name) << slot;
         EXPECT_EQ(scene.slot(slot).path, doc.scene().slot(slot).path) << slot;
