@@ -153,7 +153,13 @@ void FrmDungeon::buildControls() {
         {txtMap_, cmdMap, "Map", tr("マップを開く"), tr("マップ (*.txt *.tmj *.json)")},
         {txtPack_, cmdPack, "Pack", tr("パーツパックを開く"), tr("パーツパック (*.json)")},
         {txtFolder_, cmdFolder, "Folder", tr("シナリオフォルダの選択"), QString()}};
-    for (const auto& [field, button, key, title, filter] : files) {
+    for (const auto& file : files) {
+        // Copies: lambdas cannot capture structured bindings everywhere (clang 14).
+        QLineEdit* const field = std::get<0>(file);
+        QPushButton* const button = std::get<1>(file);
+        const char* const key = std::get<2>(file);
+        const QString title = std::get<3>(file);
+        const QString filter = std::get<4>(file);
         connect(field, &QLineEdit::editingFinished, this,
                 [this, field, key] { fieldChanged(field, key); });
         connect(button, &QPushButton::clicked, this, [this, field, key, title, filter] {
