@@ -362,12 +362,8 @@ class TestCommandLine : public QObject {
         QVERIFY(filesIn(into).contains("Area120.wid") && filesIn(into).contains("Summary.wsm") &&
                 filesIn(into).contains("crypt.dungeon.json"));
 
-        QFile badMap(folder.path("bad.txt"));
-        QVERIFY(badMap.open(QIODevice::WriteOnly) && badMap.write("+-+\n|x|\n+-+\n") > 0);
-        badMap.close();
-        QFile badPack(folder.path("bad.json"));
-        QVERIFY(badPack.open(QIODevice::WriteOnly) && badPack.write("{\"format\": 1}") > 0);
-        badPack.close();
+        writeFile(folder.path("bad.txt"), "+-+\n|x|\n+-+\n");
+        writeFile(folder.path("bad.json"), "{\"format\": 1}");
         const QString out = folder.path("nothing");
         const struct {
             QStringList args;
