@@ -2,6 +2,7 @@
 #include "app/window/frm_main.h"
 
 #include "app/common/picture_io.h"
+#include "app/window/path_panel.h"
 #include "scene/part_names.h"
 
 #include <QDragEnterEvent>
@@ -67,7 +68,7 @@ void FrmMain::dropEvent(QDropEvent* event) {
         for (const Dropped& item : dropped) {
             if (item.list < 0) {
                 if (!changeFolder(item.path))
-                    showPathNotFound();
+                    pathPanel_->showPathNotFound();
                 continue;
             }
             Picture part;
