@@ -1,9 +1,9 @@
 // The picture and the scenario template out of the main window as a person gets them:
 // the menu, the real dialogs and boxes, and what reaches the disk.
-#include "app/frm_jpg.h"
-#include "app/frm_write.h"
-#include "app/messages.h"
-#include "app/save_as_flow.h"
+#include "app/common/messages.h"
+#include "app/dialogs/frm_jpg.h"
+#include "app/dialogs/frm_write.h"
+#include "app/dialogs/save_as_flow.h"
 #include "export/area_plan.h"
 #include "export/cw_writers.h"
 #include "objects/object_list.h"
@@ -254,22 +254,6 @@ class TestOutput : public QObject, MainWindowTest {
         QCOMPARE(QImage(target).size(), QSize(kCanvasWidth, kCanvasHeight));
     }
 
-    void effectsToneTheCanvasUntilAPartIsChosen() {
-        // Slot 1 starts at (80, 80); the key colour at the part's (0, 0) is see-through.
-        folder->writePart("x_ug.bmp", pictureOf(3, 1, {kKey, {255, 0, 0}, kWhite}));
-        w->onRefresh();
-        click(1, 0);
-        const Picture plain = w->scene().canvas;
-        for (const auto& [effect, x, toned] : {std::tuple("mnuGray", 81, Rgb{85, 85, 85}),
-                                               std::tuple("mnuSepia", 82, Rgb{126, 98, 31})}) {
-            action(effect)->trigger();
-            QCOMPARE(w->scene().canvas.pixel(x, 80), toned);
-            QCOMPARE(fromQImage(canvas()), w->scene().canvas);
-            click(1, 0);
-            QCOMPARE(w->scene().canvas, plain);
-        }
-    }
-
     void exportScenario_data() {
         QTest::addColumn<ExportRow>("row");
         const QStringList copies{"wall_bl.bmp", "wall_fl.bmp", "box.bmp", "jar.bmp", "orb.bmp"};
@@ -490,33 +474,19 @@ class TestOutput : public QObject, MainWindowTest {
         QVERIFY(tone->isHidden());
     }
 
-    // Refusals are worded with what to change.
-    void exportRefusesNumbersAndNames() {
-        const auto range = [](const QString& number) {
-            return box(QStringLiteral("エリア番号「%1」は使えません。\n"
-                                      "1 から 9999 までの整数にしてください。")
-                           .arg(number));
-        };
-        const struct {
-            QString number, part, told;
-        } rows[] = {
-            {"0", "", range("0")},
-            {"10000", "", range("10000")},
-            {"1", "a¥b",
-             box("「a¥b.bmp」の文字 「¥」 は CardWirth のファイル名に使えません。\n"
-                 "部品の名前を変えてください。何も書き出していません。")},
-            {"1", "a\tb",
-             box("「a\tb.bmp」の文字 U+0009 は CardWirth のファイル名に使えません。\n"
-                 "部品の名前を変えてください。何も書き出していません。")},
-        };
-        for (const auto& row : rows) {
-            setScene(row.part.isEmpty() ? std::vector<std::pair<int, QString>>{}
-                                        : std::vector<std::pair<int, QString>>{{0, row.part}});
+    // A name is refused with the character to change; the range of numbers: the core and
+    // the command line's export.
+    void exportRefusesNames() {
+        const QString rest = " は CardWirth のファイル名に使えません。\n"
+                             "部品の名前を変えてください。何も書き出していません。";
+        for (const auto& [part, told] :
+             {std::pair<QString, QString>("a¥b", "「a¥b.bmp」の文字 「¥」"),
+              std::pair<QString, QString>("a\tb", "「a\tb.bmp」の文字 U+0009")}) {
+            setScene({{0, part}});
             QPointer<FrmWrite> dialog = exportDialog();
-            dialog->findChild<QLineEdit*>("txtNewFILE")->setText(row.number);
             ModalScript script({press(QMessageBox::Ok)});
             clickOption(dialog, "OKButton");
-            QCOMPARE(boxes(script), QStringList{row.told});
+            QCOMPARE(boxes(script), QStringList{box(told + rest)});
             QVERIFY(QDir(out_).isEmpty());
             dialog->close();
         }

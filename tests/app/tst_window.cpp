@@ -1,6 +1,6 @@
 // The window as a whole: its two languages, its growth with zoomed canvas
 // clicks, the size it remembers, and the picture of it the user's guide shows.
-#include "app/language.h"
+#include "app/common/language.h"
 #include "support/main_window.h"
 #include "support/test_pictures.h"
 
@@ -40,6 +40,16 @@ QMap<QString, QRect> places(const QWidget* window) {
             all.insert(w->objectName(), w->geometry());
     return all;
 }
+
+// The region of every paint event the watched widget receives.
+struct PaintedRegion : QObject {
+    QRegion painted;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint)
+            painted += static_cast<QPaintEvent*>(event)->region();
+        return false;
+    }
+};
 
 } // namespace
 
@@ -171,6 +181,9 @@ class TestWindow : public QObject, MainWindowTest {
             // A drag to the last screen pixel of canvas pixel (40, 25) puts the object there.
             const QPoint target =
                 QPoint(1, 1) + QPoint(40, 25) * row.zoom + QPoint(row.zoom - 1, row.zoom - 1);
+            QCoreApplication::processEvents(); // the zoom's own whole repaint
+            PaintedRegion paints;
+            w->canvasView()->installEventFilter(&paints);
             QTest::mousePress(w->canvasView(), Qt::LeftButton, {}, target);
             QMouseEvent move(QEvent::MouseMove, QPointF(target),
                              w->canvasView()->mapToGlobal(QPointF(target)), Qt::NoButton,
@@ -179,6 +192,10 @@ class TestWindow : public QObject, MainWindowTest {
             QTest::mouseRelease(w->canvasView(), Qt::LeftButton, {}, target);
             QCOMPARE(w->lst(7)->item(0)->text(), "40");
             QCOMPARE(w->lst(8)->item(0)->text(), "25");
+            // The object's whole new place is repainted at the zoom, not its unzoomed size.
+            QCoreApplication::processEvents();
+            const QRect moved(QPoint(1, 1) + QPoint(40, 25) * row.zoom, QSize(30, 20) * row.zoom);
+            QVERIFY((QRegion(moved) - paints.painted).isEmpty());
             QCOMPARE(grown["statusBar"], QRect(0, w->height() - bar, w->width(), bar));
             QCOMPARE(get<QLabel>("lblPointer")->text(), "40, 25");
             QCOMPARE(get<QLabel>("lblZoom")->text(), QString("拡大率 %1倍").arg(row.zoom));

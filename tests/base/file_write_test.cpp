@@ -61,6 +61,12 @@ TEST(AtomicWriter, KeepsTheModeAndRefusesReadOnlyFiles) {
         EXPECT_EQ(modeOf(file), row.mode);
         EXPECT_EQ(dir.entries(), std::vector<std::string>{"x.ini"});
     }
+    // A new file reads like any other new file, not like the writer's private temporary one.
+    const test::TempFolder dir;
+    const mode_t mask = ::umask(022);
+    EXPECT_TRUE(writeFileAtomically(dir.file("new.ini"), test::bytesOf("new")).ok());
+    ::umask(mask);
+    EXPECT_EQ(modeOf(dir.file("new.ini")), 0644u);
 }
 
 // The temporary name does not grow with the target's: the longest legal name is

@@ -306,8 +306,7 @@ TEST(SceneFile, AProjectOpensWholeWhereverItGoes) {
 }
 
 // A file that cannot be used changes nothing: record, canvas, history, file. (Its
-// message, and files cut short, binary, nested deeply, far too large, newer or of
-// another program: the window tests.)
+// message, one file of each message: the window tests.)
 TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
     const std::string row = R"({"name":"a","path":"a.bmp","x":1,"y":2,"layer":"F",)"
                             R"("mirrorLeftRight":false,"mirrorUpDown":false})";
@@ -336,6 +335,9 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
         {changed("a.bmp", "a\\u0000.bmp"), Damaged},
         {changed(R"(,"mirrorUpDown":false)", ""), Damaged},
         {std::string(kMaxSceneFileBytes + 1, ' '), TooLarge},
+        {"", Damaged},
+        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), Damaged},
+        {std::string(200000, '['), Damaged},
     };
     Fixture f;
     f.fill();

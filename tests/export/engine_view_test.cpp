@@ -330,17 +330,10 @@ Scene makeScene(const SceneCase& c, const std::string& partsRoot) {
             scene.slot(p.slot) = {p.name, path, terrainImage(p.picture, work)};
             continue;
         }
-        ObjectRow row;
-        row.name = p.name;
-        row.path = path;
-        row.x = p.x;
-        row.y = p.y;
-        row.layer = p.inFront ? Layer::InFront : Layer::BehindFront;
-        row.mirroredLeftRight = p.lr;
-        row.mirroredUpDown = p.ud;
-        row.source = objectImage(p.picture);
-        row.shown = mirroredImage(row.source, p.lr, p.ud);
-        scene.objects.push_back(row);
+        const PartImagePtr source = objectImage(p.picture);
+        scene.objects.push_back({p.name, path, p.x, p.y,
+                                 p.inFront ? Layer::InFront : Layer::BehindFront, p.lr, p.ud,
+                                 source, mirroredImage(source, p.lr, p.ud)});
     }
     recompose(scene);
     return scene;
@@ -382,12 +375,6 @@ TEST(EngineView, ShowsExactlyTheCanvasInsideTheViewAndOnlyBackgroundOutside) {
         }
     }
 }
-
-} // namespace
-} // namespace tarn
-
-namespace tarn {
-namespace {
 
 // A door, a dead end at (0,1), rock at (1,1); the start at (0,0) facing north.
 constexpr const char* kSmallDungeon = "+-+-+-+-+\n"

@@ -1,0 +1,71 @@
+// The path panel's wiring, and the part lists filled from the folder it shows.
+#include "app/window/frm_main.h"
+
+#include "app/window/list_box.h"
+#include "app/window/path_panel.h"
+#include "base/paths.h"
+#include "scene/part_names.h"
+
+#include <QAction>
+#include <QSignalBlocker>
+
+#include <array>
+
+namespace tarn {
+
+QFrame* FrmMain::pathPanel() const {
+    return pathPanel_;
+}
+
+QString FrmMain::currentFolder() const {
+    return pathPanel_->currentFolder();
+}
+
+QString FrmMain::partPath(int list, int row) const {
+    const ListBox* box = list >= 0 && list <= kSlotCount ? lst(list) : nullptr;
+    const QListWidgetItem* item = box != nullptr ? box->item(row) : nullptr;
+    if (item == nullptr)
+        return {};
+    return QString::fromStdString(joinPath(currentFolder().toStdString(),
+                                           item->data(kFileNameRole).toString().toStdString()));
+}
+
+void FrmMain::setDriveProbe(std::function<bool(const QString&)> probe) {
+    pathPanel_->setDriveProbe(std::move(probe));
+}
+
+bool FrmMain::changeFolder(const QString& folder) {
+    return pathPanel_->changeFolder(folder);
+}
+
+void FrmMain::makelist(const QStringList& files) {
+    std::array<QList<qsizetype>, kSlotCount + 1> rows;
+    for (qsizetype f = 0; f < files.size(); ++f)
+        if (const int list = partListOf(files[f].toStdString()); list >= 0)
+            rows[static_cast<std::size_t>(list)].append(f);
+    for (int i = 0; i <= kSlotCount; ++i) {
+        const QList<qsizetype>& chosen = rows[static_cast<std::size_t>(i)];
+        QStringList entries;
+        entries.reserve(chosen.size());
+        for (qsizetype f : chosen)
+            entries.append(files[f].chopped(4)); // a part's name ends in ".bmp" in some case
+        ListBox* list = lst(i);
+        list->clear();
+        // One insertion for all rows: a row at a time costs the view a pass each.
+        list->addItems(entries);
+        // The file names change no row's look, so the views need not hear of them.
+        const QSignalBlocker quiet(list->model());
+        for (qsizetype r = 0; r < chosen.size(); ++r)
+            list->item(static_cast<int>(r))->setData(kFileNameRole, files[chosen[r]]);
+    }
+}
+
+void FrmMain::onTogglePath() {
+    pathPanel_->toggle();
+}
+
+void FrmMain::hidePathPanel() {
+    pathPanel_->closePanel();
+}
+
+} // namespace tarn
