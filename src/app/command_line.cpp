@@ -2,9 +2,9 @@
 
 #include "app/batch_render.h"
 #include "app/dungeon_command.h"
-#include "app/frm_write.h"
 #include "app/language.h"
 #include "app/messages.h"
+#include "app/native_path.h"
 #include "app/picture_io.h"
 #include "app/signal_exit.h"
 
@@ -36,7 +36,7 @@ class Words {
 
 // A name for a message; the bytes themselves are what is used.
 QString shown(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
+    return fromNative(bytes);
 }
 
 void say(const QString& text) {
@@ -88,24 +88,8 @@ QString unknownOption(const std::string& option) {
 }
 
 // "scene: what went wrong", naming the file where it is another.
-QString outcomeText(const RenderJob& job, const RenderOutcome& outcome) {
-    const QString scene = shown(job.scene) + QStringLiteral(": ");
-    switch (outcome.kind) {
-    case RenderOutcome::Kind::SceneUnusable:
-        return scene + sceneOpenFailure(outcome.scene);
-    case RenderOutcome::Kind::PartsMissing: {
-        QStringList files;
-        for (const std::string& path : outcome.missing)
-            files << shown(path);
-        return scene + Words::tr("部品を読み込めません: %1").arg(files.join(QStringLiteral(", ")));
-    }
-    case RenderOutcome::Kind::WriteFailed:
-        return scene + Words::tr("%1 に書き込めません（%2）")
-                           .arg(shown(job.output), errorDescription(outcome.error));
-    case RenderOutcome::Kind::Written:
-        break;
-    }
-    return scene;
+QString outcomeText(const RenderJob& job, const SceneOpenResult& outcome) {
+    return shown(job.scene) + QStringLiteral(": ") + renderFailure(outcome, job.output);
 }
 
 bool isTerminal() {
@@ -283,7 +267,7 @@ int render(const Arguments& args) {
 
     const bool terminal = isTerminal();
     const int total = static_cast<int>(jobs.size());
-    const std::vector<RenderOutcome> outcomes = renderBatch(
+    const std::vector<SceneOpenResult> outcomes = renderBatch(
         jobs, request.settings, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
         [&](int finished) {
             if (terminal)
@@ -330,7 +314,7 @@ int exportScene(const Arguments& args) {
         return usageError(Words::tr("--background は black か default です"));
 
     SceneDocument document{std::string()};
-    const RenderOutcome outcome =
+    const SceneOpenResult outcome =
         openWhole(document, scene, [](const std::string& path, PartKind kind) {
             return makePartImage(loadPartFile, path, kind);
         });
@@ -350,10 +334,10 @@ int exportScene(const Arguments& args) {
         say(exportWrittenText(result));
         return 0;
     }
-    if (result.problem == ExportProblem::AreaExists)
+    if (result.code == StatusCode::AreaExists)
         say(shown(scene) + QStringLiteral(": ") +
             Words::tr("「%1」はすでにあります。置き換えるときは --replace を付けてください。")
-                .arg(shown(result.subject)));
+                .arg(shown(result.file)));
     else
         say(shown(scene) + QStringLiteral(": ") + exportProblemText(result));
     return 1;

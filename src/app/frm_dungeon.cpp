@@ -1,9 +1,10 @@
 #include "app/frm_dungeon.h"
 
 #include "app/batch_render.h"
-#include "app/dungeon_messages.h"
 #include "app/frm_main.h"
 #include "app/map_view.h"
+#include "app/messages.h"
+#include "app/native_path.h"
 #include "app/picture_io.h"
 #include "app/user_action.h"
 #include "dungeon/dungeon_view.h"
@@ -30,10 +31,6 @@ namespace tarn {
 namespace {
 
 const char* const kSection = "Dungeon";
-
-std::string toNative(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 QString facingName(Facing d) {
     static const char* const names[] = {
@@ -211,7 +208,7 @@ void FrmDungeon::loadDungeon() {
             mapRead_ = read.ok();
             if (!mapRead_) {
                 map = {};
-                mapProblem_ = mapProblemText(read);
+                mapProblem_ = dungeonFileText(read);
             }
         }
         pack_ = {};
@@ -222,7 +219,7 @@ void FrmDungeon::loadDungeon() {
             const PackResult read = readDungeonPack(toNative(txtPack_->text()), pack_);
             packRead_ = read.ok();
             if (!packRead_)
-                packProblem_ = packProblemText(read);
+                packProblem_ = dungeonFileText(read);
         }
         if (mapRead_ && packRead_) {
             const std::vector<PartRole> missing = missingRoles(map, pack_);

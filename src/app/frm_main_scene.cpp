@@ -180,7 +180,7 @@ bool FrmMain::saveSceneAs() {
 }
 
 bool FrmMain::saveScene(const QString& path) {
-    const SceneFileStatus status = document_.save(path.toStdString());
+    const Status status = document_.save(path.toStdString());
     if (!status.ok()) {
         tellSceneProblem(tr("シーンファイル「%1」を保存できませんでした。\n%2")
                              .arg(path, errorDescription(status.error)));

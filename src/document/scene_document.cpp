@@ -137,13 +137,16 @@ void SceneDocument::rebuildCanvas(const Rect& area) {
     }
 }
 
+void tonePicture(Tone tone, Picture& picture, PixelArray& work) {
+    if (tone == Tone::Gray)
+        grayscale(picture, work);
+    else
+        sepia(picture, work);
+}
+
 void SceneDocument::applyTones(Picture& canvas) {
-    for (const Tone tone : tones_) {
-        if (tone == Tone::Gray)
-            grayscale(canvas, work_);
-        else
-            sepia(canvas, work_);
-    }
+    for (const Tone tone : tones_)
+        tonePicture(tone, canvas, work_);
 }
 
 void SceneDocument::setShownLayers(LayerSet layers) {
@@ -430,9 +433,9 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoad
     return result;
 }
 
-SceneFileStatus SceneDocument::save(const std::string& path) {
+Status SceneDocument::save(const std::string& path) {
     std::string file = path;
-    const SceneFileStatus status = writeSceneFile(path, fileData());
+    const Status status = writeSceneFile(path, fileData());
     if (!status.ok())
         return status;
     filePath_ = std::move(file);

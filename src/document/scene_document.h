@@ -19,6 +19,8 @@ namespace tarn {
 
 // An effect on the canvas since it was last composed.
 enum class Tone : std::uint8_t { Gray, Sepia };
+// Tones the picture in place; `work` is scratch memory kept between calls.
+void tonePicture(Tone tone, Picture& picture, PixelArray& work);
 
 // Everything a scene records. The canvas is a function of it: the slots and
 // objects composed, then the tones applied in order.
@@ -69,7 +71,7 @@ using PartImageLoader = std::function<PartImagePtr(const std::string& path, Part
 PartImagePtr makePartImage(const PartLoader& loadPart, const std::string& path, PartKind kind);
 
 struct SceneOpenResult {
-    SceneFileStatus status;           // why the file itself could not be used
+    Status status;                    // why the file itself could not be used
     std::vector<std::string> missing; // parts that could not be read: kept, drawn as nothing
     bool ok() const { return status.ok(); }
 };
@@ -153,7 +155,7 @@ class SceneDocument {
     SceneOpenResult open(const std::string& path, const PartLoader& loadPart);
     SceneOpenResult open(const std::string& path, const PartImageLoader& loadImage);
     // Writes the scene file whole; on success it becomes the document's file.
-    SceneFileStatus save(const std::string& path);
+    Status save(const std::string& path);
     // What a scene file would record of the current state.
     SceneFileData fileData() const;
     // Whether the document's file was replaced or rewritten by someone else

@@ -107,7 +107,7 @@ class TestWindow : public QObject, MainWindowTest {
             "&Layers|  Floor|  Far left|  Far right|  Objects (F)|  Near left|  Near right|"
             "  Objects (T)|Abou&t|Re&fresh";
         for (const QString language : {"ja", "en"}) {
-            QVERIFY(installTranslations(*qApp, language, {TARN_SAMPLE_PARTS "/translations"}));
+            QVERIFY(installTranslations(*qApp, language));
             open();
             QCOMPARE(get<QLabel>("lbl(1)")->text(), language == "ja" ? "地面" : "Floor");
             // Qt's own dialogs and buttons speak the language too.

@@ -321,21 +321,21 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
     std::string eleven = row;
     for (int i = 1; i < 11; ++i)
         eleven += "," + row;
-    using enum SceneFileProblem;
+    using enum StatusCode;
     const struct {
         std::string text;
-        SceneFileProblem problem;
+        StatusCode code;
     } files[] = {
-        {file("", 0), Damaged},
+        {file("", 0), SceneDamaged},
         {R"([1,2,3])", NotAScene},
-        {file(eleven), Damaged},
-        {changed(":1,", ":1e3,"), Damaged},
-        {changed(":1,", ":4294967296,"), Damaged},
-        {changed("\"F\"", "\"X\""), Damaged},
-        {changed("\"a\"", "\"\""), Damaged},
-        {changed("a.bmp", "a\\u0000.bmp"), Damaged},
-        {changed(R"(,"mirrorUpDown":false)", ""), Damaged},
-        {std::string(kMaxSceneFileBytes + 1, ' '), TooLarge},
+        {file(eleven), SceneDamaged},
+        {changed(":1,", ":1e3,"), SceneDamaged},
+        {changed(":1,", ":4294967296,"), SceneDamaged},
+        {changed("\"F\"", "\"X\""), SceneDamaged},
+        {changed("\"a\"", "\"\""), SceneDamaged},
+        {changed("a.bmp", "a\\u0000.bmp"), SceneDamaged},
+        {changed(R"(,"mirrorUpDown":false)", ""), SceneDamaged},
+        {std::string(kMaxSceneFileBytes + 1, ' '), SceneTooLarge},
     };
     Fixture f;
     f.fill();
@@ -347,7 +347,7 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
         const std::string path = f.work.file("bad.tarn");
         ASSERT_TRUE(writeFileAtomically(path, test::bytesOf(file.text)).ok());
         const SceneOpenResult opened = f.doc.open(path, loadBmp);
-        EXPECT_EQ(opened.status.problem, file.problem);
+        EXPECT_EQ(opened.status.code, file.code);
         EXPECT_EQ(opened.status.file, path);
         EXPECT_EQ(seen(f.doc), before);
         EXPECT_EQ(f.doc.filePath(), f.work.file("kept.tarn"));
@@ -355,8 +355,8 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
     }
     SceneFileData parsed; // the rows above differ from a good file in one place each
     EXPECT_TRUE(parseSceneFile(file(row + "," + row), "/x", parsed).ok());
-    EXPECT_EQ(f.doc.open(f.work.path().string(), loadBmp).status.problem,
-              Unreadable); // a folder
+    EXPECT_EQ(f.doc.open(f.work.path().string(), loadBmp).status.code,
+              SceneUnreadable); // a folder
 }
 
 } // namespace
