@@ -319,43 +319,49 @@ QString unreadablePartText(const std::string& file) {
 
 QString dungeonProblemText(const DungeonResult& r, bool commandLine) {
     const QString subject = fromNative(r.file);
-    const auto words = [](const char* text) {
-        return QCoreApplication::translate("tarn::FrmDungeon", text);
-    };
     switch (r.code) {
     case StatusCode::FolderUnusable:
-        return words("フォルダ「%1」を使えません。\n%2").arg(subject, errorText(r));
+        return QCoreApplication::translate("tarn::FrmDungeon", "フォルダ「%1」を使えません。\n%2")
+            .arg(subject, errorText(r));
     case StatusCode::IndexUnreadable:
-        return words("「%1」を読めません。").arg(subject) +
-               (commandLine ? QCoreApplication::translate("DungeonCommand",
-                                                          "--replace は前に書き出した迷宮の索引から"
-                                                          "置き換えるエリアを知ります。")
+        return QCoreApplication::translate("tarn::FrmDungeon", "「%1」を読めません。")
+                   .arg(subject) +
+               (commandLine ? QLatin1Char('\n') + QCoreApplication::translate(
+                                                      "DungeonCommand",
+                                                      "--replace は前に書き出した迷宮の索引から"
+                                                      "置き換えるエリアを知ります。")
                             : QString());
     case StatusCode::AreaTaken:
-        return (commandLine ? QCoreApplication::translate(
-                                  "DungeonCommand",
-                                  "エリア番号 %1 は「%2」がすでに使っています。--first-area で"
-                                  "空いている番号から始めてください。")
-                            : words("エリア番号 %1 は「%2」がすでに使っています。\n"
-                                    "最初のエリア番号を空いている番号にしてください。"))
+        return (commandLine
+                    ? QCoreApplication::translate(
+                          "DungeonCommand",
+                          "エリア番号 %1 は「%2」がすでに使っています。--first-area で"
+                          "空いている番号から始めてください。")
+                    : QCoreApplication::translate(
+                          "tarn::FrmDungeon", "エリア番号 %1 は「%2」がすでに使っています。\n"
+                                              "最初のエリア番号を空いている番号にしてください。"))
             .arg(r.number)
             .arg(subject);
     case StatusCode::AreasOutOfRange:
-        return words("エリア番号 %1〜%2 は %3〜%4 に収まりません。")
+        return QCoreApplication::translate("tarn::FrmDungeon",
+                                           "エリア番号 %1〜%2 は %3〜%4 に収まりません。")
             .arg(r.number)
             .arg(r.lastNumber)
             .arg(kFirstAreaNumber)
             .arg(kLastAreaNumber);
     case StatusCode::DungeonBadName:
-        return words("「%1」の文字「%2」は CardWirth で使えません。")
+        return QCoreApplication::translate("tarn::FrmDungeon",
+                                           "「%1」の文字「%2」は CardWirth で使えません。")
             .arg(subject, QString::fromStdString(r.character));
     case StatusCode::PartUnreadable:
         return unreadablePartText(r.file);
     case StatusCode::DungeonWriteFailed:
-        return words("「%1」に書き込めません。\n%2").arg(subject, errorText(r)) +
-               (commandLine ? QCoreApplication::translate(
-                                  "DungeonCommand",
-                                  "書き込んだファイルは取り除き、フォルダを元に戻しました。")
+        return QCoreApplication::translate("tarn::FrmDungeon", "「%1」に書き込めません。\n%2")
+                   .arg(subject, errorText(r)) +
+               (commandLine ? QLatin1Char('\n') +
+                                  QCoreApplication::translate(
+                                      "DungeonCommand",
+                                      "書き込んだファイルは取り除き、フォルダを元に戻しました。")
                             : QString());
     default:
         break;
