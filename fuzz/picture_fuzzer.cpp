@@ -3,7 +3,7 @@
 // pixels a side or kMaxPartPixels in all, each try stays within the time and
 // memory the loader promises, and whatever it accepts is masked into a slot
 // whose mask is black and white only, white exactly on the key colour.
-#include "app/picture_io.h"
+#include "app/common/picture_io.h"
 #include "fuzz_check.h"
 #include "scene/mask.h"
 #include "scene/pixel_array.h"

@@ -3,7 +3,7 @@
 // end), beside the same work done one scene at a time as separate runs would
 // do it: parts read again for each scene and each file flushed on its own.
 #include "../interleaved.h"
-#include "app/batch_render.h"
+#include "app/cli/batch_render.h"
 
 #include <QDir>
 #include <QFile>

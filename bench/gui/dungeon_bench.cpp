@@ -3,7 +3,7 @@
 // beside the single-view export run once per view as separate runs would: the
 // parts read again and the view composed for each, each file flushed on its own.
 #include "../interleaved.h"
-#include "app/batch_render.h"
+#include "app/cli/batch_render.h"
 #include "dungeon/dungeon_export.h"
 #include "export/export_procedure.h"
 

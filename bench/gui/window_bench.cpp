@@ -5,11 +5,11 @@
 // one the pointer move is skipped.
 #include "../interleaved.h"
 #include "app/boot.h"
-#include "app/canvas_view.h"
-#include "app/frm_boot.h"
-#include "app/frm_main.h"
-#include "app/list_box.h"
-#include "app/picture_io.h"
+#include "app/common/picture_io.h"
+#include "app/dialogs/frm_boot.h"
+#include "app/window/canvas_view.h"
+#include "app/window/frm_main.h"
+#include "app/window/list_box.h"
 #include "export/export_procedure.h"
 #include "scene/compose.h"
 

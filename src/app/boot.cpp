@@ -1,11 +1,11 @@
 #include "app/boot.h"
 
-#include "app/app_context.h"
-#include "app/command_line.h"
-#include "app/frm_boot.h"
-#include "app/frm_main.h"
-#include "app/recovered_scenes.h"
-#include "app/user_action.h"
+#include "app/cli/command_line.h"
+#include "app/common/app_context.h"
+#include "app/common/recovered_scenes.h"
+#include "app/common/user_action.h"
+#include "app/dialogs/frm_boot.h"
+#include "app/window/frm_main.h"
 
 #include <QApplication>
 #include <QFile>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/command_line.h"
+#include "app/cli/command_line.h"
 
 class QApplication;
 

@@ -1,7 +1,7 @@
 #include "app/boot.h"
-#include "app/command_line.h"
-#include "app/geometry_dump.h"
-#include "app/language.h"
+#include "app/cli/command_line.h"
+#include "app/common/language.h"
+#include "app/window/geometry_dump.h"
 
 #include <QApplication>
 

@@ -4,9 +4,9 @@
 // standard output.
 //
 //   scene_dump PROGRAM_FOLDER CANVAS.bmp [ARGUMENTS...]
-#include "app/canvas_view.h"
-#include "app/command_line.h"
-#include "app/frm_main.h"
+#include "app/cli/command_line.h"
+#include "app/window/canvas_view.h"
+#include "app/window/frm_main.h"
 #include "support/modal_script.h"
 #include "support/shown_scene.h"
 

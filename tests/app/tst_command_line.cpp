@@ -1,10 +1,10 @@
 // The program run from a shell, without a display: pictures of scene files that
 // match the window's canvas for the same scene, failures that stay with their
 // scene, usage errors, names that are no UTF-8, and a batch stopped by a signal.
-#include "app/canvas_view.h"
-#include "app/frm_main.h"
-#include "app/frm_write.h"
-#include "app/picture_io.h"
+#include "app/common/picture_io.h"
+#include "app/dialogs/frm_write.h"
+#include "app/window/canvas_view.h"
+#include "app/window/frm_main.h"
 #include "output/bmp_writer.h"
 #include "output/jpeg_writer.h"
 #include "scene/bmp.h"

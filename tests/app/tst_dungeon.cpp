@@ -1,9 +1,9 @@
 // The dungeon window: walking the map with the keys and the mouse, the view it
 // shows against the core's composition, faults in the map or the pack, the
 // export with its progress and cancel, and a view opened as the main window's scene.
-#include "app/frm_dungeon.h"
-#include "app/map_view.h"
-#include "app/messages.h"
+#include "app/common/messages.h"
+#include "app/window/frm_dungeon.h"
+#include "app/window/map_view.h"
 #include "export/export_procedure.h"
 #include "support/main_window.h"
 #include "support/test_pictures.h"

@@ -1,10 +1,10 @@
 // The folder and file lists against Qt's own directory listing and name
 // comparison: same entries, same order, also for names where case folding is
 // subtle, and the part lists in the file list's order.
-#include "app/folder_list.h"
-#include "app/folder_listing.h"
-#include "app/frm_main.h"
-#include "app/list_box.h"
+#include "app/window/folder_list.h"
+#include "app/window/folder_listing.h"
+#include "app/window/frm_main.h"
+#include "app/window/list_box.h"
 #include "support/program_folder.h"
 
 #include <QtTest>

@@ -1,5 +1,5 @@
 // The main window as a user meets it, and part files that fight back.
-#include "app/frm_boot.h"
+#include "app/dialogs/frm_boot.h"
 #include "objects/exchange_files.h"
 #include "support/main_window.h"
 #include "support/modal_script.h"

@@ -1,9 +1,9 @@
 // The picture and the scenario template out of the main window as a person gets them:
 // the menu, the real dialogs and boxes, and what reaches the disk.
-#include "app/frm_jpg.h"
-#include "app/frm_write.h"
-#include "app/messages.h"
-#include "app/save_as_flow.h"
+#include "app/common/messages.h"
+#include "app/dialogs/frm_jpg.h"
+#include "app/dialogs/frm_write.h"
+#include "app/dialogs/save_as_flow.h"
 #include "export/area_plan.h"
 #include "export/cw_writers.h"
 #include "objects/object_list.h"

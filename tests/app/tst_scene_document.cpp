@@ -1,9 +1,9 @@
 // The scene as a document: undo and redo of every edit, scene files saved,
 // opened (here and in another process), moved, damaged, and the question asked
 // before unsaved changes are set aside.
-#include "app/frm_write.h"
-#include "app/recent_scenes.h"
-#include "app/recovered_scenes.h"
+#include "app/common/recent_scenes.h"
+#include "app/common/recovered_scenes.h"
+#include "app/dialogs/frm_write.h"
 #include "support/main_window.h"
 #include "support/modal_script.h"
 #include "support/shown_scene.h"

@@ -1,6 +1,6 @@
 // The window as a whole: its two languages, its growth with zoomed canvas
 // clicks, the size it remembers, and the picture of it the user's guide shows.
-#include "app/language.h"
+#include "app/common/language.h"
 #include "support/main_window.h"
 #include "support/test_pictures.h"
 

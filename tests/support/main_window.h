@@ -4,10 +4,10 @@
 // clicks on list rows and buttons, drags on the canvas, and what the canvas shows.
 // A test class derives from it and makes `folder` in init(), drops `w` in cleanup().
 
-#include "app/canvas_view.h"
-#include "app/frm_main.h"
-#include "app/list_box.h"
-#include "app/picture_io.h"
+#include "app/common/picture_io.h"
+#include "app/window/canvas_view.h"
+#include "app/window/frm_main.h"
+#include "app/window/list_box.h"
 #include "support/modal_script.h"
 #include "support/program_folder.h"
 

@@ -4,8 +4,8 @@
 // bitmaps written on demand), canvases with a known number of colours, and file
 // contents read and written in one call.
 
-#include "app/app_context.h"
-#include "app/picture_io.h"
+#include "app/common/app_context.h"
+#include "app/common/picture_io.h"
 #include "scene/picture.h"
 #include "scene/scene.h"
 

@@ -3,8 +3,8 @@
 // What the main window shows of its scene beside the canvas, one line a
 // control, so that two windows (or two processes) compare in one step.
 
-#include "app/frm_main.h"
-#include "app/list_box.h"
+#include "app/window/frm_main.h"
+#include "app/window/list_box.h"
 
 #include <QLabel>
 #include <QStringList>

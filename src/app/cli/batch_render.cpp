@@ -1,0 +1,109 @@
+#include "app/cli/batch_render.h"
+
+#include "app/common/picture_io.h"
+
+#include "base/paths.h"
+#include "output/effects.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <set>
+#include <thread>
+
+namespace tarn {
+
+PartImagePtr PartCache::image(const std::string& path, PartKind kind) {
+    std::shared_ptr<Entry> entry;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        std::shared_ptr<Entry>& slot = entries_[{path, kind}];
+        if (!slot)
+            slot = std::make_shared<Entry>();
+        entry = slot;
+    }
+    // Made by the first thread that asks; the others wait for it.
+    std::call_once(entry->once, [&] { entry->image = makePartImage(loadPartFile, path, kind); });
+    return entry->image;
+}
+
+SceneOpenResult openWhole(SceneDocument& document, const std::string& scene,
+                          const PartImageLoader& loadImage) {
+    SceneOpenResult opened = document.open(scene, loadImage);
+    if (opened.ok() && !opened.missing.empty())
+        opened.status = {StatusCode::PartsMissing, scene, 0};
+    return opened;
+}
+
+SceneOpenResult renderCanvas(const std::string& scene, PartCache& parts,
+                             const std::optional<Tone>& tone, Picture& canvas) {
+    SceneDocument document{std::string()};
+    const SceneOpenResult outcome =
+        openWhole(document, scene, [&parts](const std::string& path, PartKind kind) {
+            return parts.image(path, kind);
+        });
+    if (!outcome.ok())
+        return outcome;
+    // Toned here rather than as an edit, which would compose the canvas again.
+    canvas = document.canvas();
+    if (tone) {
+        PixelArray work;
+        tonePicture(*tone, canvas, work);
+    }
+    return outcome;
+}
+
+std::vector<SceneOpenResult> renderBatch(const std::vector<RenderJob>& jobs,
+                                         const RenderSettings& settings, int threads,
+                                         const std::function<void(int finished)>& done) {
+    std::vector<SceneOpenResult> outcomes(jobs.size());
+    std::set<std::string> folders;
+    for (const RenderJob& job : jobs)
+        if (job.output != "-")
+            folders.insert(folderOf(job.output));
+    // A batch writes its files unflushed (Scratch), which skips the clean-up
+    // of each durable write.
+    for (const std::string& folder : folders)
+        removeStaleTemporaries(folder);
+    PartCache parts;
+    std::atomic<std::size_t> next{0};
+    int finished = 0;
+    std::mutex reporting;
+    const auto work = [&] {
+        Picture canvas;
+        for (std::size_t i = next++; i < jobs.size(); i = next++) {
+            SceneOpenResult& outcome = outcomes[i];
+            outcome = renderCanvas(jobs[i].scene, parts, settings.tone, canvas);
+            // Unflushed: the batch flushes each folder once at the end.
+            if (outcome.ok())
+                outcome.status =
+                    writePicture(canvas, jobs[i].output, settings, Durability::Scratch);
+            // Counted under the lock, so the count never goes back.
+            const std::lock_guard<std::mutex> lock(reporting);
+            ++finished;
+            if (done)
+                done(finished);
+        }
+    };
+    const int count = std::max(1, std::min<int>(threads, static_cast<int>(jobs.size())));
+    std::vector<std::thread> pool;
+    for (int t = 1; t < count; ++t)
+        pool.emplace_back(work);
+    work();
+    for (std::thread& t : pool)
+        t.join();
+
+    // One flush per file system at the end instead of one per file: the files
+    // are each whole already (written beside and renamed), and a batch of
+    // hundreds would otherwise wait on the disk hundreds of times.
+    for (const std::string& folder : folders) {
+        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd >= 0) {
+            ::syncfs(fd);
+            ::close(fd);
+        }
+    }
+    return outcomes;
+}
+
+} // namespace tarn

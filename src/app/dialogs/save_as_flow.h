@@ -1,0 +1,16 @@
+#pragma once
+
+#include "app/common/app_context.h"
+#include "scene/picture.h"
+
+class QWidget;
+
+namespace tarn {
+
+// The save-as command: asks for a file name, confirms replacing an existing
+// file, then writes the canvas by the name's ending, exactly "bmp" (palette
+// BMP, or 24-bit when the colours do not fit) or "jpg" (hands over to the JPEG
+// settings dialog, which leaves mainWindow disabled until it closes).
+void saveAsFlow(QWidget* mainWindow, const Picture& canvas, const AppContext& context);
+
+} // namespace tarn

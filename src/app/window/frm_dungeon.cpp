@@ -1,0 +1,322 @@
+#include "app/window/frm_dungeon.h"
+
+#include "app/cli/batch_render.h"
+#include "app/common/messages.h"
+#include "app/common/native_path.h"
+#include "app/common/picture_io.h"
+#include "app/common/user_action.h"
+#include "app/window/frm_main.h"
+#include "app/window/map_view.h"
+#include "dungeon/dungeon_view.h"
+#include "export/export_procedure.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace tarn {
+
+namespace {
+
+const char* const kSection = "Dungeon";
+
+QString facingName(Facing d) {
+    static const char* const names[] = {
+        QT_TRANSLATE_NOOP("tarn::FrmDungeon", "北"), QT_TRANSLATE_NOOP("tarn::FrmDungeon", "東"),
+        QT_TRANSLATE_NOOP("tarn::FrmDungeon", "南"), QT_TRANSLATE_NOOP("tarn::FrmDungeon", "西")};
+    return FrmDungeon::tr(names[int(d)]);
+}
+
+template <typename T> T* named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+QPushButton* makeButton(const char* name, const QString& caption) {
+    auto* button = named(new QPushButton(caption), name);
+    button->setAutoDefault(false);
+    return button;
+}
+
+} // namespace
+
+FrmDungeon::FrmDungeon(FrmMain& main, const AppContext& context)
+    : QDialog(&main), main_(main), context_(context), parts_(std::make_unique<PartCache>()) {
+    setObjectName(QStringLiteral("frmDungeon"));
+    setWindowTitle(tr("ダンジョン"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setModal(false);
+    buildControls();
+    txtMap_->setText(QString::fromStdString(context_.ini().getini(kSection, "Map", "")));
+    txtPack_->setText(QString::fromStdString(context_.ini().getini(kSection, "Pack", "")));
+    txtFolder_->setText(QString::fromStdString(context_.ini().getini(kSection, "Folder", "")));
+    proposeFirstArea();
+    loadDungeon();
+    // The arrow keys walk from the first moment.
+    mapView_->setFocus();
+    // Beside the main window rather than over it, as far as the screen allows.
+    adjustSize();
+    const QRect screen = main.screen()->availableGeometry();
+    const QPoint beside = main.frameGeometry().topRight() + QPoint(8, 0);
+    move(std::max(screen.left(), std::min(beside.x(), screen.right() - frameGeometry().width())),
+         std::max(screen.top(), beside.y()));
+}
+
+FrmDungeon::~FrmDungeon() = default;
+
+void FrmDungeon::buildControls() {
+    auto* fields = new QGridLayout;
+    const auto addField = [&](int row, const QString& caption, const char* edit,
+                              const char* button) {
+        fields->addWidget(new QLabel(caption), row, 0);
+        auto* text = named(new QLineEdit, edit);
+        fields->addWidget(text, row, 1);
+        auto* browse = makeButton(button, tr("参照..."));
+        fields->addWidget(browse, row, 2);
+        return std::pair{text, browse};
+    };
+    const auto [map, cmdMap] = addField(0, tr("マップ"), "txtMap", "cmdMap");
+    const auto [pack, cmdPack] = addField(1, tr("パーツパック"), "txtPack", "cmdPack");
+    const auto [folder, cmdFolder] = addField(2, tr("シナリオフォルダ"), "txtFolder", "cmdFolder");
+    txtMap_ = map;
+    txtPack_ = pack;
+    txtFolder_ = folder;
+
+    auto* options = new QHBoxLayout;
+    options->addWidget(new QLabel(tr("最初のエリア番号")));
+    txtFirstArea_ = named(new QLineEdit, "txtFirstArea");
+    txtFirstArea_->setMaximumWidth(80);
+    options->addWidget(txtFirstArea_);
+    chkFlatten_ = named(new QCheckBox(tr("ビューごとに一枚の画像にする")), "chkFlatten");
+    options->addWidget(chkFlatten_);
+    options->addStretch();
+    fields->addLayout(options, 3, 1, 1, 2);
+
+    lblProblem_ = named(new QLabel, "lblProblem");
+    lblProblem_->setWordWrap(true);
+    lblProblem_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblProblem_->setStyleSheet(QStringLiteral("color: #b00000;"));
+
+    mapView_ = new MapView;
+    mapView_->setMinimumSize(kCanvasHeight, kCanvasHeight);
+    lblWhere_ = named(new QLabel, "lblWhere");
+    auto* left = new QVBoxLayout;
+    left->addWidget(mapView_, 1);
+    left->addWidget(lblWhere_);
+
+    pctView_ = named(new QLabel, "pctView");
+    pctView_->setFixedSize(kCanvasWidth, kCanvasHeight);
+    pctView_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* right = new QVBoxLayout;
+    right->addWidget(pctView_);
+    right->addStretch();
+    auto* views = new QHBoxLayout;
+    views->addLayout(left, 1);
+    views->addLayout(right);
+
+    cmdOpenView_ = makeButton("cmdOpenView", tr("このビューをシーンとして開く"));
+    cmdExport_ = makeButton("cmdExport", tr("書き出し"));
+    cmdCancel_ = makeButton("cmdCancel", tr("中止"));
+    cmdCancel_->setEnabled(false);
+    prgExport_ = named(new QProgressBar, "prgExport");
+    prgExport_->setValue(0);
+    prgExport_->setTextVisible(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdOpenView_);
+    buttons->addStretch();
+    buttons->addWidget(prgExport_, 1);
+    buttons->addWidget(cmdCancel_);
+    buttons->addWidget(cmdExport_);
+
+    auto* all = new QVBoxLayout(this);
+    all->addLayout(fields);
+    all->addWidget(lblProblem_);
+    all->addLayout(views, 1);
+    all->addLayout(buttons);
+
+    const std::tuple<QLineEdit*, QPushButton*, const char*, QString, QString> files[] = {
+        {txtMap_, cmdMap, "Map", tr("マップを開く"), tr("マップ (*.txt *.tmj *.json)")},
+        {txtPack_, cmdPack, "Pack", tr("パーツパックを開く"), tr("パーツパック (*.json)")},
+        {txtFolder_, cmdFolder, "Folder", tr("シナリオフォルダの選択"), QString()}};
+    for (const auto& [field, button, key, title, filter] : files) {
+        connect(field, &QLineEdit::editingFinished, this,
+                [this, field, key] { fieldChanged(field, key); });
+        connect(button, &QPushButton::clicked, this, [this, field, key, title, filter] {
+            const QString path = browse(title, field->text(), filter);
+            if (path.isEmpty())
+                return;
+            field->setText(path);
+            fieldChanged(field, key);
+        });
+    }
+    connect(txtFirstArea_, &QLineEdit::textChanged, this, &FrmDungeon::showWhere);
+    connect(mapView_, &MapView::moved, this, [this] {
+        showView();
+        showWhere();
+    });
+    connect(cmdOpenView_, &QPushButton::clicked, this, &FrmDungeon::openView);
+    connect(cmdExport_, &QPushButton::clicked, this, &FrmDungeon::runExport);
+    connect(cmdCancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
+}
+
+QString FrmDungeon::browse(const QString& title, const QString& current, const QString& filter) {
+    QFileDialog dialog(this, title);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (filter.isEmpty()) {
+        dialog.setFileMode(QFileDialog::Directory);
+        dialog.setOption(QFileDialog::ShowDirsOnly);
+    } else {
+        dialog.setFileMode(QFileDialog::ExistingFile);
+        dialog.setNameFilter(filter);
+    }
+    const QFileInfo at(current);
+    if (!current.isEmpty())
+        dialog.setDirectory(at.isDir() ? at.absoluteFilePath() : at.absolutePath());
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+void FrmDungeon::fieldChanged(QLineEdit* field, const char* key) {
+    context_.putSetting(this, kSection, key, field->text());
+    if (field == txtFolder_)
+        proposeFirstArea();
+    else
+        loadDungeon();
+}
+
+void FrmDungeon::loadDungeon() {
+    runUserAction(this, [this] {
+        mapProblem_.clear();
+        packProblem_.clear();
+        DungeonMap map;
+        mapRead_ = false;
+        if (!txtMap_->text().isEmpty()) {
+            const MapResult read = readDungeonMap(toNative(txtMap_->text()), map);
+            mapRead_ = read.ok();
+            if (!mapRead_) {
+                map = {};
+                mapProblem_ = dungeonFileText(read);
+            }
+        }
+        pack_ = {};
+        packRead_ = false;
+        // A fresh cache: parts may have been redrawn since the last read.
+        parts_ = std::make_unique<PartCache>();
+        if (!txtPack_->text().isEmpty()) {
+            const PackResult read = readDungeonPack(toNative(txtPack_->text()), pack_);
+            packRead_ = read.ok();
+            if (!packRead_)
+                packProblem_ = dungeonFileText(read);
+        }
+        if (mapRead_ && packRead_) {
+            const std::vector<PartRole> missing = missingRoles(map, pack_);
+            if (!missing.empty()) {
+                packRead_ = false;
+                packProblem_ = missingRolesText(missing);
+            }
+        }
+        // Shows the start, which shows its view.
+        mapView_->setMap(map);
+    });
+}
+
+void FrmDungeon::proposeFirstArea() {
+    // As the command line proposes it: above every area already in the folder.
+    int highest = kFirstAreaNumber - 1;
+    if (!txtFolder_->text().isEmpty())
+        for (const AreaFile& area : listAreaFiles(toNative(txtFolder_->text())))
+            highest = std::max(highest, area.number);
+    txtFirstArea_->setText(QString::number(highest + 1));
+}
+
+void FrmDungeon::showView() {
+    viewShown_ = false;
+    viewProblem_.clear();
+    if (mapRead_ && packRead_) {
+        const ViewRoles roles = viewAt(mapView_->map(), mapView_->square(), mapView_->facing());
+        std::string unreadable;
+        PartCache& parts = *parts_;
+        viewShown_ = sceneOfView(
+            roles, pack_,
+            [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); },
+            view_, unreadable);
+        if (!viewShown_)
+            viewProblem_ = unreadablePartText(unreadable);
+    }
+    if (viewShown_) {
+        pctView_->setPixmap(QPixmap::fromImage(toQImage(view_.canvas)));
+    } else {
+        view_ = Scene();
+        pctView_->clear();
+    }
+    cmdOpenView_->setEnabled(viewShown_ && !exporting_);
+    cmdExport_->setEnabled(mapRead_ && packRead_ && !exporting_);
+    showProblems();
+}
+
+void FrmDungeon::showProblems() {
+    QStringList problems;
+    for (const QString& p : {mapProblem_, packProblem_, viewProblem_})
+        if (!p.isEmpty())
+            problems << p;
+    lblProblem_->setText(problems.join(QLatin1Char('\n')));
+}
+
+void FrmDungeon::showWhere() {
+    if (!mapView_->hasMap()) {
+        lblWhere_->clear();
+        return;
+    }
+    const Square s = mapView_->square();
+    QString where = tr("(%1, %2) %3向き").arg(s.x).arg(s.y).arg(facingName(mapView_->facing()));
+    bool numberRead = false;
+    const int first = txtFirstArea_->text().trimmed().toInt(&numberRead);
+    if (numberRead) {
+        // The area numbering of the export: four per floor square in reading order.
+        const std::vector<Square> floor = mapView_->map().floorSquares();
+        const auto index = std::find(floor.begin(), floor.end(), s) - floor.begin();
+        where += QStringLiteral("  ") +
+                 tr("エリア %1").arg(first + 4 * int(index) + int(mapView_->facing()));
+    }
+    lblWhere_->setText(where);
+}
+
+void FrmDungeon::openView() {
+    if (viewShown_)
+        main_.openViewAsScene(view_);
+}
+
+void FrmDungeon::setExporting(bool exporting) {
+    exporting_ = exporting;
+    for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
+        if (child != cmdCancel_ && child != prgExport_ && !child->isWindow())
+            child->setEnabled(!exporting);
+    cmdCancel_->setEnabled(exporting);
+    if (!exporting)
+        showView();
+}
+
+void FrmDungeon::closeEvent(QCloseEvent* event) {
+    // The export stops first; its own clean-up leaves the folder as it was.
+    if (exporting_) {
+        cancelled_ = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+} // namespace tarn

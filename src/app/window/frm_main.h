@@ -1,0 +1,268 @@
+#pragma once
+
+#include "app/common/app_context.h"
+#include "document/scene_document.h"
+
+#include <QHash>
+#include <QMainWindow>
+#include <QPoint>
+#include <QPointer>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
+class QResizeEvent;
+class QFrame;
+class QLabel;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QToolButton;
+
+namespace tarn {
+
+class CanvasView;
+class FolderList;
+class FrmBoot;
+class ListBox;
+
+// The main window: a view of the scene document, which it keeps for the life of
+// the program. Handlers ask the document for an edit; lists, labels and pctMain
+// are refreshed from what the document says has changed. every control carries its own objectName
+// ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild finds it.
+//
+// The handlers are split over several files: frm_main.cpp (window, menu, load,
+// close, End, version, refresh), frm_main_terrain.cpp, frm_main_path.cpp,
+// frm_main_objects.cpp, frm_main_output.cpp, frm_main_export.cpp,
+// frm_main_scene.cpp (scene files, undo and redo, the title) and
+// frm_main_status.cpp (the status bar and the layers menu).
+class FrmMain : public QMainWindow {
+    Q_OBJECT
+
+  public:
+    // The first and smallest size; the window may be enlarged.
+    static constexpr int kWidth = 613;
+    static constexpr int kHeight = 470;
+    static constexpr int kListCount = 11; // lst(0) .. lst(10)
+    // The real file name of a part list entry (so "X.BMP" is opened as it is).
+    static constexpr int kFileNameRole = Qt::UserRole;
+    // The first and smallest size with the status bar below kHeight.
+    QSize firstSize() const;
+
+    explicit FrmMain(AppContext context, QWidget* parent = nullptr);
+    ~FrmMain() override;
+
+    // The window's load: path panel hidden, browsing lists on the program
+    // folder, then the folder shown when the window last closed (a warning when
+    // it cannot be reached any more).
+    void load();
+
+    SceneDocument& document() { return document_; }
+    const Scene& scene() const { return document_.scene(); }
+    const AppContext& context() const { return context_; }
+
+    // Composes the canvas afresh (dropping any tone) and shows it.
+    void recompose();
+
+    // The folder list's current path: absolute, no trailing "/" except "/".
+    QString currentFolder() const;
+    // The file behind an entry of lst(0) .. lst(5) in the current folder; "" for no such row.
+    QString partPath(int list, int row) const;
+
+    CanvasView* canvasView() const { return canvas_; }
+    ListBox* lst(int index) const;
+    QLabel* use(int slot) const;
+    QLabel* pctOb() const { return pctOb_; }
+    QFrame* pathPanel() const { return frame_; }
+
+    // Tells the user that a listed part file could not be loaded.
+    void warnUnreadablePart(const QString& path);
+
+    // Opens a scene file without asking about the scene shown: on failure a
+    // message, and the scene shown stays as it was.
+    bool openScene(const QString& path);
+    // Says where the scenes kept at an emergency end are, and lists them among
+    // the recent scenes.
+    void offerRecoveredScenes();
+    // Makes a dungeon view the scene shown, as an unsaved new scene whose one
+    // step back is the empty scene; asks about unsaved changes as Open does.
+    bool openViewAsScene(const Scene& view);
+
+    // Moves the browsing lists to a folder (drive, folder, files and part
+    // lists). False, with nothing changed, when the folder cannot be entered.
+    bool changeFolder(const QString& folder);
+
+    // What End does; tests replace it so that the process lives on.
+    void setExitHandler(std::function<void()> handler);
+    // Tells whether a drive can be read; tests replace it to play a drive that
+    // is not ready.
+    void setDriveProbe(std::function<bool(const QString&)> probe);
+
+  signals:
+    // After every change of the canvas shown.
+    void recomposed();
+
+  public slots:
+    // Shell.
+    void onEnd();
+    void onVersion();
+    void onRefresh();
+
+    // Terrain slots.
+    void onPartChosen(int slot, int row);
+    void onClearSlot(int slot);
+    void onClearAll();
+
+    // Path panel and browsing.
+    void onTogglePath();
+    void hidePathPanel();
+    void onMemory(int index);
+    void onRead(int index);
+    void onBack();
+    void onDriveChosen(int index);
+
+    // Object area.
+    void onObjectPreview(int row);
+    void onInsert();
+    void onDelete();
+    void onFlagChosen(int row);
+    void onMirror(int direction); // 0 left-right, 1 upside-down
+    void onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons);
+    void onCanvasMousePress(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void onCanvasMouseRelease(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
+    void onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
+    // Moves the current object by a few pixels, one step to undo per call.
+    void onCanvasNudge(int dx, int dy);
+    // A position typed into row `row` of lst(7) (X) or lst(8) (Y).
+    void onPositionTyped(int list, int row, const QString& text);
+
+    // Picture output.
+    void onSaveAs();
+    void onCopy();
+    void onGray();
+    void onSepia();
+
+    // Scenario export.
+    void onWrite();
+    // The dungeon window (frm_main_dungeon.cpp).
+    void onDungeon();
+
+    // Scene files and history.
+    void onUndo();
+    void onRedo();
+    void onSceneNew();
+    void onSceneOpen();
+    // False when nothing was saved: the user cancelled or the write failed.
+    bool onSceneSave();
+    bool onSceneSaveAs();
+    void onRecentScene(int index);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void buildMenu();
+    void buildTerrainArea(QWidget* area);
+    void buildObjectArea(QWidget* area);
+    void buildPathPanel(QWidget* area);
+    void layoutForSize();
+
+    // Browsing.
+    void setapppath();
+    void folderChanged();
+    void listFolder();
+    // Fills the part lists from the file list's names.
+    void makelist(const QStringList& files);
+    void fillDriveList();
+    void selectDrive(const QString& drive);
+    void driveChange(const QString& drive);
+    void showPathNotFound();
+    void showSlotPath(QPushButton* button, int index);
+
+    // Runs one user action; after a failure (see runUserAction) any gesture
+    // ends and the views are drawn from the document again.
+    bool act(const std::function<void()>& action);
+
+    // Views of the document.
+    void documentChanged(const DocumentChange& change);
+    void showCanvas(const Rect& area = kCanvasRect);
+    void showSlots();
+    // Selects each slot's part in its list, as a click on it would have.
+    void selectSlotParts();
+    // All rows, or only `row` when no other changed.
+    void showObjectRows(int row = -1);
+    void linkObjectColumns();
+    void makePositionsEditable();
+    void showHistory();
+    void showRecentScenes();
+
+    // The status bar and the layers menu (frm_main_status.cpp).
+    void buildStatusBar();
+    void buildLayerMenu(QMenu* menu);
+    void showPointer(QPoint position);
+    void showStatus();
+
+    // The bodies of user actions, run through act.
+    void showPreview(int row);
+    void insertChosenPart();
+    void movePositionTyped(int list, int row, const QString& text);
+
+    // Scene files.
+    // Asks whether to save unsaved changes; false when the user keeps the scene.
+    bool maySetSceneAside();
+    // The bodies of the scene-saving actions, for use within another action.
+    bool saveCurrentScene();
+    bool saveSceneAs();
+    bool saveScene(const QString& path);
+    bool openSceneFile(const QString& path);
+    // A scene file chosen in a file dialog; "" when the user cancels.
+    QString askScenePath(bool forSaving);
+    QString sceneFolder() const;
+    void tellSceneProblem(const QString& text);
+
+    AppContext context_;
+    SceneDocument document_;
+
+    CanvasView* canvas_ = nullptr;
+    std::array<ListBox*, kListCount> lst_{};
+    std::array<QLabel*, kSlotCount + 1> use_{};
+    QLabel* pctOb_ = nullptr;
+    QFrame* frame_ = nullptr;
+    QComboBox* drv_ = nullptr;
+    FolderList* dir_ = nullptr;
+    QListWidget* flb_ = nullptr;
+    QLabel* lblFolder_ = nullptr;
+    std::array<QPushButton*, 6> cmdMemory_{};
+    std::array<QPushButton*, 6> cmdRead_{};
+    QAction* mnuPath_ = nullptr;
+    QAction* mnuUndo_ = nullptr;
+    QAction* mnuRedo_ = nullptr;
+    QMenu* mnuSceneRecent_ = nullptr;
+    std::array<QAction*, kPaintLayerCount> mnuLayers_{};
+    QLabel* lblPointer_ = nullptr;
+    QLabel* lblZoom_ = nullptr;
+    QLabel* lblScene_ = nullptr;
+    QLabel* lblLayers_ = nullptr;
+
+    QString pathBuff_; // drive of the program folder, recorded at load
+    QString shownDrive_;
+    QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
+    QPointer<FrmBoot> versionScreen_;
+    std::function<void()> exit_;
+    std::function<bool(const QString&)> driveProbe_;
+    // An action failed: the moves of a drag on the canvas then in progress
+    // are ignored until the button is released.
+    bool dragDropped_ = false;
+};
+
+} // namespace tarn

@@ -1,0 +1,90 @@
+// Part files and folders dropped onto the window from a file manager.
+#include "app/window/frm_main.h"
+
+#include "app/common/picture_io.h"
+#include "scene/part_names.h"
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QMimeData>
+
+namespace tarn {
+
+namespace {
+
+struct Dropped {
+    QString path;
+    int list = -1; // 0 an object, 1..5 a terrain slot, -1 a folder
+    PartEntry entry;
+};
+
+// What a drop holds; false, with the refused names, when any of it is no part
+// file or folder, so that a drop is used whole or not at all.
+bool readDrop(const QMimeData* data, std::vector<Dropped>& out, QStringList& refused) {
+    for (const QUrl& url : data->urls()) {
+        const QFileInfo info(url.toLocalFile());
+        if (!url.isLocalFile() || !info.exists()) {
+            refused << url.toDisplayString();
+            continue;
+        }
+        if (info.isDir()) {
+            out.push_back({info.absoluteFilePath(), -1, {}});
+            continue;
+        }
+        const std::string name = QFile::encodeName(info.fileName()).toStdString();
+        if (const int list = partListOf(name); list >= 0)
+            out.push_back({info.absoluteFilePath(), list, partEntryOf(name)});
+        else
+            refused << info.fileName();
+    }
+    return refused.isEmpty() && !out.empty();
+}
+
+} // namespace
+
+void FrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void FrmMain::dropEvent(QDropEvent* event) {
+    act([&] {
+        std::vector<Dropped> dropped;
+        QStringList refused;
+        if (!readDrop(event->mimeData(), dropped, refused)) {
+            QMessageBox box(
+                QMessageBox::Information, QStringLiteral("Tarn"),
+                tr("次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n%1")
+                    .arg(refused.join('\n')),
+                QMessageBox::Ok, this);
+            box.exec();
+            event->ignore();
+            return;
+        }
+        event->acceptProposedAction();
+        for (const Dropped& item : dropped) {
+            if (item.list < 0) {
+                if (!changeFolder(item.path))
+                    showPathNotFound();
+                continue;
+            }
+            Picture part;
+            if (!loadPicture(item.path, part)) {
+                warnUnreadablePart(item.path);
+                continue;
+            }
+            const QFileInfo info(item.path);
+            if (item.list == 0)
+                document_.insertObject(item.entry.entry,
+                                       QFile::encodeName(info.absolutePath()).toStdString(),
+                                       item.entry.fileName, std::move(part));
+            else if (!document_.choosePart(item.list, item.entry.entry,
+                                           QFile::encodeName(item.path).toStdString(), part))
+                warnUnreadablePart(item.path);
+        }
+    });
+}
+
+} // namespace tarn

@@ -1,0 +1,329 @@
+// The object area: preview, insert, delete, the front-pass flag, mirroring,
+// moving objects on the canvas and exchanging rows by dragging in lst(6).
+#include "app/window/frm_main.h"
+
+#include "app/common/picture_io.h"
+#include "app/window/list_box.h"
+#include "app/window/missing_part.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPixmap>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+
+#include <algorithm>
+#include <limits>
+
+namespace tarn {
+
+namespace {
+
+constexpr int kNameList = 6;
+constexpr int kXList = 7;
+constexpr int kYList = 8;
+constexpr int kFirstObjectList = 6;
+constexpr int kLastObjectList = 10;
+
+QString textOf(const ObjectRow& row, int list) {
+    switch (list) {
+    case 6:
+        return shownPartName(row.name, row.missing());
+    case 7:
+        return QString::number(row.x);
+    case 8:
+        return QString::number(row.y);
+    case 9:
+        return QString::fromLatin1(layerText(row.layer));
+    default:
+        return QString::fromStdString(row.path);
+    }
+}
+
+// Drawn after a mirrored row's name, which keeps its own text.
+constexpr int kMirrorMarksRole = Qt::UserRole + 1;
+
+QString mirrorMarks(const ObjectRow& row) {
+    return QString(row.mirroredLeftRight ? QStringLiteral("↔") : QString()) +
+           (row.mirroredUpDown ? QStringLiteral("↕") : QString());
+}
+
+class NameDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        const QString marks = index.data(kMirrorMarksRole).toString();
+        QStyleOptionViewItem name = option;
+        const int width = marks.isEmpty() ? 0 : option.fontMetrics.horizontalAdvance(marks) + 2;
+        name.rect.setRight(option.rect.right() - width);
+        QStyledItemDelegate::paint(painter, name, index);
+        if (width == 0)
+            return;
+        const QRect place(name.rect.right() + 1, option.rect.top(), width, option.rect.height());
+        const bool selected = option.state & QStyle::State_Selected;
+        if (selected)
+            painter->fillRect(place, option.palette.highlight());
+        painter->save();
+        painter->setPen(
+            option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+        painter->drawText(place, Qt::AlignCenter, marks);
+        painter->restore();
+    }
+};
+
+void setRowText(ListBox* list, int row, const QString& text) {
+    if (QListWidgetItem* item = list->item(row); item != nullptr && item->text() != text)
+        item->setText(text);
+}
+
+// Hands a typed position to the window instead of writing it into the list:
+// the row shows what the document holds, so a refused text leaves no trace.
+class PositionDelegate : public QStyledItemDelegate {
+  public:
+    using Handler = std::function<void(int row, const QString& text)>;
+    PositionDelegate(Handler handler, QObject* parent)
+        : QStyledItemDelegate(parent), handler_(std::move(handler)) {}
+
+    // The style's own item painting lays the text out twice to place it; a
+    // position is a short number, drawn here once. A drag repaints a row of
+    // each column at every step.
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QWidget* widget = opt.widget;
+        const QStyle* style = widget != nullptr ? widget->style() : QApplication::style();
+        style->drawPrimitive(QStyle::PE_PanelItemViewItem, &opt, painter, widget);
+        const QPalette::ColorGroup group = !(opt.state & QStyle::State_Enabled) ? QPalette::Disabled
+                                           : opt.state & QStyle::State_Active   ? QPalette::Normal
+                                                                              : QPalette::Inactive;
+        const bool selected = opt.state & QStyle::State_Selected;
+        painter->save();
+        painter->setFont(opt.font);
+        painter->setPen(
+            opt.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text));
+        const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+        const QRect textRect = opt.rect.adjusted(margin, 0, -margin, 0);
+        painter->drawText(
+            textRect, static_cast<int>(opt.displayAlignment),
+            opt.fontMetrics.elidedText(opt.text, opt.textElideMode, textRect.width()));
+        painter->restore();
+        if (opt.state & QStyle::State_HasFocus) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(opt);
+            focus.state |= QStyle::State_KeyboardFocusChange | QStyle::State_Item;
+            focus.backgroundColor =
+                opt.palette.color(group, selected ? QPalette::Highlight : QPalette::Window);
+            style->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, painter, widget);
+        }
+    }
+
+    void setModelData(QWidget* editor, QAbstractItemModel*,
+                      const QModelIndex& index) const override {
+        const QString text = editor->property("text").toString();
+        // After the editor has closed, so that a message box cannot steal
+        // its focus halfway through the commit.
+        QMetaObject::invokeMethod(
+            parent(), [handler = handler_, row = index.row(), text] { handler(row, text); },
+            Qt::QueuedConnection);
+    }
+
+  private:
+    Handler handler_;
+};
+
+int clampedPosition(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+} // namespace
+
+// The four visible columns scroll together so that their rows stay lined up.
+void FrmMain::linkObjectColumns() {
+    for (int a = kFirstObjectList; a < kLastObjectList; ++a)
+        for (int b = kFirstObjectList; b < kLastObjectList; ++b)
+            if (a != b)
+                connect(lst(a)->verticalScrollBar(), &QScrollBar::valueChanged,
+                        lst(b)->verticalScrollBar(), &QScrollBar::setValue);
+}
+
+void FrmMain::makePositionsEditable() {
+    // The name column draws the marks of mirrored rows after the name.
+    lst(kNameList)->setItemDelegate(new NameDelegate(this));
+    for (int list : {kXList, kYList}) {
+        lst(list)->setEditTriggers(QAbstractItemView::DoubleClicked |
+                                   QAbstractItemView::EditKeyPressed);
+        lst(list)->setItemDelegate(new PositionDelegate(
+            [this, list](int row, const QString& text) { onPositionTyped(list, row, text); },
+            this));
+    }
+}
+
+// Brings lst(6) .. lst(10) to the rows of the scene. Items are changed in
+// place, so the selections of rows that still exist stay where they are.
+void FrmMain::showObjectRows(int row) {
+    const std::vector<ObjectRow>& rows = document_.scene().objects;
+    const int n = static_cast<int>(rows.size());
+    // A drag changes one row many times a second; the others need no look.
+    const bool oneRow = row >= 0 && row < n && lst(kLastObjectList)->count() == n;
+    for (int i = kFirstObjectList; i <= kLastObjectList; ++i) {
+        ListBox* list = lst(i);
+        // A list moves its selection to a neighbour when the selected row goes;
+        // here the row is gone, so nothing is selected.
+        const bool selectionGoes = list->selectedRow() >= n;
+        while (list->count() > n)
+            delete list->takeItem(list->count() - 1);
+        if (selectionGoes) {
+            list->setCurrentItem(nullptr);
+            list->clearSelection();
+        }
+        while (list->count() < n) {
+            auto* item = new QListWidgetItem(list);
+            if (i == kXList || i == kYList)
+                item->setFlags(item->flags() | Qt::ItemIsEditable);
+        }
+        for (int r = oneRow ? row : 0; r < (oneRow ? row + 1 : n); ++r) {
+            const ObjectRow& shown = rows[static_cast<std::size_t>(r)];
+            setRowText(list, r, textOf(shown, i));
+            if (i != kNameList)
+                continue;
+            // A missing part's recorded path; else none, and hovering shows the name.
+            const QString tip = shown.missing() ? QString::fromStdString(shown.path) : QString();
+            if (list->item(r)->toolTip() != tip)
+                list->item(r)->setToolTip(tip);
+            list->item(r)->setData(kMirrorMarksRole, mirrorMarks(shown));
+        }
+    }
+}
+
+void FrmMain::onObjectPreview(int row) {
+    act([&] { showPreview(row); });
+}
+
+void FrmMain::showPreview(int row) {
+    Picture part;
+    if (!loadPicture(partPath(0, row), part)) {
+        pctOb_->clear();
+        return;
+    }
+    // Fitted into the box without distortion, and never enlarged.
+    QPixmap pixmap = QPixmap::fromImage(toQImage(part));
+    const QSize box = pctOb_->contentsRect().size();
+    if (pixmap.width() > box.width() || pixmap.height() > box.height())
+        pixmap = pixmap.scaled(box, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pctOb_->setPixmap(pixmap);
+}
+
+void FrmMain::onInsert() {
+    act([this] { insertChosenPart(); });
+}
+
+void FrmMain::insertChosenPart() {
+    ListBox* parts = lst(0);
+    const int row = parts->selectedRow();
+    if (row < 0 || document_.scene().objects.size() >= kMaxObjects) {
+        document_.recompose();
+        return;
+    }
+    const QString path = partPath(0, row);
+    Picture part;
+    // Read before the row is added, so a part that cannot be read adds nothing.
+    if (!loadPicture(path, part)) {
+        warnUnreadablePart(path);
+        document_.recompose();
+        return;
+    }
+    const QListWidgetItem* item = parts->item(row);
+    document_.insertObject(item->text().toStdString(), currentFolder().toStdString(),
+                           item->data(kFileNameRole).toString().toStdString(), std::move(part));
+}
+
+void FrmMain::onDelete() {
+    act([this] { document_.deleteObject(lst(kNameList)->selectedRow()); });
+}
+
+void FrmMain::onFlagChosen(int row) {
+    act([&] { document_.toggleLayer(row); });
+}
+
+void FrmMain::onMirror(int direction) {
+    act([&] { document_.mirrorObject(lst(kNameList)->selectedRow(), direction + 1); });
+}
+
+void FrmMain::onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons) {
+    hidePathPanel();
+    if (buttons != Qt::LeftButton || dragDropped_)
+        return;
+    act([&] { document_.moveObject(lst(kNameList)->selectedRow(), position.x(), position.y()); });
+}
+
+// A press or release over the canvas begins or ends a gesture: the moves
+// between them are one step to undo.
+void FrmMain::onCanvasMousePress(QPoint, Qt::MouseButton, Qt::MouseButtons) {
+    dragDropped_ = false;
+    document_.endGesture();
+}
+
+void FrmMain::onCanvasMouseRelease(QPoint, Qt::MouseButton, Qt::MouseButtons) {
+    dragDropped_ = false;
+    document_.endGesture();
+}
+
+void FrmMain::onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons) {
+    // The list has already selected the row under the pointer.
+    if (index == kNameList && button == Qt::LeftButton)
+        act([this] { document_.recordDragOrigin(lst(kNameList)->selectedRow()); });
+}
+
+void FrmMain::onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons) {
+    act([&] {
+        if (index == kNameList && button == Qt::LeftButton)
+            document_.finishDragExchange(lst(kNameList)->selectedRow());
+        // A release over any list brings its choice to the canvas.
+        else if (index >= 0 && index < kListCount)
+            document_.recompose();
+    });
+}
+
+void FrmMain::onCanvasNudge(int dx, int dy) {
+    const int row = lst(kNameList)->selectedRow();
+    if (row < 0 || row >= static_cast<int>(document_.scene().objects.size()))
+        return;
+    const ObjectRow& object = document_.scene().objects[static_cast<std::size_t>(row)];
+    const int x = clampedPosition(std::int64_t{object.x} + dx);
+    const int y = clampedPosition(std::int64_t{object.y} + dy);
+    // Each press its own step, never folded into a drag before it.
+    document_.endGesture();
+    act([&] { document_.moveObject(row, x, y); });
+    document_.endGesture();
+}
+
+void FrmMain::onPositionTyped(int list, int row, const QString& text) {
+    act([&] { movePositionTyped(list, row, text); });
+}
+
+void FrmMain::movePositionTyped(int list, int row, const QString& text) {
+    if (row < 0 || row >= static_cast<int>(document_.scene().objects.size()))
+        return;
+    std::int64_t value = 0;
+    const NumberReading reading = readWholeNumber(text.toStdString(), value);
+    if (reading != NumberReading::Whole || value != clampedPosition(value)) {
+        QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
+                        reading == NumberReading::Bad ? tr("「%1」は整数ではありません。").arg(text)
+                                                      : tr("「%1」は大きすぎます。").arg(text),
+                        QMessageBox::Ok, this);
+        box.exec();
+        return;
+    }
+    const ObjectRow& object = document_.scene().objects[static_cast<std::size_t>(row)];
+    const int v = static_cast<int>(value);
+    document_.endGesture();
+    document_.moveObject(row, list == kXList ? v : object.x, list == kXList ? object.y : v);
+    document_.endGesture();
+}
+
+} // namespace tarn

@@ -1,0 +1,92 @@
+// The status bar (the canvas pixel under the pointer, the zoom, the scene
+// file, hidden layers) and the layers menu, which hides layers on the screen
+// only: what is saved, copied or exported always has them all.
+#include "app/window/frm_main.h"
+
+#include "app/window/canvas_view.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+
+namespace tarn {
+
+namespace {
+
+// In painting order, as PaintLayer numbers them.
+const char* const kLayerCaptions[kPaintLayerCount] = {
+    QT_TRANSLATE_NOOP("tarn::FrmMain", "地面"),
+    QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の左側"),
+    QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の右側"),
+    QT_TRANSLATE_NOOP("tarn::FrmMain", "オブジェクト (F)"),
+    QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の左側"),
+    QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の右側"),
+    QT_TRANSLATE_NOOP("tarn::FrmMain", "オブジェクト (T)")};
+
+QLabel* addLabel(QStatusBar* bar, const char* name, int stretch) {
+    auto* label = new QLabel(bar);
+    label->setObjectName(QString::fromLatin1(name));
+    bar->addWidget(label, stretch);
+    return label;
+}
+
+} // namespace
+
+QSize FrmMain::firstSize() const {
+    return {kWidth, kHeight + statusBar()->height()};
+}
+
+void FrmMain::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    bar->setSizeGripEnabled(false);
+    lblPointer_ = addLabel(bar, "lblPointer", 0);
+    // A fixed width: the text changes at every move of a drag, the layout never.
+    lblPointer_->setFixedWidth(
+        lblPointer_->fontMetrics().horizontalAdvance(QStringLiteral("000, 000")) + 8);
+    lblZoom_ = addLabel(bar, "lblZoom", 0);
+    lblScene_ = addLabel(bar, "lblScene", 1);
+    lblLayers_ = addLabel(bar, "lblLayers", 0);
+    bar->setFixedHeight(bar->sizeHint().height());
+    connect(canvas_, &CanvasView::mouseMoved, this,
+            [this](QPoint position, Qt::MouseButtons) { showPointer(position); });
+    connect(canvas_, &CanvasView::pointerLeft, this, [this] { showPointer({-1, -1}); });
+}
+
+void FrmMain::showPointer(QPoint position) {
+    const bool on = QRect(0, 0, kCanvasWidth, kCanvasHeight).contains(position);
+    lblPointer_->setText(on ? QStringLiteral("%1, %2").arg(position.x()).arg(position.y())
+                            : QString());
+}
+
+void FrmMain::showStatus() {
+    if (lblZoom_ == nullptr) // called while the window is built
+        return;
+    lblZoom_->setText(tr("拡大率 %1倍").arg(canvas_->zoom()));
+    const QString file = QString::fromStdString(document_.filePath());
+    lblScene_->setText(file.isEmpty() ? tr("無題") : QFileInfo(file).fileName());
+    lblLayers_->setText(document_.shownLayers() == kAllLayers ? QString()
+                                                              : tr("一部のレイヤーを隠しています"));
+}
+
+void FrmMain::buildLayerMenu(QMenu* menu) {
+    for (int i = 0; i < kPaintLayerCount; ++i) {
+        QAction* item = menu->addAction(tr(kLayerCaptions[i]));
+        item->setObjectName(QStringLiteral("mnuLayer(%1)").arg(i + 1));
+        item->setCheckable(true);
+        item->setChecked(true);
+        mnuLayers_[static_cast<std::size_t>(i)] = item;
+        connect(item, &QAction::toggled, this, [this] {
+            LayerSet shown = 0;
+            for (int l = 0; l < kPaintLayerCount; ++l)
+                if (mnuLayers_[static_cast<std::size_t>(l)]->isChecked())
+                    shown |= layerBit(static_cast<PaintLayer>(l));
+            act([&] { document_.setShownLayers(shown); });
+            showStatus();
+        });
+    }
+}
+
+} // namespace tarn
