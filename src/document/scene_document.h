@@ -96,8 +96,6 @@ class SceneDocument {
     LayerSet shownLayers() const { return shownLayers_; }
     void setShownLayers(LayerSet layers);
     const std::vector<Tone>& tones() const { return tones_; }
-    // The exchange files of the object rows, with the status of their last write.
-    const ObjectList& objectList() const { return objects_; }
 
     using Observer = std::function<void(const DocumentChange&)>;
     // Returns a key for removeObserver.

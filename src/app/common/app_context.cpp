@@ -45,8 +45,8 @@ QString AppContext::workingFolder() const {
 
 const IniStore& AppContext::ini() const {
     if (!shared_->store) {
-        const std::string folder = QFile::encodeName(programFolder).toStdString();
-        const std::string config = QFile::encodeName(userConfigFolder()).toStdString();
+        const std::string folder = toNative(programFolder);
+        const std::string config = toNative(userConfigFolder());
         if (keepsFilesBeside()) {
             shared_->store = IniStore::forProgram(folder, executableBaseName.toStdString(), config);
         } else {
@@ -89,7 +89,7 @@ void AppContext::reportUnreadableSettings(QWidget* parent) const {
 
 void AppContext::removeLeftovers() const {
     for (const QString& folder : {workingFolder(), mySystemFolder()})
-        removeStaleTemporaries(QFile::encodeName(folder).toStdString());
+        removeStaleTemporaries(toNative(folder));
     removeStaleTemporaries(folderOf(ini().path()));
 }
 

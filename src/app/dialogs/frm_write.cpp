@@ -275,11 +275,9 @@ void FrmWrite::exportScene() {
         QStringList files;
         for (const std::string& path : missing)
             files << fromNative(path);
-        QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn"),
-                         tr("次のパーツを読み込めないため、書き出しません。\n%1")
-                             .arg(files.join(QLatin1Char('\n'))),
-                         QMessageBox::Ok, this);
-        warn.exec();
+        showMessage(this, QMessageBox::Warning,
+                    tr("次のパーツを読み込めないため、書き出しません。\n%1")
+                        .arg(files.join(QLatin1Char('\n'))));
         return;
     }
     ExportRequest request = buildRequest();
@@ -307,9 +305,7 @@ void FrmWrite::exportScene() {
 }
 
 void FrmWrite::reportWritten(const ExportResult& result) {
-    QMessageBox told(QMessageBox::Information, QStringLiteral("Tarn"), exportWrittenText(result),
-                     QMessageBox::Ok, parentWidget());
-    told.exec();
+    showMessage(parentWidget(), QMessageBox::Information, exportWrittenText(result));
 }
 
 bool FrmWrite::reportProblem(const ExportResult& result) {
@@ -317,15 +313,11 @@ bool FrmWrite::reportProblem(const ExportResult& result) {
         return askOverwrite(this, fromNative(result.file));
     }
     if (result.code == StatusCode::NothingSelected) {
-        QMessageBox warn(QMessageBox::Warning, tr("Tarn 警告"),
-                         tr("リストから上書きするファイルを選択してください。"), QMessageBox::Ok,
-                         this);
-        warn.exec();
+        showMessage(this, QMessageBox::Warning,
+                    tr("リストから上書きするファイルを選択してください。"), tr("Tarn 警告"));
         return false;
     }
-    QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn"), exportProblemText(result),
-                     QMessageBox::Ok, this);
-    warn.exec();
+    showMessage(this, QMessageBox::Warning, exportProblemText(result));
     return false;
 }
 

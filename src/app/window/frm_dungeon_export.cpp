@@ -25,8 +25,7 @@ namespace tarn {
 
 void FrmDungeon::runExport() {
     const auto tell = [this](QMessageBox::Icon icon, const QString& text) {
-        QMessageBox box(icon, QStringLiteral("Tarn"), text, QMessageBox::Ok, this);
-        box.exec();
+        showMessage(this, icon, text);
     };
     bool whole = false;
     const int first = txtFirstArea_->text().trimmed().toInt(&whole);

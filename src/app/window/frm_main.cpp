@@ -393,10 +393,6 @@ void FrmMain::load() {
     lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
 }
 
-void FrmMain::recompose() {
-    document_.recompose();
-}
-
 bool FrmMain::act(const std::function<void()>& action) {
     if (runUserAction(this, action))
         return true;

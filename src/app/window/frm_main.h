@@ -66,9 +66,6 @@ class FrmMain : public QMainWindow {
     const Scene& scene() const { return document_.scene(); }
     const AppContext& context() const { return context_; }
 
-    // Composes the canvas afresh (dropping any tone) and shows it.
-    void recompose();
-
     // The folder list's current path: absolute, no trailing "/" except "/".
     QString currentFolder() const;
     // The file behind an entry of lst(0) .. lst(5) in the current folder; "" for no such row.
@@ -77,7 +74,6 @@ class FrmMain : public QMainWindow {
     CanvasView* canvasView() const { return canvas_; }
     ListBox* lst(int index) const;
     QLabel* use(int slot) const;
-    QLabel* pctOb() const { return pctOb_; }
     QFrame* pathPanel() const { return frame_; }
 
     // Tells the user that a listed part file could not be loaded.
