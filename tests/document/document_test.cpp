@@ -359,5 +359,13 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
               SceneUnreadable); // a folder
 }
 
+// A document of no program (a command-line run) keeps no exchange record, and
+// least of all one in the root's MySystem.
+TEST(Document, NoProgramFolderNoExchangeFiles) {
+    const ExchangeFiles files{std::string()};
+    ASSERT_EQ(files.path(ExchangeFile::OldPic), ""); // before any write
+    EXPECT_TRUE(files.writeOld(Picture(2, 2), Mask(2, 2)).ok());
+}
+
 } // namespace
 } // namespace tarn
