@@ -106,6 +106,12 @@ QString sceneOpenFailure(const Status& status) {
         .arg(file, errorDescription(status.error));
 }
 
+QString sceneSaveFailure(const Status& status) {
+    return QCoreApplication::translate("tarn::FrmMain",
+                                       "シーンファイル「%1」を保存できませんでした。\n%2")
+        .arg(fromNative(status.file), statusDescription(status));
+}
+
 QString exportProblemText(const ExportResult& result) {
     const QString subject = fromNative(result.file);
     switch (result.code) {

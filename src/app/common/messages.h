@@ -25,6 +25,8 @@ QString statusDescription(const Status& status);
 QString errorText(const Status& status);
 // Why a scene file could not be opened, naming the file.
 QString sceneOpenFailure(const Status& status);
+// Why a scene file could not be saved, naming the file.
+QString sceneSaveFailure(const Status& status);
 // Why a scene could not be rendered to `output` (a scene file that cannot be
 // used, missing parts, or the picture's write).
 QString renderFailure(const SceneOpenResult& result, const std::string& output);

@@ -1,13 +1,15 @@
 #include "app/window/frm_main.h"
 #include "app/dialogs/frm_write.h"
 
+#include "app/common/native_path.h"
 #include "app/common/user_action.h"
 #include "app/dialogs/frm_boot.h"
+#include "app/dialogs/scene_file_flow.h"
 #include "app/window/canvas_view.h"
-#include "app/window/folder_list.h"
-#include "app/window/folder_listing.h"
+#include "app/window/drawn_icons.h"
 #include "app/window/list_box.h"
 #include "app/window/missing_part.h"
+#include "app/window/path_panel.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,8 +19,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QToolButton>
 #include <QWindow>
@@ -48,63 +48,6 @@ const char* const kSlotCaptions[] = {QT_TRANSLATE_NOOP("tarn::FrmMain", "地面"
                                      QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の左側"),
                                      QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の右側")};
 
-enum class Glyph { Insert, Delete, MirrorLeftRight, MirrorUpDown };
-
-// The object buttons' icons, drawn here so that no picture files are needed.
-QIcon drawnIcon(Glyph glyph) {
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    switch (glyph) {
-    case Glyph::Insert:
-        p.setPen(QPen(QColor(30, 130, 40), 3, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(QPointF(8, 2), QPointF(8, 14));
-        p.drawLine(QPointF(2, 8), QPointF(14, 8));
-        break;
-    case Glyph::Delete:
-        p.setPen(QPen(QColor(190, 30, 30), 3, Qt::SolidLine, Qt::FlatCap));
-        p.drawLine(QPointF(3, 3), QPointF(13, 13));
-        p.drawLine(QPointF(13, 3), QPointF(3, 13));
-        break;
-    case Glyph::MirrorLeftRight:
-    case Glyph::MirrorUpDown: {
-        if (glyph == Glyph::MirrorUpDown) {
-            p.translate(8, 8);
-            p.rotate(90);
-            p.translate(-8, -8);
-        }
-        p.setPen(QPen(QColor(60, 60, 60), 1, Qt::DashLine));
-        p.drawLine(QPointF(8, 1), QPointF(8, 15));
-        p.setPen(Qt::NoPen);
-        QPainterPath left;
-        left.moveTo(1, 8);
-        left.lineTo(6.5, 3);
-        left.lineTo(6.5, 13);
-        left.closeSubpath();
-        QPainterPath right;
-        right.moveTo(15, 8);
-        right.lineTo(9.5, 3);
-        right.lineTo(9.5, 13);
-        right.closeSubpath();
-        p.fillPath(left, QColor(40, 80, 170));
-        p.fillPath(right, QColor(140, 170, 220));
-        break;
-    }
-    }
-    return QIcon(pixmap);
-}
-
-QToolButton* makeIconButton(QWidget* parent, const QString& name, Glyph glyph, const QString& tip,
-                            const QRect& place) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(name);
-    button->setIcon(drawnIcon(glyph));
-    button->setToolTip(tip);
-    button->setGeometry(place);
-    return button;
-}
-
 QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
                        const QKeySequence& shortcut = {}) {
     auto* action = new QAction(caption, menu);
@@ -119,9 +62,10 @@ QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
 
 FrmMain::FrmMain(AppContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)),
-      document_(QFile::encodeName(context_.workingFolder()).toStdString()),
-      exit_([] { QCoreApplication::exit(0); }),
-      driveProbe_([](const QString& drive) { return canEnterFolder(drive); }) {
+      document_(toNative(context_.workingFolder())),
+      sceneFiles_(std::make_unique<SceneFileFlow>(this, document_, context_,
+                                                  [this] { showRecentScenes(); })),
+      exit_([] { QCoreApplication::exit(0); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarn"));
     setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
@@ -144,7 +88,13 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
 
     buildTerrainArea(area);
     buildObjectArea(area);
-    buildPathPanel(area);
+    pathPanel_ = new PathPanel(
+        context_, canvas_->geometry(),
+        [this](const std::function<void()>& action) { return act(action); },
+        [this](const QStringList& files) { makelist(files); }, area);
+    pathPanel_->setOpenChanged([this](bool open) {
+        mnuPath_->setText(open ? tr("閉じる(&C)      ") : tr("パスの指定(&P)"));
+    });
     buildStatusBar();
 
     for (int i = 0; i < kListCount; ++i) {
@@ -378,8 +328,8 @@ QLabel* FrmMain::use(int slot) const {
 void FrmMain::load() {
     // Before the folder is listed, so that no leftover shows in it.
     context_.removeLeftovers();
-    frame_->hide();
-    setapppath();
+    pathPanel_->hide();
+    pathPanel_->start();
     // Anything unreadable reads as 0, so the first size; a huge one is cut down.
     const auto remembered = [this](const char* key) {
         return std::min(QString::fromStdString(context_.ini().getini("Window", key, "0")).toInt(),
@@ -389,7 +339,7 @@ void FrmMain::load() {
     const std::string folder = context_.ini().getini("MemData", "MofFirst", "App.Path");
     context_.reportUnreadableSettings(this);
     if (folder != "App.Path" && !changeFolder(QString::fromStdString(folder)))
-        showPathNotFound();
+        pathPanel_->showPathNotFound();
     lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
 }
 
@@ -445,7 +395,7 @@ void FrmMain::onEnd() {
 void FrmMain::closeEvent(QCloseEvent* event) {
     bool mayClose = false;
     act([&] {
-        if (!maySetSceneAside())
+        if (!sceneFiles_->maySetSceneAside())
             return;
         context_.putSetting(this, "MemData", "MofFirst", currentFolder());
         context_.putSetting(this, "Window", "Width", QString::number(width()));
@@ -490,23 +440,12 @@ void FrmMain::onVersion() {
 }
 
 void FrmMain::onRefresh() {
-    act([this] {
-        dir_->reread();
-        listFolder();
-    });
+    act([this] { pathPanel_->reread(); });
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && (watched == centralWidget() || watched == pctOb_)) {
+    if (event->type() == QEvent::MouseMove && (watched == centralWidget() || watched == pctOb_))
         hidePathPanel();
-    } else if (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove) {
-        for (int i = 0; i < 6; ++i) {
-            if (watched == cmdMemory_[static_cast<std::size_t>(i)])
-                showSlotPath(cmdMemory_[static_cast<std::size_t>(i)], i);
-            else if (watched == cmdRead_[static_cast<std::size_t>(i)])
-                showSlotPath(cmdRead_[static_cast<std::size_t>(i)], i);
-        }
-    }
     return QMainWindow::eventFilter(watched, event);
 }
 

@@ -13,23 +13,21 @@
 #include <memory>
 
 class QAction;
-class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
 class QResizeEvent;
 class QFrame;
 class QLabel;
-class QListWidget;
 class QMenu;
-class QPushButton;
 class QToolButton;
 
 namespace tarn {
 
 class CanvasView;
-class FolderList;
 class FrmBoot;
 class ListBox;
+class PathPanel;
+class SceneFileFlow;
 
 // The main window: a view of the scene document, which it keeps for the life of
 // the program. Handlers ask the document for an edit; lists, labels and pctMain
@@ -74,7 +72,7 @@ class FrmMain : public QMainWindow {
     CanvasView* canvasView() const { return canvas_; }
     ListBox* lst(int index) const;
     QLabel* use(int slot) const;
-    QFrame* pathPanel() const { return frame_; }
+    QFrame* pathPanel() const;
 
     // Tells the user that a listed part file could not be loaded.
     void warnUnreadablePart(const QString& path);
@@ -117,10 +115,6 @@ class FrmMain : public QMainWindow {
     // Path panel and browsing.
     void onTogglePath();
     void hidePathPanel();
-    void onMemory(int index);
-    void onRead(int index);
-    void onBack();
-    void onDriveChosen(int index);
 
     // Object area.
     void onObjectPreview(int row);
@@ -170,20 +164,10 @@ class FrmMain : public QMainWindow {
     void buildMenu();
     void buildTerrainArea(QWidget* area);
     void buildObjectArea(QWidget* area);
-    void buildPathPanel(QWidget* area);
     void layoutForSize();
 
-    // Browsing.
-    void setapppath();
-    void folderChanged();
-    void listFolder();
     // Fills the part lists from the file list's names.
     void makelist(const QStringList& files);
-    void fillDriveList();
-    void selectDrive(const QString& drive);
-    void driveChange(const QString& drive);
-    void showPathNotFound();
-    void showSlotPath(QPushButton* button, int index);
 
     // Runs one user action; after a failure (see runUserAction) any gesture
     // ends and the views are drawn from the document again.
@@ -213,33 +197,15 @@ class FrmMain : public QMainWindow {
     void insertChosenPart();
     void movePositionTyped(int list, int row, const QString& text);
 
-    // Scene files.
-    // Asks whether to save unsaved changes; false when the user keeps the scene.
-    bool maySetSceneAside();
-    // The bodies of the scene-saving actions, for use within another action.
-    bool saveCurrentScene();
-    bool saveSceneAs();
-    bool saveScene(const QString& path);
-    bool openSceneFile(const QString& path);
-    // A scene file chosen in a file dialog; "" when the user cancels.
-    QString askScenePath(bool forSaving);
-    QString sceneFolder() const;
-    void tellSceneProblem(const QString& text);
-
     AppContext context_;
     SceneDocument document_;
+    std::unique_ptr<SceneFileFlow> sceneFiles_;
 
     CanvasView* canvas_ = nullptr;
     std::array<ListBox*, kListCount> lst_{};
     std::array<QLabel*, kSlotCount + 1> use_{};
     QLabel* pctOb_ = nullptr;
-    QFrame* frame_ = nullptr;
-    QComboBox* drv_ = nullptr;
-    FolderList* dir_ = nullptr;
-    QListWidget* flb_ = nullptr;
-    QLabel* lblFolder_ = nullptr;
-    std::array<QPushButton*, 6> cmdMemory_{};
-    std::array<QPushButton*, 6> cmdRead_{};
+    PathPanel* pathPanel_ = nullptr;
     QAction* mnuPath_ = nullptr;
     QAction* mnuUndo_ = nullptr;
     QAction* mnuRedo_ = nullptr;
@@ -250,12 +216,9 @@ class FrmMain : public QMainWindow {
     QLabel* lblScene_ = nullptr;
     QLabel* lblLayers_ = nullptr;
 
-    QString pathBuff_; // drive of the program folder, recorded at load
-    QString shownDrive_;
     QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
     QPointer<FrmBoot> versionScreen_;
     std::function<void()> exit_;
-    std::function<bool(const QString&)> driveProbe_;
     // An action failed: the moves of a drag on the canvas then in progress
     // are ignored until the button is released.
     bool dragDropped_ = false;

@@ -1,7 +1,9 @@
 // Part files and folders dropped onto the window from a file manager.
 #include "app/window/frm_main.h"
 
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
+#include "app/window/path_panel.h"
 #include "scene/part_names.h"
 
 #include <QDragEnterEvent>
@@ -33,7 +35,7 @@ bool readDrop(const QMimeData* data, std::vector<Dropped>& out, QStringList& ref
             out.push_back({info.absoluteFilePath(), -1, {}});
             continue;
         }
-        const std::string name = QFile::encodeName(info.fileName()).toStdString();
+        const std::string name = toNative(info.fileName());
         if (const int list = partListOf(name); list >= 0)
             out.push_back({info.absoluteFilePath(), list, partEntryOf(name)});
         else
@@ -67,7 +69,7 @@ void FrmMain::dropEvent(QDropEvent* event) {
         for (const Dropped& item : dropped) {
             if (item.list < 0) {
                 if (!changeFolder(item.path))
-                    showPathNotFound();
+                    pathPanel_->showPathNotFound();
                 continue;
             }
             Picture part;
@@ -77,11 +79,9 @@ void FrmMain::dropEvent(QDropEvent* event) {
             }
             const QFileInfo info(item.path);
             if (item.list == 0)
-                document_.insertObject(item.entry.entry,
-                                       QFile::encodeName(info.absolutePath()).toStdString(),
+                document_.insertObject(item.entry.entry, toNative(info.absolutePath()),
                                        item.entry.fileName, std::move(part));
-            else if (!document_.choosePart(item.list, item.entry.entry,
-                                           QFile::encodeName(item.path).toStdString(), part))
+            else if (!document_.choosePart(item.list, item.entry.entry, toNative(item.path), part))
                 warnUnreadablePart(item.path);
         }
     });

@@ -1,6 +1,7 @@
 // The dungeon window from the File menu, and its views opened as scenes.
 #include "app/window/frm_main.h"
 
+#include "app/dialogs/scene_file_flow.h"
 #include "app/window/frm_dungeon.h"
 
 namespace tarn {
@@ -25,7 +26,7 @@ void FrmMain::onDungeon() {
 bool FrmMain::openViewAsScene(const Scene& view) {
     bool opened = false;
     act([&] {
-        if (!maySetSceneAside())
+        if (!sceneFiles_->maySetSceneAside())
             return;
         document_.newScene();
         document_.replaceState({view.terrain(), view.objects, {}});

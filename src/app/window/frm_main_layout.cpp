@@ -6,6 +6,7 @@
 
 #include "app/window/canvas_view.h"
 #include "app/window/list_box.h"
+#include "app/window/path_panel.h"
 
 #include <QLabel>
 #include <QResizeEvent>
@@ -48,7 +49,7 @@ void FrmMain::layoutForSize() {
     const auto named = [area](const QString& name) { return area->findChild<QWidget*>(name); };
 
     // The path panel covers the canvas; its folder and file lists take the growth.
-    place(frame_, 0, 0, canvasDx, canvasDy);
+    place(pathPanel_, 0, 0, canvasDx, canvasDy);
     place(named(QStringLiteral("dir")), 0, 0, 0, canvasDy);
     place(named(QStringLiteral("flb")), 0, 0, canvasDx, canvasDy);
 

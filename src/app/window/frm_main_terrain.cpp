@@ -1,6 +1,7 @@
 // Terrain slots: choosing a part for a slot, clearing one slot or all five.
 #include "app/window/frm_main.h"
 
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/window/list_box.h"
 
@@ -31,8 +32,7 @@ void FrmMain::onPartChosen(int slot, int row) {
 void FrmMain::selectSlotParts() {
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         const Slot& chosen = document_.scene().slot(slot);
-        const QString path =
-            QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(chosen.path)));
+        const QString path = QDir::cleanPath(fromNative(chosen.path));
         ListBox* list = lst(slot);
         int row = -1;
         if (!chosen.name.empty())
