@@ -1,5 +1,6 @@
 #include "dungeon/dungeon_export.h"
 
+#include "base/in_parallel.h"
 #include "base/paths.h"
 #include "dungeon/card_pictures.h"
 #include "dungeon/dungeon_view.h"
@@ -109,22 +110,6 @@ Status makeFolders(const std::string& folder, Rollback& rollback) {
         return systemError(errno, folder);
     rollback.madeFolder(folder);
     return {};
-}
-
-// Runs work(i) for every i below count on up to `threads` threads.
-template <typename Work> void inParallel(std::size_t count, int threads, Work&& work) {
-    std::atomic<std::size_t> next{0};
-    const auto run = [&] {
-        for (std::size_t i = next++; i < count; i = next++)
-            work(i);
-    };
-    const int n = std::max(1, std::min<int>(threads, static_cast<int>(count)));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < n; ++t)
-        pool.emplace_back(run);
-    run();
-    for (std::thread& t : pool)
-        t.join();
 }
 
 // Bitmaps made for the areas, each kept once however many views make it.

@@ -2,6 +2,7 @@
 
 #include "app/common/picture_io.h"
 
+#include "base/in_parallel.h"
 #include "base/paths.h"
 #include "output/effects.h"
 
@@ -9,7 +10,6 @@
 #include <unistd.h>
 
 #include <set>
-#include <thread>
 
 namespace tarn {
 
@@ -66,32 +66,21 @@ std::vector<SceneOpenResult> renderBatch(const std::vector<RenderJob>& jobs,
     for (const std::string& folder : folders)
         removeStaleTemporaries(folder);
     PartCache parts;
-    std::atomic<std::size_t> next{0};
     int finished = 0;
     std::mutex reporting;
-    const auto work = [&] {
+    inParallel(jobs.size(), threads, [&](std::size_t i) {
         Picture canvas;
-        for (std::size_t i = next++; i < jobs.size(); i = next++) {
-            SceneOpenResult& outcome = outcomes[i];
-            outcome = renderCanvas(jobs[i].scene, parts, settings.tone, canvas);
-            // Unflushed: the batch flushes each folder once at the end.
-            if (outcome.ok())
-                outcome.status =
-                    writePicture(canvas, jobs[i].output, settings, Durability::Scratch);
-            // Counted under the lock, so the count never goes back.
-            const std::lock_guard<std::mutex> lock(reporting);
-            ++finished;
-            if (done)
-                done(finished);
-        }
-    };
-    const int count = std::max(1, std::min<int>(threads, static_cast<int>(jobs.size())));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < count; ++t)
-        pool.emplace_back(work);
-    work();
-    for (std::thread& t : pool)
-        t.join();
+        SceneOpenResult& outcome = outcomes[i];
+        outcome = renderCanvas(jobs[i].scene, parts, settings.tone, canvas);
+        // Unflushed: the batch flushes each folder once at the end.
+        if (outcome.ok())
+            outcome.status = writePicture(canvas, jobs[i].output, settings, Durability::Scratch);
+        // Counted under the lock, so the count never goes back.
+        const std::lock_guard<std::mutex> lock(reporting);
+        ++finished;
+        if (done)
+            done(finished);
+    });
 
     // One flush per file system at the end instead of one per file: the files
     // are each whole already (written beside and renamed), and a batch of
