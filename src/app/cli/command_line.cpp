@@ -331,12 +331,7 @@ int exportScene(const Arguments& args) {
         say(exportWrittenText(result));
         return 0;
     }
-    if (result.code == StatusCode::AreaExists)
-        say(fromNative(scene) + QStringLiteral(": ") +
-            Words::tr("「%1」はすでにあります。置き換えるときは --replace を付けてください。")
-                .arg(fromNative(result.file)));
-    else
-        say(fromNative(scene) + QStringLiteral(": ") + exportProblemText(result));
+    say(fromNative(scene) + QStringLiteral(": ") + exportProblemText(result, true));
     return 1;
 }
 

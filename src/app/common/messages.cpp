@@ -112,7 +112,13 @@ QString sceneSaveFailure(const Status& status) {
         .arg(fromNative(status.file), statusDescription(status));
 }
 
-QString exportProblemText(const ExportResult& result) {
+QString pictureWriteFailure(const Status& status) {
+    return QCoreApplication::translate("SaveAs", "エラー番号 %1 %2")
+        .arg(status.error)
+        .arg(statusDescription(status));
+}
+
+QString exportProblemText(const ExportResult& result, bool commandLine) {
     const QString subject = fromNative(result.file);
     switch (result.code) {
     case StatusCode::NumberOutOfRange:
@@ -136,6 +142,14 @@ QString exportProblemText(const ExportResult& result) {
                                      "部品の名前を変えてください。何も書き出していません。")
             .arg(subject, shown);
     }
+    case StatusCode::AreaExists:
+        // The window asks instead whether to replace it.
+        if (commandLine)
+            return QCoreApplication::translate(
+                       "CommandLine",
+                       "「%1」はすでにあります。置き換えるときは --replace を付けてください。")
+                .arg(subject);
+        break;
     case StatusCode::AreaNumberTaken:
         return QCoreApplication::translate(
                    "tarn::FrmWrite", "このエリア番号は「%1」がすでに使っています。\n"

@@ -30,8 +30,11 @@ QString sceneSaveFailure(const Status& status);
 // Why a scene could not be rendered to `output` (a scene file that cannot be
 // used, missing parts, or the picture's write).
 QString renderFailure(const SceneOpenResult& result, const std::string& output);
-// What stopped an export, or the files it wrote.
-QString exportProblemText(const ExportResult& result);
+// Why save-as could not write a picture.
+QString pictureWriteFailure(const Status& status);
+// What stopped an export (the command line: an area file in the way too), or
+// the files it wrote.
+QString exportProblemText(const ExportResult& result, bool commandLine = false);
 QString exportWrittenText(const ExportResult& result);
 // A dungeon map or pack that cannot be used, naming the file and the line and
 // column or the JSON path.

@@ -69,10 +69,7 @@ bool savePicture(QWidget* mainWindow, const Picture& canvas, const QString& path
     const Status status =
         writePicture(canvas, toNative(path), settings, Durability::Durable, &form);
     if (!status.ok()) {
-        showMessage(mainWindow, QMessageBox::Warning,
-                    QCoreApplication::translate("SaveAs", "エラー番号 %1 %2")
-                        .arg(status.error)
-                        .arg(statusDescription(status)),
+        showMessage(mainWindow, QMessageBox::Warning, pictureWriteFailure(status),
                     QCoreApplication::translate("SaveAs", "エラー発生！"));
         return false;
     }

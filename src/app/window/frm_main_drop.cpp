@@ -1,6 +1,7 @@
 // Part files and folders dropped onto the window from a file manager.
 #include "app/window/frm_main.h"
 
+#include "app/common/messages.h"
 #include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/window/path_panel.h"
@@ -56,12 +57,9 @@ void FrmMain::dropEvent(QDropEvent* event) {
         std::vector<Dropped> dropped;
         QStringList refused;
         if (!readDrop(event->mimeData(), dropped, refused)) {
-            QMessageBox box(
-                QMessageBox::Information, QStringLiteral("Tarn"),
-                tr("次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n%1")
-                    .arg(refused.join('\n')),
-                QMessageBox::Ok, this);
-            box.exec();
+            showMessage(this, QMessageBox::Information,
+                        tr("次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n%1")
+                            .arg(refused.join('\n')));
             event->ignore();
             return;
         }
