@@ -390,17 +390,24 @@ QString dungeonProblemText(const DungeonResult& r, bool commandLine) {
 }
 
 QString renderFailure(const SceneOpenResult& result, const std::string& output) {
-    if (result.status.code == StatusCode::PartsMissing) {
+    switch (result.status.code) {
+    case StatusCode::PartsMissing: {
         QStringList files;
         for (const std::string& path : result.missing)
             files << fromNative(path);
         return QCoreApplication::translate("CommandLine", "部品を読み込めません: %1")
             .arg(files.join(QStringLiteral(", ")));
     }
-    if (result.status.code == StatusCode::System)
+    case StatusCode::SceneUnreadable:
+    case StatusCode::SceneTooLarge:
+    case StatusCode::SceneDamaged:
+    case StatusCode::NotAScene:
+    case StatusCode::SceneNewerVersion:
+        return sceneOpenFailure(result.status);
+    default: // the picture's write
         return QCoreApplication::translate("CommandLine", "%1 に書き込めません（%2）")
             .arg(fromNative(output), errorDescription(result.status.error));
-    return sceneOpenFailure(result.status);
+    }
 }
 
 QString outOfMemoryText() {
