@@ -6,7 +6,6 @@
 #include "app/common/language.h"
 #include "app/common/messages.h"
 #include "app/common/picture_io.h"
-#include "app/dialogs/frm_write.h"
 
 #include "base/paths.h"
 

@@ -2,6 +2,7 @@
 
 #include "base/status.h"
 #include "document/scene_file.h"
+#include "export/export_procedure.h"
 
 #include <QString>
 
@@ -14,6 +15,9 @@ QString errorDescription(int error);
 QString statusDescription(const Status& status);
 // Why a scene file could not be opened, naming the file.
 QString sceneOpenFailure(const SceneFileStatus& status);
+// What stopped an export, or the files it wrote.
+QString exportProblemText(const ExportResult& result);
+QString exportWrittenText(const ExportResult& result);
 // An action dropped because memory ran short; nothing of it was kept.
 QString outOfMemoryText();
 
