@@ -342,15 +342,10 @@ void FrmMain::load() {
     lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
 }
 
-void FrmMain::recompose() {
-    document_.recompose();
-}
-
 bool FrmMain::act(const std::function<void()>& action) {
     if (runUserAction(this, action))
         return true;
     document_.cancelGesture();
-    dragDropped_ = true;
     // A view may have been left half refreshed.
     showSlots();
     showObjectRows();
