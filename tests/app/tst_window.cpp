@@ -250,7 +250,6 @@ class TestWindow : public QObject, MainWindowTest {
             w->lst(0)->setCurrentItem(w->lst(0)->findItems(name, Qt::MatchExactly).value(0));
             w->onInsert();
             w->document().moveObject(int(w->scene().objects.size()) - 1, x, y);
-            w->document().endGesture();
         }
         w->document().toggleLayer(2);
         QCOMPARE(entries(w->lst(6)), (QStringList{"ob_door", "ob_torch", "ob_barrel"}));

@@ -57,7 +57,6 @@ struct Fixture {
         for (int k = 0; k < 3; ++k) {
             insert(k);
             doc.moveObject(k, 60 + 50 * k, 70 + 3 * k);
-            doc.endGesture();
         }
     }
 };
@@ -161,18 +160,17 @@ TEST(SceneDocument, HistoryDragsDepthAndTheUnsavedMark) {
     EXPECT_FALSE(f.doc.isModified());
     f.insert(0);
     const Seen inserted = seen(f.doc);
-    for (int i = 0; i < 30; ++i) // a drag of many moves is one step
-        f.doc.moveObject(0, 9 * i, 300 - 11 * i);
-    f.doc.endGesture();
+    f.doc.beginDrag(); // a drag of many moves is one step, pauses (zoomed moves) too
+    for (int i = 0; i < 60; ++i)
+        f.doc.dragObject(0, 9 * (i / 2), 300 - 11 * (i / 2));
+    f.doc.endDrag();
     const Seen first = seen(f.doc);
     ASSERT_TRUE(f.doc.undo());
     EXPECT_EQ(seen(f.doc), inserted);
     ASSERT_TRUE(f.doc.redo());
     EXPECT_EQ(seen(f.doc), first);
-    for (int i = 1; i <= 260; ++i) { // separate gestures, one step each
+    for (int i = 1; i <= 260; ++i) // moves of their own, one step each
         f.doc.moveObject(0, i, -i);
-        f.doc.endGesture();
-    }
     EXPECT_TRUE(f.doc.isModified());
     ASSERT_TRUE(f.doc.save(f.work.file("a.tarn")).ok());
     EXPECT_FALSE(f.doc.isModified());

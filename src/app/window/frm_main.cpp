@@ -347,7 +347,6 @@ bool FrmMain::act(const std::function<void()>& action) {
     if (runUserAction(this, action))
         return true;
     document_.cancelGesture();
-    dragDropped_ = true;
     // A view may have been left half refreshed.
     showSlots();
     showObjectRows();
