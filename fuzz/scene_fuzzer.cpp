@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     tarn::SceneFileData kept;
     kept.terrain[2] = {"kept", "/kept/kept_br.bmp"};
     tarn::SceneFileData out = kept;
-    const tarn::SceneFileStatus status = tarn::parseSceneFile(text, "/scenes/views", out);
+    const tarn::Status status = tarn::parseSceneFile(text, "/scenes/views", out);
     if (!status.ok()) {
         FUZZ_CHECK(out == kept);
         return 0;

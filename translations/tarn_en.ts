@@ -146,16 +146,16 @@ Any command takes --lang ja|en to speak that language.</translation>
     <name>AppContext</name>
     <message>
         <source>設定を設定ファイル「%1」に保存できませんでした。
-%2（エラー番号 %3）</source>
+%2</source>
         <translation>The settings could not be saved in the settings file &quot;%1&quot;.
-%2 (error %3)</translation>
+%2</translation>
     </message>
     <message>
         <source>設定ファイル「%1」を読み込めません。
-%2（エラー番号 %3）
+%2
 記憶したフォルダは使えません。</source>
         <translation>Cannot read the settings file &quot;%1&quot;.
-%2 (error %3)
+%2
 The remembered folders cannot be used.</translation>
     </message>
 </context>
@@ -176,10 +176,6 @@ The remembered folders cannot be used.</translation>
     <message>
         <source>「%1」</source>
         <translation>%1</translation>
-    </message>
-    <message>
-        <source>%1（エラー番号 %2）</source>
-        <translation>%1 (error %2)</translation>
     </message>
     <message>
         <source>%1：JSON として読めません。
@@ -349,6 +345,10 @@ A picture is saved when the name ends in &quot;bmp&quot;, &quot;jpg&quot;, &quot
 </context>
 <context>
     <name>tarn</name>
+    <message>
+        <source>%1（エラー番号 %2）</source>
+        <translation>%1 (error %2)</translation>
+    </message>
     <message>
         <source>正常に終了しました。</source>
         <translation>Completed successfully.</translation>
@@ -871,11 +871,11 @@ Type a whole number.</translation>
     <message>
         <source>エラー発生！
 「%1」を書き込めませんでした。
-%2（エラー番号 %3）
+%2
 エリアファイルは書き出していません。</source>
         <translation>Error!
 &quot;%1&quot; could not be written.
-%2 (error %3)
+%2
 No area file was written.</translation>
     </message>
     <message>
@@ -984,28 +984,16 @@ Files written:
         <translation>See tarn --help for details.</translation>
     </message>
     <message>
-        <source>フォルダ %1 を使えません（%2）。</source>
-        <translation>Cannot use the folder %1 (%2).</translation>
-    </message>
-    <message>
-        <source>%1 を読めません。--replace は前に書き出した迷宮の索引から置き換えるエリアを知ります。</source>
-        <translation>Cannot read %1. --replace learns from the index of the dungeon written before which areas it replaces.</translation>
+        <source>--replace は前に書き出した迷宮の索引から置き換えるエリアを知ります。</source>
+        <translation>--replace learns from the index of the dungeon written before which areas it replaces.</translation>
     </message>
     <message>
         <source>エリア番号 %1 は「%2」がすでに使っています。--first-area で空いている番号から始めてください。</source>
         <translation>Area number %1 is used by &quot;%2&quot; already. Start from free numbers with --first-area.</translation>
     </message>
     <message>
-        <source>エリア番号 %1〜%2 は 1〜9999 に収まりません。</source>
-        <translation>Area numbers %1 to %2 do not fit within 1 to 9999.</translation>
-    </message>
-    <message>
-        <source>「%1」の文字 %2 は CardWirth で使えません。</source>
-        <translation>The character %2 in &quot;%1&quot; cannot be used in CardWirth.</translation>
-    </message>
-    <message>
-        <source>%1 に書き込めません（%2）。書き込んだファイルは取り除き、フォルダを元に戻しました。</source>
-        <translation>Cannot write to %1 (%2). The files written were removed and the folder is as it was.</translation>
+        <source>書き込んだファイルは取り除き、フォルダを元に戻しました。</source>
+        <translation>The files written were removed and the folder is as it was.</translation>
     </message>
     <message>
         <source>%1 には値を指定してください</source>

@@ -64,16 +64,17 @@ void BM_BatchRender1000(benchmark::State& state) {
         state,
         [&] {
             const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-            for (const tarn::RenderOutcome& o : tarn::renderBatch(batch.jobs, settings, cores))
+            for (const tarn::SceneOpenResult& o : tarn::renderBatch(batch.jobs, settings, cores))
                 allWritten = allWritten && o.ok();
         },
         [&] {
             for (const tarn::RenderJob& job : batch.oneByOne) {
                 tarn::PartCache parts; // a run of its own reads its parts again
                 tarn::Picture canvas;
-                tarn::RenderOutcome o = tarn::renderCanvas(job.scene, parts, {}, canvas);
+                tarn::SceneOpenResult o = tarn::renderCanvas(job.scene, parts, {}, canvas);
                 if (o.ok())
-                    o = tarn::writeCanvas(canvas, job.output, settings, true);
+                    o.status =
+                        tarn::writePicture(canvas, job.output, settings, tarn::Durability::Durable);
                 allWritten = allWritten && o.ok();
             }
         });

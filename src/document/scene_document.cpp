@@ -137,13 +137,16 @@ void SceneDocument::rebuildCanvas(const Rect& area) {
     }
 }
 
+void tonePicture(Tone tone, Picture& picture, PixelArray& work) {
+    if (tone == Tone::Gray)
+        grayscale(picture, work);
+    else
+        sepia(picture, work);
+}
+
 void SceneDocument::applyTones(Picture& canvas) {
-    for (const Tone tone : tones_) {
-        if (tone == Tone::Gray)
-            grayscale(canvas, work_);
-        else
-            sepia(canvas, work_);
-    }
+    for (const Tone tone : tones_)
+        tonePicture(tone, canvas, work_);
 }
 
 void SceneDocument::setShownLayers(LayerSet layers) {
@@ -165,24 +168,26 @@ void SceneDocument::setState(SceneState state) {
     const DocumentChange change = changeBetween(shown, state);
     assign(std::move(state));
     objects_.forgetDragOrigin();
-    gestureOpen_ = false;
+    drag_.step = 0;
     rebuildCanvas(change.canvasArea);
     notify(change);
 }
 
-void SceneDocument::commit(EditKind kind, Rollback& rollback, int row) {
+void SceneDocument::commit(EditKind kind, Rollback& rollback, int dragRow) {
     SceneState after = state();
     DocumentChange change = changeBetween(rollback.before(), after);
     if (!change.terrain && !change.objects && rollback.before().tones == after.tones) {
-        gestureOpen_ = false;
+        // A drag's move that changes nothing keeps the drag's step open.
+        if (dragRow < 0)
+            drag_.step = 0;
         return;
     }
     reserveForCommit();
     // Nothing below allocates: the step is committed whole.
-    const bool fold = kind == EditKind::MoveObject && gestureOpen_ && index_ > 0 &&
+    const bool fold = dragRow >= 0 && drag_.step == index_ && index_ > 0 &&
                       index_ == static_cast<int>(history_.size()) &&
-                      history_.back().kind == EditKind::MoveObject && history_.back().row == row &&
-                      cleanIndex_ != index_;
+                      history_.back().kind == EditKind::MoveObject &&
+                      history_.back().row == dragRow && cleanIndex_ != index_;
     // A folded move changes neither what can be undone nor the unsaved mark.
     change.history = !fold;
     if (fold) {
@@ -192,14 +197,14 @@ void SceneDocument::commit(EditKind kind, Rollback& rollback, int row) {
         history_.resize(static_cast<std::size_t>(index_));
         if (cleanIndex_ > index_)
             cleanIndex_ = -1; // the saved state was undone and is now overwritten
-        history_.push_back({kind, rollback.take(), std::move(after), row});
+        history_.push_back({kind, rollback.take(), std::move(after), dragRow});
         if (static_cast<int>(history_.size()) > kHistoryLimit) {
             history_.erase(history_.begin());
             cleanIndex_ = cleanIndex_ > 0 ? cleanIndex_ - 1 : -1;
         }
         index_ = static_cast<int>(history_.size());
     }
-    gestureOpen_ = kind == EditKind::MoveObject;
+    drag_.step = dragRow >= 0 ? index_ : 0;
     if (kind != EditKind::ExchangeRows)
         objects_.forgetDragOrigin();
     rebuildCanvas(change.canvasArea);
@@ -272,21 +277,35 @@ bool SceneDocument::moveObject(int row, int x, int y) {
     Rollback rollback(*this);
     const bool moved = objects_.move(row, x, y);
     tones_.clear();
-    commit(moved ? EditKind::MoveObject : EditKind::Recompose, rollback, row);
+    commit(moved ? EditKind::MoveObject : EditKind::Recompose, rollback);
     return moved;
 }
 
-void SceneDocument::endGesture() {
-    gestureOpen_ = false;
+void SceneDocument::beginDrag() {
+    drag_ = {};
+}
+
+bool SceneDocument::dragObject(int row, int x, int y) {
+    if (drag_.dropped)
+        return false;
+    Rollback rollback(*this);
+    const bool moved = objects_.move(row, x, y);
+    tones_.clear();
+    commit(moved ? EditKind::MoveObject : EditKind::Recompose, rollback, moved ? row : -1);
+    return moved;
+}
+
+void SceneDocument::endDrag() {
+    drag_ = {};
 }
 
 void SceneDocument::cancelGesture() {
-    gestureOpen_ = false;
+    drag_ = {.step = 0, .dropped = true};
     objects_.forgetDragOrigin();
 }
 
 bool SceneDocument::recordDragOrigin(int row) {
-    gestureOpen_ = false;
+    drag_.step = 0;
     return objects_.recordDragOrigin(row);
 }
 
@@ -352,7 +371,7 @@ void SceneDocument::resetHistory() {
     history_.clear();
     index_ = 0;
     cleanIndex_ = 0;
-    gestureOpen_ = false;
+    drag_.step = 0;
 }
 
 void SceneDocument::newScene() {
@@ -430,15 +449,15 @@ SceneOpenResult SceneDocument::open(const std::string& path, const PartImageLoad
     return result;
 }
 
-SceneFileStatus SceneDocument::save(const std::string& path) {
+Status SceneDocument::save(const std::string& path) {
     std::string file = path;
-    const SceneFileStatus status = writeSceneFile(path, fileData());
+    const Status status = writeSceneFile(path, fileData());
     if (!status.ok())
         return status;
     filePath_ = std::move(file);
     fileStamp_ = fileStamp(filePath_);
     cleanIndex_ = index_;
-    gestureOpen_ = false;
+    drag_.step = 0;
     notify({.history = true, .file = true});
     return status;
 }

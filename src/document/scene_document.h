@@ -19,6 +19,8 @@ namespace tarn {
 
 // An effect on the canvas since it was last composed.
 enum class Tone : std::uint8_t { Gray, Sepia };
+// Tones the picture in place; `work` is scratch memory kept between calls.
+void tonePicture(Tone tone, Picture& picture, PixelArray& work);
 
 // Everything a scene records. The canvas is a function of it: the slots and
 // objects composed, then the tones applied in order.
@@ -69,7 +71,7 @@ using PartImageLoader = std::function<PartImagePtr(const std::string& path, Part
 PartImagePtr makePartImage(const PartLoader& loadPart, const std::string& path, PartKind kind);
 
 struct SceneOpenResult {
-    SceneFileStatus status;           // why the file itself could not be used
+    Status status;                    // why the file itself could not be used
     std::vector<std::string> missing; // parts that could not be read: kept, drawn as nothing
     bool ok() const { return status.ok(); }
 };
@@ -94,8 +96,6 @@ class SceneDocument {
     LayerSet shownLayers() const { return shownLayers_; }
     void setShownLayers(LayerSet layers);
     const std::vector<Tone>& tones() const { return tones_; }
-    // The exchange files of the object rows, with the status of their last write.
-    const ObjectList& objectList() const { return objects_; }
 
     using Observer = std::function<void(const DocumentChange&)>;
     // Returns a key for removeObserver.
@@ -117,10 +117,14 @@ class SceneDocument {
     // type 1 left-right, 2 top-bottom; false (nothing at all happens) without such a row.
     bool mirrorObject(int row, int type);
     bool toggleLayer(int row);
-    // Moves of one gesture fold into one step until endGesture.
+    // A move of its own, one step (a nudge, a typed position).
     bool moveObject(int row, int x, int y);
-    void endGesture();
-    // Ends a gesture that failed half way: no move folds into it and no
+    // A drag on the canvas, from press to release: all its moves are one step.
+    void beginDrag();
+    // Ignored (false) once a failed action dropped the drag, until it ends.
+    bool dragObject(int row, int x, int y);
+    void endDrag();
+    // An action failed half way: the rest of the drag is ignored and no
     // release exchanges rows.
     void cancelGesture();
     bool recordDragOrigin(int row);
@@ -153,7 +157,7 @@ class SceneDocument {
     SceneOpenResult open(const std::string& path, const PartLoader& loadPart);
     SceneOpenResult open(const std::string& path, const PartImageLoader& loadImage);
     // Writes the scene file whole; on success it becomes the document's file.
-    SceneFileStatus save(const std::string& path);
+    Status save(const std::string& path);
     // What a scene file would record of the current state.
     SceneFileData fileData() const;
     // Whether the document's file was replaced or rewritten by someone else
@@ -165,7 +169,7 @@ class SceneDocument {
         EditKind kind;
         SceneState before;
         SceneState after;
-        int row = -1; // the moved row, for folding moves of one gesture
+        int row = -1; // the row a drag moved, for folding its moves
     };
 
     class Rollback;
@@ -176,8 +180,8 @@ class SceneDocument {
     // before the observers are told.
     void setState(SceneState state);
     // Records the step from the state the rollback keeps to the current state,
-    // when anything changed.
-    void commit(EditKind kind, Rollback& rollback, int row = -1);
+    // when anything changed; a drag's move of `dragRow` folds into its step.
+    void commit(EditKind kind, Rollback& rollback, int dragRow = -1);
     // Everything a commit would allocate, taken before anything is changed.
     void reserveForCommit();
     void rebuildCanvas(const Rect& area);
@@ -195,7 +199,12 @@ class SceneDocument {
     std::vector<Step> history_;
     int index_ = 0;      // steps before it are done, the others undone
     int cleanIndex_ = 0; // -1 when the saved state has left the history
-    bool gestureOpen_ = false;
+    // The drag in progress: the step its moves fold into (0 before its first
+    // move), and whether a failed action dropped it.
+    struct Drag {
+        int step = 0;
+        bool dropped = false;
+    } drag_;
     std::string filePath_;
     FileStamp fileStamp_; // of filePath_, as it was opened or saved
     struct Watcher {

@@ -150,29 +150,29 @@ class Dismantled {
     json& value_;
 };
 
-SceneFileStatus problem(SceneFileProblem p, int error = 0) {
+Status problem(StatusCode p, int error = 0) {
     return {p, {}, error};
 }
 
-SceneFileStatus parse(const json& root, const fs::path& folder, SceneFileData& out) {
+Status parse(const json& root, const fs::path& folder, SceneFileData& out) {
     if (!root.is_object())
-        return problem(SceneFileProblem::NotAScene);
+        return problem(StatusCode::NotAScene);
     const auto format = root.find("format");
     // Compared as text: the library's comparison with a C string makes a value,
     // and a failure to allocate there could not be thrown.
     if (format == root.end() || !format->is_string() ||
         format->get_ref<const std::string&>() != kFormatName)
-        return problem(SceneFileProblem::NotAScene);
+        return problem(StatusCode::NotAScene);
     int version = 0;
     if (!readInt(root, "version", version) || version < 1)
-        return problem(SceneFileProblem::Damaged);
+        return problem(StatusCode::SceneDamaged);
     if (version > kSceneFormatVersion)
-        return problem(SceneFileProblem::NewerVersion);
+        return problem(StatusCode::SceneNewerVersion);
 
     SceneFileData data;
     const auto slots = root.find("slots");
     if (slots == root.end() || !slots->is_object())
-        return problem(SceneFileProblem::Damaged);
+        return problem(StatusCode::SceneDamaged);
     for (std::size_t i = 0; i < kSlotKeys.size(); ++i) {
         const auto slot = slots->find(kSlotKeys[i]);
         if (slot == slots->end() || slot->is_null())
@@ -180,12 +180,12 @@ SceneFileStatus parse(const json& root, const fs::path& folder, SceneFileData& o
         SceneFileSlot& s = data.terrain[i];
         if (!slot->is_object() || !readText(*slot, "name", s.name, false) ||
             !readText(*slot, "path", s.path, false))
-            return problem(SceneFileProblem::Damaged);
+            return problem(StatusCode::SceneDamaged);
         s.path = absolutePath(s.path, folder);
     }
     const auto objects = root.find("objects");
     if (objects == root.end() || !objects->is_array() || objects->size() > kMaxObjects)
-        return problem(SceneFileProblem::Damaged);
+        return problem(StatusCode::SceneDamaged);
     for (const json& o : *objects) {
         SceneFileObject row;
         std::string layer;
@@ -195,7 +195,7 @@ SceneFileStatus parse(const json& root, const fs::path& folder, SceneFileData& o
             (layer != "F" && layer != "T") ||
             !readBool(o, "mirrorLeftRight", row.mirroredLeftRight) ||
             !readBool(o, "mirrorUpDown", row.mirroredUpDown))
-            return problem(SceneFileProblem::Damaged);
+            return problem(StatusCode::SceneDamaged);
         row.layer = layer == "T" ? Layer::InFront : Layer::BehindFront;
         row.path = absolutePath(row.path, folder);
         data.objects.push_back(std::move(row));
@@ -244,42 +244,40 @@ std::string sceneFileText(const SceneFileData& data, const std::string& sceneFol
     return root.dump(2, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
-SceneFileStatus parseSceneFile(std::string_view text, const std::string& sceneFolder,
-                               SceneFileData& out) {
+Status parseSceneFile(std::string_view text, const std::string& sceneFolder, SceneFileData& out) {
     if (text.size() > kMaxSceneFileBytes)
-        return problem(SceneFileProblem::TooLarge);
+        return problem(StatusCode::SceneTooLarge);
     if (nestsTooDeep(text))
-        return problem(SceneFileProblem::Damaged);
+        return problem(StatusCode::SceneDamaged);
     try {
         json root = json::parse(text.begin(), text.end(), nullptr, false);
         const Dismantled kept(root);
         if (root.is_discarded())
-            return problem(SceneFileProblem::Damaged);
+            return problem(StatusCode::SceneDamaged);
         return parse(root, fs::path(sceneFolder).lexically_normal(), out);
     } catch (const std::bad_alloc&) {
         throw; // a shortage of memory, not a damaged file
     } catch (...) {
         // Nothing else the library throws may cross into the caller.
-        return problem(SceneFileProblem::Damaged);
+        return problem(StatusCode::SceneDamaged);
     }
 }
 
-SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
-    SceneFileStatus status;
+Status readSceneFile(const std::string& path, SceneFileData& out) {
+    Status status;
     std::error_code ec;
     const fs::file_status kind = fs::status(path, ec);
     if (ec || !fs::is_regular_file(kind)) {
-        status = problem(SceneFileProblem::Unreadable, ec                       ? ec.value()
-                                                       : fs::is_directory(kind) ? EISDIR
-                                                                                : ENODEV);
+        status = problem(StatusCode::SceneUnreadable, ec                       ? ec.value()
+                                                      : fs::is_directory(kind) ? EISDIR
+                                                                               : ENODEV);
     } else if (fs::file_size(path, ec) > kMaxSceneFileBytes || ec) {
-        status =
-            problem(ec ? SceneFileProblem::Unreadable : SceneFileProblem::TooLarge, ec.value());
+        status = problem(ec ? StatusCode::SceneUnreadable : StatusCode::SceneTooLarge, ec.value());
     } else {
         Bytes bytes;
         const Status io = readWholeFile(path, bytes, kMaxSceneFileBytes);
         if (!io.ok()) {
-            status = problem(SceneFileProblem::Unreadable, io.error);
+            status = problem(StatusCode::SceneUnreadable, io.error);
         } else {
             const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
             status = parseSceneFile(text, sceneFolderOf(path).string(), out);
@@ -289,14 +287,14 @@ SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out) {
     return status;
 }
 
-SceneFileStatus writeSceneFile(const std::string& path, const SceneFileData& data) {
+Status writeSceneFile(const std::string& path, const SceneFileData& data) {
     // Made first: once the file is written, nothing may fail.
-    SceneFileStatus status{SceneFileProblem::None, path, 0};
+    Status status{StatusCode::Ok, path, 0};
     const std::string text = sceneFileText(data, sceneFolderOf(path).string());
     const Status io = writeFileAtomically(
         path, {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
     if (!io.ok()) {
-        status.problem = SceneFileProblem::WriteFailed;
+        status.code = StatusCode::SceneWriteFailed;
         status.error = io.error;
     }
     return status;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "base/status.h"
 #include "scene/scene.h"
 
 #include <array>
@@ -40,23 +41,6 @@ struct SceneFileData {
     friend bool operator==(const SceneFileData&, const SceneFileData&) = default;
 };
 
-enum class SceneFileProblem {
-    None,
-    Unreadable,   // the file cannot be opened or read; error says why
-    TooLarge,     // larger than kMaxSceneFileBytes
-    Damaged,      // not JSON, cut short, or a field missing or of the wrong kind
-    NotAScene,    // JSON, but not a Tarn scene
-    NewerVersion, // written by a later Tarn
-    WriteFailed,  // error says why
-};
-
-struct SceneFileStatus {
-    SceneFileProblem problem = SceneFileProblem::None;
-    std::string file;
-    int error = 0; // the platform's error number, where there is one
-    bool ok() const { return problem == SceneFileProblem::None; }
-};
-
 // The text of a scene file kept in `sceneFolder`. A part in that folder or
 // below it (links resolved) is written relative to it, so a project moved
 // whole still finds its parts; any other part by its absolute path.
@@ -65,11 +49,10 @@ std::string sceneFileText(const SceneFileData& data, const std::string& sceneFol
 // Reads the text of a scene file kept in `sceneFolder`, making every part path
 // absolute again (relative ones climbing out of it, as older files hold, too). On any problem `out`
 // is left untouched.
-SceneFileStatus parseSceneFile(std::string_view text, const std::string& sceneFolder,
-                               SceneFileData& out);
+Status parseSceneFile(std::string_view text, const std::string& sceneFolder, SceneFileData& out);
 
 // The same from and to a file; writing is whole or not at all.
-SceneFileStatus readSceneFile(const std::string& path, SceneFileData& out);
-SceneFileStatus writeSceneFile(const std::string& path, const SceneFileData& data);
+Status readSceneFile(const std::string& path, SceneFileData& out);
+Status writeSceneFile(const std::string& path, const SceneFileData& data);
 
 } // namespace tarn

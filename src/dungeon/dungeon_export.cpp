@@ -1,5 +1,6 @@
 #include "dungeon/dungeon_export.h"
 
+#include "base/in_parallel.h"
 #include "base/paths.h"
 #include "dungeon/card_pictures.h"
 #include "dungeon/dungeon_view.h"
@@ -33,13 +34,12 @@ constexpr const char* kFacingNames[] = {"北", "東", "南", "西"};
 constexpr std::uint64_t kMaxIndexBytes = 16u << 20;
 constexpr std::size_t kCopied = static_cast<std::size_t>(-1);
 
-DungeonResult failure(DungeonProblem p, std::string subject, Status io = {}) {
+// The code and its subject; the platform's error number from `io`.
+DungeonResult failure(StatusCode code, std::string subject, const Status& io = {}) {
     DungeonResult r;
-    r.problem = p;
-    if (!io.ok() && io.file.empty())
-        io.file = subject;
-    r.subject = std::move(subject);
-    r.io = std::move(io);
+    r.code = code;
+    r.file = std::move(subject);
+    r.error = io.error;
     return r;
 }
 
@@ -110,22 +110,6 @@ Status makeFolders(const std::string& folder, Rollback& rollback) {
         return systemError(errno, folder);
     rollback.madeFolder(folder);
     return {};
-}
-
-// Runs work(i) for every i below count on up to `threads` threads.
-template <typename Work> void inParallel(std::size_t count, int threads, Work&& work) {
-    std::atomic<std::size_t> next{0};
-    const auto run = [&] {
-        for (std::size_t i = next++; i < count; i = next++)
-            work(i);
-    };
-    const int n = std::max(1, std::min<int>(threads, static_cast<int>(count)));
-    std::vector<std::thread> pool;
-    for (int t = 1; t < n; ++t)
-        pool.emplace_back(run);
-    run();
-    for (std::thread& t : pool)
-        t.join();
 }
 
 // Bitmaps made for the areas, each kept once however many views make it.
@@ -300,7 +284,7 @@ DungeonResult exportDungeon(const DungeonMap& map, const DungeonPack& pack,
         return exportSteps(map, pack, loadImage, request);
     } catch (const std::bad_alloc&) {
         // The rollback of the steps has run by now.
-        return failure(DungeonProblem::WriteFailed, request.folder, systemError(ENOMEM));
+        return failure(StatusCode::DungeonWriteFailed, request.folder, systemError(ENOMEM));
     }
 }
 
@@ -334,7 +318,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     const bool folderThere = exists(folder);
     if (folderThere)
         if (ExportResult r = checkFolder(folder); !r.ok())
-            return failure(DungeonProblem::FolderUnusable, folder, r.io);
+            return failure(StatusCode::FolderUnusable, folder, r);
     const std::vector<AreaFile> areaFiles =
         folderThere ? listAreaFiles(folder) : std::vector<AreaFile>{};
     std::set<int> replaceable;
@@ -343,7 +327,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     if (request.replace) {
         Status io;
         if (!readIndex(indexPath, replaceable, indexFirst, io))
-            return failure(DungeonProblem::IndexUnreadable, indexPath, io);
+            return failure(StatusCode::IndexUnreadable, indexPath, io);
     }
     int first = 1;
     if (request.firstArea)
@@ -355,7 +339,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
             first = std::max(first, f.number + 1);
     const long long last = static_cast<long long>(first) + areaCount - 1;
     if (first < kFirstAreaNumber || last > kLastAreaNumber) {
-        DungeonResult r = failure(DungeonProblem::OutOfRange, std::to_string(first));
+        DungeonResult r = failure(StatusCode::AreasOutOfRange, std::to_string(first));
         r.number = first;
         r.lastNumber = static_cast<int>(std::min<long long>(last, std::numeric_limits<int>::max()));
         return r;
@@ -368,7 +352,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
             if (f.number != n)
                 continue;
             if (!replaceable.contains(n)) {
-                DungeonResult r = failure(DungeonProblem::AreaTaken, f.name);
+                DungeonResult r = failure(StatusCode::AreaTaken, f.name);
                 r.number = n;
                 return r;
             }
@@ -377,7 +361,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
         if (file.empty()) {
             file = areaFileName(n);
             if (exists(joinPath(folder, file))) {
-                DungeonResult r = failure(DungeonProblem::AreaTaken, file);
+                DungeonResult r = failure(StatusCode::AreaTaken, file);
                 r.number = n;
                 return r;
             }
@@ -386,7 +370,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     std::string ignored;
     if (!toShiftJis(map.name, ignored) ||
         (request.flatten && checkName(map.name, ignored) != NameFault::None)) {
-        DungeonResult r = failure(DungeonProblem::BadName, map.name);
+        DungeonResult r = failure(StatusCode::DungeonBadName, map.name);
         checkName(map.name, r.character);
         return r;
     }
@@ -428,35 +412,35 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
         stepDone();
     });
     if (stopped)
-        return failure(DungeonProblem::Stopped, folder);
+        return failure(StatusCode::Stopped, folder);
     for (const PlannedView& view : planned) {
         if (!view.unreadable.empty())
-            return failure(DungeonProblem::PartUnreadable, view.unreadable);
+            return failure(StatusCode::PartUnreadable, view.unreadable);
         if (view.previewFailed)
-            return failure(DungeonProblem::WriteFailed, request.viewsFolder, systemError(EIO));
+            return failure(StatusCode::DungeonWriteFailed, request.viewsFolder, systemError(EIO));
     }
     const std::vector<PartOut> files = nameFiles(planned, map.name);
     for (const PartOut& file : files) {
         std::string character;
         if (checkName(file.name, character) != NameFault::None) {
-            DungeonResult r = failure(DungeonProblem::BadName, file.name);
+            DungeonResult r = failure(StatusCode::DungeonBadName, file.name);
             r.character = character;
             return r;
         }
         if (file.bitmap == kCopied && !isReadableFile(file.source))
-            return failure(DungeonProblem::PartUnreadable, file.source);
+            return failure(StatusCode::PartUnreadable, file.source);
     }
 
     // Every destination is checked before the first byte is written.
     Rollback rollback;
     if (Status io = makeFolders(folder, rollback); !io.ok())
-        return failure(DungeonProblem::FolderUnusable, folder, io);
+        return failure(StatusCode::FolderUnusable, folder, io);
     if (!request.viewsFolder.empty())
         if (Status io = makeFolders(request.viewsFolder, rollback); !io.ok())
-            return failure(DungeonProblem::FolderUnusable, request.viewsFolder, io);
+            return failure(StatusCode::FolderUnusable, request.viewsFolder, io);
     if (!folderThere)
         if (ExportResult r = checkFolder(folder); !r.ok())
-            return failure(DungeonProblem::FolderUnusable, folder, r.io);
+            return failure(StatusCode::FolderUnusable, folder, r);
     const bool writeSummary = areaFiles.empty() && !hasSummary(folder);
     const auto previewPath = [&](std::size_t a) {
         const Square s = squares[a / 4];
@@ -478,7 +462,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
             destinations.push_back(previewPath(a));
     for (const std::string& destination : destinations)
         if (Status io = checkTarget(destination); !io.ok())
-            return failure(DungeonProblem::WriteFailed, destination, io);
+            return failure(StatusCode::DungeonWriteFailed, destination, io);
 
     // Writing: the files are flushed together at the end.
     const auto write = [&](const std::string& path, std::span<const std::uint8_t> bytes) {
@@ -489,7 +473,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     if (writeSummary) {
         const std::string path = joinPath(folder, kSummaryFileName);
         if (Status io = write(path, summaryBytes(done.startArea)); !io.ok())
-            return failure(DungeonProblem::WriteFailed, path, io);
+            return failure(StatusCode::DungeonWriteFailed, path, io);
         done.summaryWritten = true;
     }
     for (const PartOut& file : files) {
@@ -502,10 +486,10 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
         else if (io = rollback.before(path); io.ok())
             io = copyFileAtomically(file.source, path);
         if (!io.ok())
-            return failure(DungeonProblem::WriteFailed, path, io);
+            return failure(StatusCode::DungeonWriteFailed, path, io);
     }
     if (Status io = write(joinPath(folder, kDarkBackgroundName), darkBmpBytes()); !io.ok())
-        return failure(DungeonProblem::WriteFailed, joinPath(folder, kDarkBackgroundName), io);
+        return failure(StatusCode::DungeonWriteFailed, joinPath(folder, kDarkBackgroundName), io);
 
     std::array<Bytes, kMoveCount> pictures;
     for (int m = 0; m < kMoveCount; ++m)
@@ -529,24 +513,24 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
             encodeArea(first + a, dungeonAreaName(map.name, s, d), cards,
                        planned[viewOf[static_cast<std::size_t>(a)]].cells, area);
         if (!encoded.ok()) {
-            DungeonResult r = failure(DungeonProblem::BadName, encoded.subject);
-            checkName(encoded.subject, r.character);
+            DungeonResult r = failure(StatusCode::DungeonBadName, encoded.file);
+            checkName(encoded.file, r.character);
             return r;
         }
         if (Status io = write(path, area); !io.ok())
-            return failure(DungeonProblem::WriteFailed, path, io);
+            return failure(StatusCode::DungeonWriteFailed, path, io);
         if (!request.viewsFolder.empty()) {
             const std::size_t preview = planned[viewOf[static_cast<std::size_t>(a)]].preview;
             if (Status io = write(previewPath(static_cast<std::size_t>(a)), previews[preview]);
                 !io.ok())
-                return failure(DungeonProblem::WriteFailed,
+                return failure(StatusCode::DungeonWriteFailed,
                                previewPath(static_cast<std::size_t>(a)), io);
         }
         if (!stepDone())
-            return failure(DungeonProblem::Stopped, folder);
+            return failure(StatusCode::Stopped, folder);
     }
     if (Status io = write(indexPath, indexBytes(request, first, squares)); !io.ok())
-        return failure(DungeonProblem::WriteFailed, indexPath, io);
+        return failure(StatusCode::DungeonWriteFailed, indexPath, io);
 
     // One flush for every file, as a render batch does.
     for (const std::string& written : {folder, request.viewsFolder}) {

@@ -35,26 +35,12 @@ struct DungeonRequest {
     std::function<bool(int done, int total)> progress;
 };
 
-enum class DungeonProblem {
-    None,
-    FolderUnusable,  // subject: the folder; io says why
-    IndexUnreadable, // replace: subject: the index file, missing or not one
-    AreaTaken,       // subject: the file in the way; number: the area number
-    OutOfRange,      // number..lastNumber reaches outside 1..9999
-    BadName,         // subject: the name; character: the first that the engine cannot take
-    PartUnreadable,  // subject: the part file
-    WriteFailed,     // subject: the file; io says why
-    Stopped,         // the progress report asked to stop; the folder is as it was
-};
-
-struct DungeonResult {
-    DungeonProblem problem = DungeonProblem::None;
-    std::string subject;
-    std::string character;
-    int number = 0;
-    int lastNumber = 0;
-    Status io;
-    // Also after a dry run.
+// What stopped a dungeon export (FolderUnusable to Stopped), with the file it
+// names; the counts also after a dry run.
+struct DungeonResult : Status {
+    std::string character; // DungeonBadName
+    int number = 0;        // AreaTaken, AreasOutOfRange
+    int lastNumber = 0;    // AreasOutOfRange
     int squares = 0;
     int views = 0;
     int distinctViews = 0;
@@ -62,7 +48,6 @@ struct DungeonResult {
     int lastArea = 0;
     int startArea = 0;
     bool summaryWritten = false;
-    bool ok() const { return problem == DungeonProblem::None; }
 };
 
 // "<map name>.dungeon.json": which area shows which square and facing.

@@ -117,9 +117,9 @@ bool operator==(const DungeonMap& a, const DungeonMap& b) {
 
 namespace {
 
-MapResult problemAt(MapProblem problem, int line, int column, std::string detail = {}) {
+MapResult problemAt(StatusCode code, int line, int column, std::string detail = {}) {
     MapResult r;
-    r.problem = problem;
+    r.code = code;
     r.line = line;
     r.column = column;
     r.detail = std::move(detail);
@@ -191,7 +191,7 @@ MapResult parseTextMap(std::string_view text, const std::string& name, DungeonMa
             line.remove_suffix(1);
         lines.push_back(line);
         if (lines.size() > kMaxLine)
-            return problemAt(MapProblem::TooLarge, int(lines.size()), 0);
+            return problemAt(StatusCode::MapTooLarge, int(lines.size()), 0);
         if (newline == text.npos)
             break;
         begin = newline + 1;
@@ -202,21 +202,21 @@ MapResult parseTextMap(std::string_view text, const std::string& name, DungeonMa
     for (std::size_t r = 0; r < lines.size(); ++r) {
         std::string_view line = lines[r];
         if (const std::size_t tab = line.find('\t'); tab != line.npos)
-            return problemAt(MapProblem::Tab, int(r) + 1,
+            return problemAt(StatusCode::Tab, int(r) + 1,
                              int(characterCount(line.substr(0, tab))) + 1);
         while (!line.empty() && line.back() == ' ')
             line.remove_suffix(1);
         grid.push_back(charactersOf(line, kMaxLine));
         if (grid.back().size() > kMaxLine)
-            return problemAt(MapProblem::TooLarge, int(r) + 1, int(kMaxLine) + 1);
+            return problemAt(StatusCode::MapTooLarge, int(r) + 1, int(kMaxLine) + 1);
         longest = std::max(longest, grid.back().size());
     }
     if (!lines.empty() && lines.size() % 2 == 0)
-        return problemAt(MapProblem::EvenLineCount, int(lines.size()), 0);
+        return problemAt(StatusCode::EvenLineCount, int(lines.size()), 0);
     const int width = int(longest / 2);
     const int height = int(lines.size() / 2);
     if (width == 0 || height == 0)
-        return problemAt(MapProblem::Empty, 0, 0);
+        return problemAt(StatusCode::MapEmpty, 0, 0);
 
     DungeonMap map(width, height);
     map.name = name;
@@ -237,15 +237,15 @@ MapResult parseTextMap(std::string_view text, const std::string& name, DungeonMa
                     map.setRock(s, true);
                 } else if (startFacing(ch, facing)) {
                     if (started)
-                        return problemAt(MapProblem::TwoStarts, r + 1, c + 1);
+                        return problemAt(StatusCode::TwoStarts, r + 1, c + 1);
                     started = true;
                     map.start = s;
                     map.startFacing = facing;
                 } else if (ch != " " && ch != ".") {
-                    return problemAt(MapProblem::UnknownCharacter, r + 1, c + 1, std::string(ch));
+                    return problemAt(StatusCode::UnknownCharacter, r + 1, c + 1, std::string(ch));
                 }
             } else if (!edgeOf(ch, oddRow ? "|" : "-", e)) {
-                return problemAt(MapProblem::UnknownCharacter, r + 1, c + 1, std::string(ch));
+                return problemAt(StatusCode::UnknownCharacter, r + 1, c + 1, std::string(ch));
             } else if (oddRow) {
                 const Square s{c / 2, (r - 1) / 2};
                 if (s.x < width)
@@ -262,7 +262,7 @@ MapResult parseTextMap(std::string_view text, const std::string& name, DungeonMa
         }
     }
     if (!started)
-        return problemAt(MapProblem::NoStart, 0, 0);
+        return problemAt(StatusCode::NoStart, 0, 0);
     out = std::move(map);
     return {};
 }
@@ -276,16 +276,16 @@ constexpr std::uint32_t kTileIdBits = 0x0FFFFFFF;
 // Groups nest this deep at most before their layers are no longer looked at.
 constexpr int kMaxGroupDepth = 32;
 
-MapResult problemIn(MapProblem problem, std::string jsonPath, std::string detail = {}) {
+MapResult problemIn(StatusCode code, std::string jsonPath, std::string detail = {}) {
     MapResult r;
-    r.problem = problem;
+    r.code = code;
     r.jsonPath = std::move(jsonPath);
     r.detail = std::move(detail);
     return r;
 }
 
 MapResult badJson(const JsonFault& fault, std::string file) {
-    MapResult r = problemAt(MapProblem::BadJson, fault.line, fault.column, fault.detail);
+    MapResult r = problemAt(StatusCode::MapBadJson, fault.line, fault.column, fault.detail);
     r.file = std::move(file);
     return r;
 }
@@ -427,15 +427,15 @@ MapResult loadTileset(Tileset& tileset, const std::string& folder) {
     }
     const std::string written = textOf(source);
     if (written.empty())
-        return problemIn(MapProblem::BadField, jsonPathOf(tileset.path, "source"));
+        return problemIn(StatusCode::BadField, jsonPathOf(tileset.path, "source"));
     if (lowerCase(getext(written)) == "tsx")
-        return problemIn(MapProblem::XmlTileset, jsonPathOf(tileset.path, "source"), written);
+        return problemIn(StatusCode::XmlTileset, jsonPathOf(tileset.path, "source"), written);
     const std::string file = pathBeside(folder, written);
     Bytes bytes;
     if (Status io = readWholeFile(file, bytes, kMaxDungeonFileBytes); !io.ok()) {
         MapResult r =
-            problemIn(MapProblem::TilesetUnreadable, jsonPathOf(tileset.path, "source"), file);
-        r.io = std::move(io);
+            problemIn(StatusCode::TilesetUnreadable, jsonPathOf(tileset.path, "source"), file);
+        r.error = io.error;
         return r;
     }
     json external;
@@ -455,32 +455,32 @@ MapResult readTiles(const json& layer, const std::string& path, std::size_t coun
     const std::string dataPath = jsonPathOf(path, "data");
     const std::string encoding = textOf(member(layer, "encoding"));
     if (data == nullptr)
-        return problemIn(MapProblem::BadLayerData, dataPath);
+        return problemIn(StatusCode::BadLayerData, dataPath);
     if (encoding != "base64") {
         if (!data->is_array() || data->size() != count)
-            return problemIn(MapProblem::BadLayerData, dataPath);
+            return problemIn(StatusCode::BadLayerData, dataPath);
         for (std::size_t i = 0; i < count; ++i) {
             std::int64_t gid = 0;
             if (!readWhole(&(*data)[i], 0, 0xFFFFFFFF, gid))
-                return problemIn(MapProblem::BadLayerData, jsonPathOf(dataPath, i));
+                return problemIn(StatusCode::BadLayerData, jsonPathOf(dataPath, i));
             gids.push_back(std::uint32_t(gid));
         }
         return {};
     }
     const std::string compression = textOf(member(layer, "compression"));
     if (!compression.empty() && compression != "zlib" && compression != "gzip")
-        return problemIn(MapProblem::UnsupportedCompression, jsonPathOf(path, "compression"),
+        return problemIn(StatusCode::UnsupportedCompression, jsonPathOf(path, "compression"),
                          compression);
     std::vector<std::uint8_t> packed;
     std::vector<std::uint8_t> bytes;
     if (!data->is_string() || !decodeBase64(data->get_ref<const std::string&>(), packed))
-        return problemIn(MapProblem::BadLayerData, dataPath);
+        return problemIn(StatusCode::BadLayerData, dataPath);
     if (compression.empty())
         bytes = std::move(packed);
     else if (!inflateExactly(packed, compression == "gzip", 4 * count, bytes))
-        return problemIn(MapProblem::BadLayerData, dataPath);
+        return problemIn(StatusCode::BadLayerData, dataPath);
     if (bytes.size() != 4 * count)
-        return problemIn(MapProblem::BadLayerData, dataPath);
+        return problemIn(StatusCode::BadLayerData, dataPath);
     for (std::size_t i = 0; i < count; ++i)
         gids.push_back(std::uint32_t(bytes[4 * i]) | std::uint32_t(bytes[4 * i + 1]) << 8 |
                        std::uint32_t(bytes[4 * i + 2]) << 16 |
@@ -498,7 +498,7 @@ MapResult classifyTiles(const json& root, const std::string& folder,
             t.entry = &(*list)[i];
             t.path = jsonPathOf("tilesets", i);
             if (!readWhole(member(*t.entry, "firstgid"), 1, kTileIdBits, t.firstGid))
-                return problemIn(MapProblem::BadField, jsonPathOf(t.path, "firstgid"));
+                return problemIn(StatusCode::BadField, jsonPathOf(t.path, "firstgid"));
             tilesets.push_back(std::move(t));
         }
     }
@@ -551,14 +551,14 @@ MapResult readStart(const json& root, std::int64_t tileWidth, std::int64_t tileH
             if (textOf(member(object, "name")) != "start")
                 continue;
             if (found)
-                return problemIn(MapProblem::TwoStarts, objectPath);
+                return problemIn(StatusCode::TwoStarts, objectPath);
             found = true;
             const json* x = member(object, "x");
             const json* y = member(object, "y");
             if (x == nullptr || !x->is_number())
-                return problemIn(MapProblem::BadField, jsonPathOf(objectPath, "x"));
+                return problemIn(StatusCode::BadField, jsonPathOf(objectPath, "x"));
             if (y == nullptr || !y->is_number())
-                return problemIn(MapProblem::BadField, jsonPathOf(objectPath, "y"));
+                return problemIn(StatusCode::BadField, jsonPathOf(objectPath, "y"));
             double top = y->get<double>();
             if (const json* h = member(object, "height");
                 member(object, "gid") != nullptr && h != nullptr && h->is_number())
@@ -566,15 +566,15 @@ MapResult readStart(const json& root, std::int64_t tileWidth, std::int64_t tileH
             const double column = std::floor(x->get<double>() / double(tileWidth));
             const double row = std::floor(top / double(tileHeight));
             if (!(column >= 0 && column < map.width() && row >= 0 && row < map.height()))
-                return problemIn(MapProblem::BadStart, objectPath);
+                return problemIn(StatusCode::BadStart, objectPath);
             map.start = {int(column), int(row)};
             if (!map.isFloor(map.start))
-                return problemIn(MapProblem::StartOnRock, objectPath);
+                return problemIn(StatusCode::StartOnRock, objectPath);
             if (!facingOf(object, map.startFacing))
-                return problemIn(MapProblem::BadFacing, jsonPathOf(objectPath, "properties"));
+                return problemIn(StatusCode::BadFacing, jsonPathOf(objectPath, "properties"));
         }
     }
-    return found ? MapResult{} : problemIn(MapProblem::NoStart, {});
+    return found ? MapResult{} : problemIn(StatusCode::NoStart, {});
 }
 
 MapResult parseTiled(std::string_view text, const std::string& name, const std::string& folder,
@@ -584,33 +584,33 @@ MapResult parseTiled(std::string_view text, const std::string& name, const std::
     if (!parseJsonText(text, root, fault))
         return badJson(fault, {});
     if (!root.is_object())
-        return problemIn(MapProblem::BadField, {});
+        return problemIn(StatusCode::BadField, {});
     const std::string orientation = textOf(member(root, "orientation"));
     if (orientation != "orthogonal")
-        return problemIn(orientation.empty() ? MapProblem::BadField : MapProblem::NotOrthogonal,
+        return problemIn(orientation.empty() ? StatusCode::BadField : StatusCode::NotOrthogonal,
                          "orientation", orientation);
     std::int64_t tileWidth = 0;
     std::int64_t tileHeight = 0;
     if (!readWhole(member(root, "tilewidth"), 1, 1 << 20, tileWidth))
-        return problemIn(MapProblem::BadField, "tilewidth");
+        return problemIn(StatusCode::BadField, "tilewidth");
     if (!readWhole(member(root, "tileheight"), 1, 1 << 20, tileHeight))
-        return problemIn(MapProblem::BadField, "tileheight");
+        return problemIn(StatusCode::BadField, "tileheight");
 
     std::vector<std::pair<const json*, std::string>> tileLayers;
     layersOfType(root, "", "tilelayer", 0, tileLayers);
     if (tileLayers.empty())
-        return problemIn(MapProblem::NoTileLayer, "layers");
+        return problemIn(StatusCode::NoTileLayer, "layers");
     const auto& [layer, path] = tileLayers.front();
     std::int64_t width = 0;
     std::int64_t height = 0;
     for (auto [key, side] : {std::pair{"width", &width}, std::pair{"height", &height}}) {
         if (!readWhole(member(*layer, key), 0, 1 << 30, *side))
-            return problemIn(MapProblem::BadField, jsonPathOf(path, key));
+            return problemIn(StatusCode::BadField, jsonPathOf(path, key));
         if (*side > kMaxMapSide)
-            return problemIn(MapProblem::TooLarge, jsonPathOf(path, key));
+            return problemIn(StatusCode::MapTooLarge, jsonPathOf(path, key));
     }
     if (width == 0 || height == 0)
-        return problemIn(MapProblem::Empty, path);
+        return problemIn(StatusCode::MapEmpty, path);
 
     std::vector<std::uint32_t> gids;
     std::vector<Tile> tiles;
@@ -647,8 +647,8 @@ MapResult parseTiledMap(std::string_view json, const std::string& name, const st
         return parseTiled(json, name, folder, out);
     } catch (const std::bad_alloc&) {
         MapResult r;
-        r.problem = MapProblem::Unreadable;
-        r.io = systemError(ENOMEM);
+        r.code = StatusCode::MapUnreadable;
+        r.error = ENOMEM;
         return r;
     }
 }
@@ -658,17 +658,19 @@ MapResult readDungeonMap(const std::string& path, DungeonMap& out) {
     const std::string extension = lowerCase(p.extension().string());
     MapResult r;
     if (extension != ".txt" && extension != ".tmj" && extension != ".json") {
-        r.problem = MapProblem::UnknownFormat;
+        r.code = StatusCode::MapUnknownFormat;
     } else {
         Bytes bytes;
-        r.io = readWholeFile(path, bytes, kMaxDungeonFileBytes);
+        const Status io = readWholeFile(path, bytes, kMaxDungeonFileBytes);
         const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        if (!r.io.ok())
-            r.problem = MapProblem::Unreadable;
-        else if (extension == ".txt")
+        if (!io.ok()) {
+            r.code = StatusCode::MapUnreadable;
+            r.error = io.error;
+        } else if (extension == ".txt") {
             r = parseTextMap(text, p.stem().string(), out);
-        else
+        } else {
             r = parseTiledMap(text, p.stem().string(), folderOf(path), out);
+        }
     }
     if (r.file.empty())
         r.file = path;

@@ -81,44 +81,18 @@ class DungeonMap {
     std::vector<Edge> vertical_;     // height rows of (width + 1): the edge west of (x, y)
 };
 
-enum class MapProblem {
-    None,
-    Unreadable,    // io says why
-    UnknownFormat, // the extension is none of .txt, .tmj, .json
-    // Text grids; line and column count from 1.
-    EvenLineCount,
-    Tab,
-    UnknownCharacter, // detail: the character
-    NoStart,
-    TwoStarts, // line and column: the second
-    StartOnRock,
-    TooLarge, // more than kMaxMapSide squares on a side
-    Empty,
-    // Tiled maps; jsonPath says where ("layers[0].data").
-    BadJson, // detail: the parser's own words
-    NotOrthogonal,
-    NoTileLayer,
-    BadLayerData,           // wrong size, bad base64, bad compressed stream
-    UnsupportedCompression, // detail: the compression named ("zstd")
-    XmlTileset,             // detail: the tileset's file
-    TilesetUnreadable,      // detail: the tileset's file; io says why
-    BadStart,               // start object outside the map
-    BadFacing,              // the start's facing missing, or not N, E, S or W
-    BadField,               // jsonPath names a field that is missing or of the wrong type
-};
-
-struct MapResult {
-    MapProblem problem = MapProblem::None;
-    // The map, or the tileset a fault is in; the parse functions leave the
-    // map's own name to readDungeonMap.
-    std::string file;
-    int line = 0; // text grids, from 1; 0 when not about a place
+// What a dungeon map or pack reader found (MapUnreadable to PackBadEntry):
+// `file` the map or pack, or the tileset a fault is in (the parse functions
+// leave the map's own name to readDungeonMap), and where in it.
+struct DungeonFileResult : Status {
+    int line = 0; // text grids and JSON faults, from 1; 0 when not about a place
     int column = 0;
-    std::string jsonPath; // Tiled maps
+    std::string jsonPath; // JSON files: "layers[0].data"
+    // The character (UnknownCharacter), the parser's words (the BadJson codes),
+    // the compression named ("zstd"), or the tileset's file.
     std::string detail;
-    Status io;
-    bool ok() const { return problem == MapProblem::None; }
 };
+using MapResult = DungeonFileResult;
 
 // The text edge grid, from its bytes (name: the map's name).
 MapResult parseTextMap(std::string_view text, const std::string& name, DungeonMap& out);

@@ -26,7 +26,7 @@ constexpr const char* kRoleKeys[kPartRoleCount] = {
 
 PackResult badEntry(std::string jsonPath) {
     PackResult r;
-    r.problem = PackProblem::BadEntry;
+    r.code = StatusCode::PackBadEntry;
     r.jsonPath = std::move(jsonPath);
     return r;
 }
@@ -74,14 +74,15 @@ PackResult readRole(const json& pack, PartRole role, const std::string& folder, 
 PackResult readPack(const std::string& path, DungeonPack& out) {
     PackResult r;
     Bytes bytes;
-    if (r.io = readWholeFile(path, bytes, kMaxDungeonFileBytes); !r.io.ok()) {
-        r.problem = PackProblem::Unreadable;
+    if (const Status io = readWholeFile(path, bytes, kMaxDungeonFileBytes); !io.ok()) {
+        r.code = StatusCode::PackUnreadable;
+        r.error = io.error;
         return r;
     }
     json pack;
     JsonFault fault;
     if (!parseJsonText({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, pack, fault)) {
-        r.problem = PackProblem::BadJson;
+        r.code = StatusCode::PackBadJson;
         r.detail = fault.detail;
         r.line = fault.line;
         r.column = fault.column;
@@ -89,14 +90,14 @@ PackResult readPack(const std::string& path, DungeonPack& out) {
     }
     const json* format = member(pack, "format");
     if (format == nullptr || *format != kPackFormat) {
-        r.problem = PackProblem::NotAPack;
+        r.code = StatusCode::NotAPack;
         return r;
     }
     std::int64_t version = 0;
     if (!readWhole(member(pack, "version"), 1, INT64_MAX, version))
         return badEntry("version");
     if (version != kPackVersion) {
-        r.problem = PackProblem::NewerVersion;
+        r.code = StatusCode::PackNewerVersion;
         return r;
     }
     DungeonPack read;
@@ -121,8 +122,8 @@ PackResult readDungeonPack(const std::string& path, DungeonPack& out) {
         r = readPack(path, out);
     } catch (const std::bad_alloc&) {
         r = {};
-        r.problem = PackProblem::Unreadable;
-        r.io = systemError(ENOMEM, path);
+        r.code = StatusCode::PackUnreadable;
+        r.error = ENOMEM;
     }
     r.file = path;
     return r;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "base/status.h"
+#include "dungeon/dungeon_map.h"
 
 #include <array>
 #include <cstdint>
@@ -44,25 +44,7 @@ struct DungeonPack {
     const std::optional<PackPart>& part(PartRole r) const { return parts[std::size_t(r)]; }
 };
 
-enum class PackProblem {
-    None,
-    Unreadable,   // io says why
-    BadJson,      // detail: the parser's words
-    NotAPack,     // format is not "tarn-dungeon-pack"
-    NewerVersion, // version is not 1
-    BadEntry,     // jsonPath names it: wrong type, missing part or position
-};
-
-struct PackResult {
-    PackProblem problem = PackProblem::None;
-    std::string file;
-    int line = 0; // BadJson: where the parser stopped, from 1
-    int column = 0;
-    std::string jsonPath;
-    std::string detail;
-    Status io;
-    bool ok() const { return problem == PackProblem::None; }
-};
+using PackResult = DungeonFileResult;
 
 // Reads a pack file; roles it leaves out stay empty (missingRoles tells which
 // a map needs). `out` is left as it was on failure.

@@ -36,8 +36,8 @@ std::int32_t saturate(std::int64_t v) {
 
 ExportResult noShiftJis(const std::string& text) {
     ExportResult r;
-    r.problem = ExportProblem::BadName;
-    r.subject = text;
+    r.code = StatusCode::BadPartName;
+    r.file = text;
     return r;
 }
 
@@ -143,8 +143,8 @@ ExportResult encodeArea(int n, const std::string& name, const std::vector<MenuCa
     const std::int64_t numberField = kNumberOffset + n;
     if (numberField > std::numeric_limits<std::int32_t>::max()) {
         ExportResult r;
-        r.problem = ExportProblem::NumberOutOfRange;
-        r.subject = std::to_string(n);
+        r.code = StatusCode::NumberOutOfRange;
+        r.file = std::to_string(n);
         return r;
     }
 

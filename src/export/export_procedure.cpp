@@ -21,17 +21,12 @@ namespace tarn {
 
 namespace {
 
-Status ioStatus(int number) {
-    return systemError(number);
-}
-
-ExportResult problem(ExportProblem p, std::string subject, Status io = {}) {
-    if (!io.ok() && io.file.empty())
-        io.file = subject;
+// The code, the file it names and, where the platform refused, why.
+ExportResult problem(StatusCode code, std::string subject, int error = 0) {
     ExportResult r;
-    r.problem = p;
-    r.subject = std::move(subject);
-    r.io = std::move(io);
+    r.code = code;
+    r.file = std::move(subject);
+    r.error = error;
     return r;
 }
 
@@ -41,14 +36,14 @@ ExportResult readNumberBox(const std::string& text, int& n) {
     std::int64_t value = 0;
     switch (readWholeNumber(text, value)) {
     case NumberReading::Bad:
-        return problem(ExportProblem::BadNumber, text);
+        return problem(StatusCode::BadNumber, text);
     case NumberReading::TooLarge:
-        return problem(ExportProblem::NumberOutOfRange, text);
+        return problem(StatusCode::NumberOutOfRange, text);
     case NumberReading::Whole:
         break;
     }
     if (value < kFirstAreaNumber || value > kLastAreaNumber)
-        return problem(ExportProblem::NumberOutOfRange, text);
+        return problem(StatusCode::NumberOutOfRange, text);
     n = static_cast<int>(value);
     return {};
 }
@@ -86,10 +81,10 @@ ExportResult chooseArea(const ExportRequest& request, const std::vector<AreaFile
             return f.name == request.selectedFile;
         });
         if (request.selectedFile.empty() || it == areaFiles.end())
-            return problem(ExportProblem::NothingSelected, request.selectedFile);
+            return problem(StatusCode::NothingSelected, request.selectedFile);
         // The new content goes into the selected file under the number it carries.
         if (it->number < kFirstAreaNumber || it->number > kLastAreaNumber)
-            return problem(ExportProblem::NumberOutOfRange, std::to_string(it->number));
+            return problem(StatusCode::NumberOutOfRange, std::to_string(it->number));
         target.fileName = request.selectedFile;
         target.n = it->number;
         return {};
@@ -102,16 +97,16 @@ ExportResult chooseArea(const ExportRequest& request, const std::vector<AreaFile
         target.fileName = areaFileName(target.n);
     // A folder of that name is no file to offer to replace.
     if (isFolder(joinPath(request.folder, target.fileName)))
-        return problem(ExportProblem::WriteFailed, joinPath(request.folder, target.fileName),
-                       ioStatus(EISDIR));
+        return problem(StatusCode::ExportWriteFailed, joinPath(request.folder, target.fileName),
+                       EISDIR);
     // The engine keeps one of two areas with the same number.
     for (const AreaFile& f : areaFiles)
         if (f.number == target.n && foldedName(f.name) != foldedName(target.fileName))
-            return problem(ExportProblem::AreaNumberTaken, f.name);
+            return problem(StatusCode::AreaNumberTaken, f.name);
     struct stat st {};
     if (!request.replaceExisting &&
         ::lstat(joinPath(request.folder, target.fileName).c_str(), &st) == 0)
-        return problem(ExportProblem::AreaExists, target.fileName);
+        return problem(StatusCode::AreaExists, target.fileName);
     return {};
 }
 
@@ -120,7 +115,7 @@ ExportResult checkNames(const AreaPlan& plan) {
     for (const AreaCell& cell : plan.cells) {
         std::string character;
         if (checkName(cell.fileName, character) != NameFault::None) {
-            ExportResult r = problem(ExportProblem::BadName, cell.fileName);
+            ExportResult r = problem(StatusCode::BadPartName, cell.fileName);
             r.character = character;
             return r;
         }
@@ -137,14 +132,13 @@ bool hasSummary(const std::string& folder) {
 ExportResult checkFolder(const std::string& folder) {
     struct stat st {};
     if (folder.empty() || ::stat(folder.c_str(), &st) != 0)
-        return problem(ExportProblem::FolderMissing, folder,
-                       ioStatus(folder.empty() ? ENOENT : errno));
+        return problem(StatusCode::FolderMissing, folder, folder.empty() ? ENOENT : errno);
     if (!S_ISDIR(st.st_mode))
-        return problem(ExportProblem::FolderMissing, folder, ioStatus(ENOTDIR));
+        return problem(StatusCode::FolderMissing, folder, ENOTDIR);
     if (::access(folder.c_str(), W_OK | X_OK) != 0)
-        return problem(ExportProblem::FolderNotWritable, folder, ioStatus(errno));
+        return problem(StatusCode::FolderNotWritable, folder, errno);
     if (Status io = tryCreateIn(folder); !io.ok())
-        return problem(ExportProblem::FolderNotWritable, folder, io);
+        return problem(StatusCode::FolderNotWritable, folder, io.error);
     return {};
 }
 
@@ -212,7 +206,7 @@ ExportResult exportTemplate(const Scene& scene, const ExportRequest& request) {
     try {
         return exportSteps(scene, request);
     } catch (const std::bad_alloc&) {
-        return problem(ExportProblem::WriteFailed, request.folder, ioStatus(ENOMEM));
+        return problem(StatusCode::ExportWriteFailed, request.folder, ENOMEM);
     }
 }
 
@@ -236,7 +230,7 @@ ExportResult exportSteps(const Scene& scene, const ExportRequest& request) {
         return r;
     for (const PartFile& file : plan.files)
         if (file.source.empty() || !isReadableFile(file.source))
-            return problem(ExportProblem::SourceMissing,
+            return problem(StatusCode::SourceMissing,
                            file.source.empty() ? file.fileName : file.source);
 
     // An author's summary, or one that a scenario with areas relies on, stays.
@@ -263,7 +257,7 @@ ExportResult exportSteps(const Scene& scene, const ExportRequest& request) {
     // after the summary is written.
     for (const std::string& destination : destinations)
         if (Status io = checkTarget(destination); !io.ok())
-            return problem(ExportProblem::WriteFailed, destination, io);
+            return problem(StatusCode::ExportWriteFailed, destination, io.error);
 
     // Writing. Each file is replaced whole or not at all, so when one fails the
     // files before it in this order are already complete on disk (the summary,
@@ -273,7 +267,7 @@ ExportResult exportSteps(const Scene& scene, const ExportRequest& request) {
     ExportResult done;
     if (writeSummary) {
         if (Status io = WriteSummary(folder, target.n); !io.ok())
-            return problem(ExportProblem::WriteFailed, summaryPath, io);
+            return problem(StatusCode::ExportWriteFailed, summaryPath, io.error);
         done.written.push_back(kSummaryFileName);
     }
     for (const PartFile& file : plan.files) {
@@ -282,12 +276,12 @@ ExportResult exportSteps(const Scene& scene, const ExportRequest& request) {
         const Status io = file.bitmap.empty() ? copyFileAtomically(file.source, destination)
                                               : writeFileAtomically(destination, file.bitmap);
         if (!io.ok())
-            return problem(ExportProblem::WriteFailed, destination, io);
+            return problem(StatusCode::ExportWriteFailed, destination, io.error);
         done.written.push_back(file.fileName);
     }
     if (black) {
         if (Status io = WriteDarkBmp(darkPath); !io.ok())
-            return problem(ExportProblem::WriteFailed, darkPath, io);
+            return problem(StatusCode::ExportWriteFailed, darkPath, io.error);
         done.written.push_back(kDarkBackgroundName);
     }
     // Unless replacing was asked for, an area file that appeared since the
@@ -296,8 +290,8 @@ ExportResult exportSteps(const Scene& scene, const ExportRequest& request) {
     if (Status io = mayReplace ? writeFileAtomically(areaPath, area)
                                : writeNewFileAtomically(areaPath, area);
         !io.ok())
-        return io.error == EEXIST ? problem(ExportProblem::AreaExists, target.fileName)
-                                  : problem(ExportProblem::WriteFailed, areaPath, io);
+        return io.error == EEXIST ? problem(StatusCode::AreaExists, target.fileName)
+                                  : problem(StatusCode::ExportWriteFailed, areaPath, io.error);
     done.written.push_back(target.fileName);
     done.area = target.n;
     return done;

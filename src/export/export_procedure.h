@@ -25,29 +25,13 @@ struct ExportRequest {
 inline constexpr int kFirstAreaNumber = 1;
 inline constexpr int kLastAreaNumber = 9999;
 
-enum class ExportProblem {
-    None,
-    FolderMissing,     // subject: the folder
-    FolderNotWritable, // subject: the folder
-    SourceMissing,     // subject: the part bitmap's path
-    BadNumber,         // subject: the number text
-    NumberOutOfRange,  // not kFirstAreaNumber..kLastAreaNumber; subject: the number
-    BadName,           // subject: the file name; character: the first that fails checkName
-    AreaExists,        // new-file mode, replaceExisting false; subject: the area file name
-    AreaNumberTaken,   // new-file mode; subject: the area file of another name with that number
-    NothingSelected,   // existing-file mode without a selected file
-    WriteFailed,       // subject: the file; io says why
-};
-
-struct ExportResult {
-    ExportProblem problem = ExportProblem::None;
-    std::string subject;
-    Status io;
-    std::string character; // BadName only
+// What stopped an export: the code (FolderMissing to ExportWriteFailed, or
+// System), the file it names and the platform's error number.
+struct ExportResult : Status {
+    std::string character; // BadPartName only
     // After a complete export: the files written, in order, and the area number.
     std::vector<std::string> written;
     int area = 0;
-    bool ok() const { return problem == ExportProblem::None; }
 };
 
 // A file the engine reads as an area: extension "wid" in any case and type 0.

@@ -12,9 +12,11 @@
 namespace tarn {
 
 ExchangeFiles::ExchangeFiles(const std::string& programFolder)
-    : folder_(joinPath(programFolder, "MySystem")) {}
+    : folder_(programFolder.empty() ? std::string() : joinPath(programFolder, "MySystem")) {}
 
 std::string ExchangeFiles::path(ExchangeFile file) const {
+    if (folder_.empty())
+        return {};
     switch (file) {
     case ExchangeFile::OldPic:
         return joinPath(folder_, "OLDPIC.emf");
@@ -38,6 +40,9 @@ Status ExchangeFiles::writeNew(const Picture& picture, const Mask& mask) const {
 
 Status ExchangeFiles::writePair(ExchangeFile pictureFile, ExchangeFile maskFile,
                                 const Picture& picture, const Mask& mask) const {
+    // A document of no program (a command-line run) keeps no record.
+    if (folder_.empty())
+        return {};
     Status status = writeOne(pictureFile, picture);
     if (status.ok())
         status = writeOne(maskFile, mask);

@@ -14,6 +14,7 @@ enum class ExchangeFile { OldPic, OldPicMask, NewPic, NewPicMask };
 // of the buffer it was written from, whatever its ".emf" name says.
 class ExchangeFiles {
   public:
+    // An empty program folder: nothing is written and folder() is empty.
     explicit ExchangeFiles(const std::string& programFolder);
 
     const std::string& folder() const { return folder_; }

@@ -2,7 +2,6 @@
 
 #include "base/file_write.h"
 
-#include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
@@ -130,7 +129,7 @@ bool encodeJpeg(const Picture& raster, std::uint8_t quality, bool progressive, B
 
 std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_t height,
                           const std::string& path, std::uint8_t quality, bool progressive,
-                          Durability durability) {
+                          Durability durability, Status* status) {
     if (width <= 0 || height <= 0 || width > raster.width() || height > raster.height() ||
         quality < 1 || quality > 100 || path.empty())
         return kJpegBadArguments;
@@ -140,8 +139,8 @@ std::int16_t DCSavetoJPEG(const Picture& raster, std::int32_t width, std::int32_
     const Status written =
         writeFileAtomically(path, std::span<const std::uint8_t>(file.data, file.size), durability);
     std::free(file.data);
-    if (!written.ok())
-        errno = written.error; // the return code cannot say why; callers read errno
+    if (status != nullptr)
+        *status = written;
     return written.ok() ? kJpegWritten : kJpegWriteFailed;
 }
 

@@ -112,7 +112,9 @@ class TestCommandLine : public QObject {
               std::pair(QStringList{"-o", "out/b.png"}, "b.png"),
               std::pair(QStringList{"-o", "out/c.jpg", "--quality", "30", "--progressive"},
                         "c.jpg"),
-              std::pair(QStringList{"--out-dir", "out", "--format", "jpg"}, "view.jpg")}) {
+              std::pair(QStringList{"--out-dir", "out", "--format", "jpg"}, "view.jpg"),
+              // --format names the format whatever the name ends in.
+              std::pair(QStringList{"-o", "out/d.png", "--format", "jpg"}, "d.png")}) {
             const Run run = runTarn(QStringList{"render", scene} + args, folder.path());
             QCOMPARE(run.exitCode, 0);
             QVERIFY(run.err.contains("1 件のシーンのうち 1 件"));
@@ -124,7 +126,8 @@ class TestCommandLine : public QObject {
         QCOMPARE(fileBytes(out + "/a.bmp"), qBytes(bmp));
         QCOMPARE(fromQImage(QImage(out + "/b.png")), canvas);
         for (const auto& [file, quality, progressive] :
-             {std::tuple("c.jpg", 30, true), std::tuple("view.jpg", 65, false)}) {
+             {std::tuple("c.jpg", 30, true), std::tuple("view.jpg", 65, false),
+              std::tuple("d.png", 65, false)}) {
             const std::string expected = folder.path("expected.jpg").toStdString();
             QCOMPARE(DCSavetoJPEG(canvas, kCanvasWidth, kCanvasHeight, expected,
                                   static_cast<std::uint8_t>(quality), progressive),

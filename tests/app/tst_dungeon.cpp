@@ -1,7 +1,7 @@
 // The dungeon window: walking the map with the keys and the mouse, the view it
 // shows against the core's composition, faults in the map or the pack, the
 // export with its progress and cancel, and a view opened as the main window's scene.
-#include "app/common/dungeon_messages.h"
+#include "app/common/messages.h"
 #include "app/window/frm_dungeon.h"
 #include "app/window/map_view.h"
 #include "export/export_procedure.h"
@@ -187,8 +187,8 @@ class TestDungeon : public QObject, MainWindowTest {
         DungeonPack pack;
         const MapResult mapRead = readDungeonMap(mapPath.toStdString(), map);
         const PackResult packRead = readDungeonPack(packPath.toStdString(), pack);
-        const QString expected = !mapRead.ok()    ? mapProblemText(mapRead)
-                                 : !packRead.ok() ? packProblemText(packRead)
+        const QString expected = !mapRead.ok()    ? dungeonFileText(mapRead)
+                                 : !packRead.ok() ? dungeonFileText(packRead)
                                                   : missingRolesText(missingRoles(map, pack));
         QCOMPARE(in<QLabel>("lblProblem")->text(), expected);
         QVERIFY(!in<QPushButton>("cmdExport")->isEnabled());

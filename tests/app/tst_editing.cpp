@@ -68,7 +68,6 @@ class TestEditing : public QObject, MainWindowTest {
             if (k)
                 w->document().moveObject(k, 100 + 10 * k, 0);
         }
-        w->document().endGesture();
     }
 
   private slots:

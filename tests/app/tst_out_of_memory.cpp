@@ -70,7 +70,6 @@ class TestOutOfMemory : public QObject, MainWindowTest {
         insert(0);
         insert(1);
         w->document().moveObject(1, 150, 20);
-        w->document().endGesture();
     }
     Shown shown() const {
         return {canvas(), shownScene(*w).replaceInStrings(folder->path(), "<folder>"),

@@ -117,7 +117,7 @@ class TestWindow : public QObject, MainWindowTest {
             "&Layers|  Floor|  Far left|  Far right|  Objects (F)|  Near left|  Near right|"
             "  Objects (T)|Abou&t|Re&fresh";
         for (const QString language : {"ja", "en"}) {
-            QVERIFY(installTranslations(*qApp, language, {TARN_SAMPLE_PARTS "/translations"}));
+            QVERIFY(installTranslations(*qApp, language));
             open();
             QCOMPARE(get<QLabel>("lbl(1)")->text(), language == "ja" ? "地面" : "Floor");
             // Qt's own dialogs and buttons speak the language too.
@@ -267,7 +267,6 @@ class TestWindow : public QObject, MainWindowTest {
             w->lst(0)->setCurrentItem(w->lst(0)->findItems(name, Qt::MatchExactly).value(0));
             w->onInsert();
             w->document().moveObject(int(w->scene().objects.size()) - 1, x, y);
-            w->document().endGesture();
         }
         w->document().toggleLayer(2);
         QCOMPARE(entries(w->lst(6)), (QStringList{"ob_door", "ob_torch", "ob_barrel"}));

@@ -67,7 +67,6 @@ struct Fixture {
         insert(0);
         insert(1);
         doc.moveObject(1, 120, 60);
-        doc.endGesture();
         doc.applyTone(Tone::Gray);
         doc.applyTone(Tone::Sepia);
         doc.undo();

@@ -42,7 +42,7 @@ TEST(CanvasArea, PartialRecomposeMatchesAFullOneAndCoversEveryChange) {
             break;
         case 1:
         case 2: // moves, partly or wholly off the canvas too
-            doc.moveObject(row, pick(560) - 60, pick(360) - 60);
+            doc.dragObject(row, pick(560) - 60, pick(360) - 60);
             break;
         case 3:
             doc.mirrorObject(row, 1 + pick(2));
@@ -63,7 +63,7 @@ TEST(CanvasArea, PartialRecomposeMatchesAFullOneAndCoversEveryChange) {
             else if (pick(2) == 0)
                 doc.clearSlot(1 + pick(kSlotCount));
             else
-                doc.endGesture();
+                doc.endDrag();
             break;
         default:
             if (pick(2) == 0)

@@ -57,7 +57,6 @@ struct Fixture {
         for (int k = 0; k < 3; ++k) {
             insert(k);
             doc.moveObject(k, 60 + 50 * k, 70 + 3 * k);
-            doc.endGesture();
         }
     }
 };
@@ -161,18 +160,17 @@ TEST(SceneDocument, HistoryDragsDepthAndTheUnsavedMark) {
     EXPECT_FALSE(f.doc.isModified());
     f.insert(0);
     const Seen inserted = seen(f.doc);
-    for (int i = 0; i < 30; ++i) // a drag of many moves is one step
-        f.doc.moveObject(0, 9 * i, 300 - 11 * i);
-    f.doc.endGesture();
+    f.doc.beginDrag(); // a drag of many moves is one step, pauses (zoomed moves) too
+    for (int i = 0; i < 60; ++i)
+        f.doc.dragObject(0, 9 * (i / 2), 300 - 11 * (i / 2));
+    f.doc.endDrag();
     const Seen first = seen(f.doc);
     ASSERT_TRUE(f.doc.undo());
     EXPECT_EQ(seen(f.doc), inserted);
     ASSERT_TRUE(f.doc.redo());
     EXPECT_EQ(seen(f.doc), first);
-    for (int i = 1; i <= 260; ++i) { // separate gestures, one step each
+    for (int i = 1; i <= 260; ++i) // moves of their own, one step each
         f.doc.moveObject(0, i, -i);
-        f.doc.endGesture();
-    }
     EXPECT_TRUE(f.doc.isModified());
     ASSERT_TRUE(f.doc.save(f.work.file("a.tarn")).ok());
     EXPECT_FALSE(f.doc.isModified());
@@ -320,24 +318,24 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
     std::string eleven = row;
     for (int i = 1; i < 11; ++i)
         eleven += "," + row;
-    using enum SceneFileProblem;
+    using enum StatusCode;
     const struct {
         std::string text;
-        SceneFileProblem problem;
+        StatusCode code;
     } files[] = {
-        {file("", 0), Damaged},
+        {file("", 0), SceneDamaged},
         {R"([1,2,3])", NotAScene},
-        {file(eleven), Damaged},
-        {changed(":1,", ":1e3,"), Damaged},
-        {changed(":1,", ":4294967296,"), Damaged},
-        {changed("\"F\"", "\"X\""), Damaged},
-        {changed("\"a\"", "\"\""), Damaged},
-        {changed("a.bmp", "a\\u0000.bmp"), Damaged},
-        {changed(R"(,"mirrorUpDown":false)", ""), Damaged},
-        {std::string(kMaxSceneFileBytes + 1, ' '), TooLarge},
-        {"", Damaged},
-        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), Damaged},
-        {std::string(200000, '['), Damaged},
+        {file(eleven), SceneDamaged},
+        {changed(":1,", ":1e3,"), SceneDamaged},
+        {changed(":1,", ":4294967296,"), SceneDamaged},
+        {changed("\"F\"", "\"X\""), SceneDamaged},
+        {changed("\"a\"", "\"\""), SceneDamaged},
+        {changed("a.bmp", "a\\u0000.bmp"), SceneDamaged},
+        {changed(R"(,"mirrorUpDown":false)", ""), SceneDamaged},
+        {std::string(kMaxSceneFileBytes + 1, ' '), SceneTooLarge},
+        {"", SceneDamaged},
+        {std::string("\x89PNG\r\n\x1a\n\0\0", 10), SceneDamaged},
+        {std::string(200000, '['), SceneDamaged},
     };
     Fixture f;
     f.fill();
@@ -349,7 +347,7 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
         const std::string path = f.work.file("bad.tarn");
         ASSERT_TRUE(writeFileAtomically(path, test::bytesOf(file.text)).ok());
         const SceneOpenResult opened = f.doc.open(path, loadBmp);
-        EXPECT_EQ(opened.status.problem, file.problem);
+        EXPECT_EQ(opened.status.code, file.code);
         EXPECT_EQ(opened.status.file, path);
         EXPECT_EQ(seen(f.doc), before);
         EXPECT_EQ(f.doc.filePath(), f.work.file("kept.tarn"));
@@ -357,8 +355,16 @@ TEST(SceneFile, DamagedFilesLeaveTheSceneAsItWas) {
     }
     SceneFileData parsed; // the rows above differ from a good file in one place each
     EXPECT_TRUE(parseSceneFile(file(row + "," + row), "/x", parsed).ok());
-    EXPECT_EQ(f.doc.open(f.work.path().string(), loadBmp).status.problem,
-              Unreadable); // a folder
+    EXPECT_EQ(f.doc.open(f.work.path().string(), loadBmp).status.code,
+              SceneUnreadable); // a folder
+}
+
+// A document of no program (a command-line run) keeps no exchange record, and
+// least of all one in the root's MySystem.
+TEST(Document, NoProgramFolderNoExchangeFiles) {
+    const ExchangeFiles files{std::string()};
+    ASSERT_EQ(files.path(ExchangeFile::OldPic), ""); // before any write
+    EXPECT_TRUE(files.writeOld(Picture(2, 2), Mask(2, 2)).ok());
 }
 
 } // namespace

@@ -246,7 +246,7 @@ TEST(DungeonMap, GridAndTiledReadAlike) {
         put(folder, form.name, form.text);
         DungeonMap map;
         const MapResult r = readDungeonMap(folder.file(form.name), map);
-        EXPECT_TRUE(r.ok()) << form.text << " " << int(r.problem) << " " << r.jsonPath;
+        EXPECT_TRUE(r.ok()) << form.text << " " << int(r.code) << " " << r.jsonPath;
         EXPECT_TRUE(map == grid) << form.text;
     }
 }
@@ -260,77 +260,77 @@ TEST(DungeonMap, EveryFaultNamesItsPlace) {
     const struct {
         const char* file;
         std::string text; // not written when "-"
-        MapProblem problem;
+        StatusCode problem;
         int line;
         int column;
         std::string jsonPath;
         std::string detail;
     } rows[] = {
-        {"m.txt", "+-+\n|^|\n", MapProblem::EvenLineCount, 2, 0, "", ""},
-        {"m.txt", "+-+\n|^\t|\n+-+\n", MapProblem::Tab, 2, 3, "", ""},
-        {"m.txt", "+-+\n|^|\n+|+\n", MapProblem::UnknownCharacter, 3, 2, "", "|"},
+        {"m.txt", "+-+\n|^|\n", StatusCode::EvenLineCount, 2, 0, "", ""},
+        {"m.txt", "+-+\n|^\t|\n+-+\n", StatusCode::Tab, 2, 3, "", ""},
+        {"m.txt", "+-+\n|^|\n+|+\n", StatusCode::UnknownCharacter, 3, 2, "", "|"},
         // Corners take any character; columns count characters, not bytes.
-        {"m.txt", "┼─┼\n|^é\n┼-┼\n", MapProblem::UnknownCharacter, 1, 2, "", "─"},
-        {"m.txt", "┼-┼\n|^é\n┼-┼\n", MapProblem::UnknownCharacter, 2, 3, "", "é"},
-        {"m.txt", "+-+\n|.|\n+-+\n", MapProblem::NoStart, 0, 0, "", ""},
-        {"m.txt", "+-+-+\n|^ <|\n+-+-+\n", MapProblem::TwoStarts, 2, 4, "", ""},
-        {"m.txt", "+" + std::string(202, '-') + "\n|^|\n+-+\n", MapProblem::TooLarge, 1, 202, "",
+        {"m.txt", "┼─┼\n|^é\n┼-┼\n", StatusCode::UnknownCharacter, 1, 2, "", "─"},
+        {"m.txt", "┼-┼\n|^é\n┼-┼\n", StatusCode::UnknownCharacter, 2, 3, "", "é"},
+        {"m.txt", "+-+\n|.|\n+-+\n", StatusCode::NoStart, 0, 0, "", ""},
+        {"m.txt", "+-+-+\n|^ <|\n+-+-+\n", StatusCode::TwoStarts, 2, 4, "", ""},
+        {"m.txt", "+" + std::string(202, '-') + "\n|^|\n+-+\n", StatusCode::MapTooLarge, 1, 202, "",
          ""},
-        {"m.txt", "+-+\n", MapProblem::Empty, 0, 0, "", ""},
-        {"m.png", "+-+\n|^|\n+-+\n", MapProblem::UnknownFormat, 0, 0, "", ""},
-        {"gone.txt", "-", MapProblem::Unreadable, 0, 0, "", ""},
-        {"m.tmj", "{\n \"orientation\": ,\n}", MapProblem::BadJson, 2, 17, "", ""},
-        {"m.tmj", "{\"width\": 777776e844444}", MapProblem::BadJson, 0, 0, "", ""},
-        {"m.tmj", tiled([](json& m) { m["orientation"] = "isometric"; }), MapProblem::NotOrthogonal,
+        {"m.txt", "+-+\n", StatusCode::MapEmpty, 0, 0, "", ""},
+        {"m.png", "+-+\n|^|\n+-+\n", StatusCode::MapUnknownFormat, 0, 0, "", ""},
+        {"gone.txt", "-", StatusCode::MapUnreadable, 0, 0, "", ""},
+        {"m.tmj", "{\n \"orientation\": ,\n}", StatusCode::MapBadJson, 2, 17, "", ""},
+        {"m.tmj", "{\"width\": 777776e844444}", StatusCode::MapBadJson, 0, 0, "", ""},
+        {"m.tmj", tiled([](json& m) { m["orientation"] = "isometric"; }), StatusCode::NotOrthogonal,
          0, 0, "orientation", "isometric"},
-        {"m.tmj", tiled([](json& m) { m["tilewidth"] = "32"; }), MapProblem::BadField, 0, 0,
+        {"m.tmj", tiled([](json& m) { m["tilewidth"] = "32"; }), StatusCode::BadField, 0, 0,
          "tilewidth", ""},
-        {"m.tmj", tiled([](json& m) { m["layers"].erase(0); }), MapProblem::NoTileLayer, 0, 0,
+        {"m.tmj", tiled([](json& m) { m["layers"].erase(0); }), StatusCode::NoTileLayer, 0, 0,
          "layers", ""},
-        {"m.tmj", tiled([](json& m) { m["layers"][0]["width"] = 101; }), MapProblem::TooLarge, 0, 0,
-         "layers[0].width", ""},
-        {"m.tmj", tiled([](json& m) { m["layers"][0]["data"].erase(0); }), MapProblem::BadLayerData,
+        {"m.tmj", tiled([](json& m) { m["layers"][0]["width"] = 101; }), StatusCode::MapTooLarge, 0,
+         0, "layers[0].width", ""},
+        {"m.tmj", tiled([](json& m) { m["layers"][0]["data"].erase(0); }), StatusCode::BadLayerData,
          0, 0, "layers[0].data", ""},
-        {"m.tmj", tiled([](json& m) { m["layers"][0]["data"][3] = -1; }), MapProblem::BadLayerData,
+        {"m.tmj", tiled([](json& m) { m["layers"][0]["data"][3] = -1; }), StatusCode::BadLayerData,
          0, 0, "layers[0].data[3]", ""},
         {"m.tmj", tiled([](json& m) {
              m["layers"][0]["encoding"] = "base64";
              m["layers"][0]["data"] = "AAAA!AAA";
          }),
-         MapProblem::BadLayerData, 0, 0, "layers[0].data", ""},
+         StatusCode::BadLayerData, 0, 0, "layers[0].data", ""},
         {"m.tmj", tiled([](json& m) {
              m["layers"][0]["encoding"] = "base64";
              m["layers"][0]["compression"] = "zstd";
          }),
-         MapProblem::UnsupportedCompression, 0, 0, "layers[0].compression", "zstd"},
+         StatusCode::UnsupportedCompression, 0, 0, "layers[0].compression", "zstd"},
         {"m.tmj", tiled([](json& m) {
              m["tilesets"] = {{{"firstgid", 1}, {"source", "t.tsx"}}};
          }),
-         MapProblem::XmlTileset, 0, 0, "tilesets[0].source", "t.tsx"},
+         StatusCode::XmlTileset, 0, 0, "tilesets[0].source", "t.tsx"},
         {"m.tmj", tiled([](json& m) {
              m["tilesets"] = {{{"firstgid", 1}, {"source", "gone.tsj"}}};
          }),
-         MapProblem::TilesetUnreadable, 0, 0, "tilesets[0].source", ""},
+         StatusCode::TilesetUnreadable, 0, 0, "tilesets[0].source", ""},
         {"m.tmj", tiled([](json& m) {
              m["tilesets"] = {{{"firstgid", 1}, {"source", "bad.tsj"}}};
          }),
-         MapProblem::BadJson, 1, 2, "", ""},
+         StatusCode::MapBadJson, 1, 2, "", ""},
         {"m.tmj", tiled([](json& m) { m["layers"][1]["objects"][0]["x"] = 128; }),
-         MapProblem::BadStart, 0, 0, "layers[1].objects[0]", ""},
+         StatusCode::BadStart, 0, 0, "layers[1].objects[0]", ""},
         {"m.tmj", tiled([](json& m) {
              m["layers"][1]["objects"][0].update({{"x", 40}, {"y", 40}});
          }),
-         MapProblem::StartOnRock, 0, 0, "layers[1].objects[0]", ""},
+         StatusCode::StartOnRock, 0, 0, "layers[1].objects[0]", ""},
         {"m.tmj",
          tiled([](json& m) { m["layers"][1]["objects"][0]["properties"][0]["value"] = "Q"; }),
-         MapProblem::BadFacing, 0, 0, "layers[1].objects[0].properties", ""},
+         StatusCode::BadFacing, 0, 0, "layers[1].objects[0].properties", ""},
         {"m.tmj", tiled([](json& m) {
              json& objects = m["layers"][1]["objects"];
              objects.push_back(objects[0]);
          }),
-         MapProblem::TwoStarts, 0, 0, "layers[1].objects[1]", ""},
+         StatusCode::TwoStarts, 0, 0, "layers[1].objects[1]", ""},
         {"m.tmj", tiled([](json& m) { m["layers"][1]["objects"][0]["name"] = "Start"; }),
-         MapProblem::NoStart, 0, 0, "", ""},
+         StatusCode::NoStart, 0, 0, "", ""},
     };
     test::TempFolder folder;
     put(folder, "bad.tsj", "{]");
@@ -341,14 +341,14 @@ TEST(DungeonMap, EveryFaultNamesItsPlace) {
         const DungeonMap before = map;
         const MapResult r = readDungeonMap(folder.file(row.file), map);
         const std::string what = row.file + (" " + row.text.substr(0, 60));
-        EXPECT_EQ(r.problem, row.problem) << what;
+        EXPECT_EQ(r.code, row.problem) << what;
         EXPECT_EQ(r.line, row.line) << what;
         EXPECT_EQ(r.column, row.column) << what;
         EXPECT_EQ(r.jsonPath, row.jsonPath) << what;
         EXPECT_TRUE(row.detail.empty() || r.detail == row.detail) << what << ": " << r.detail;
-        EXPECT_EQ(
-            r.file,
-            folder.file(row.problem == MapProblem::BadJson && row.line == 1 ? "bad.tsj" : row.file))
+        EXPECT_EQ(r.file,
+                  folder.file(row.problem == StatusCode::MapBadJson && row.line == 1 ? "bad.tsj"
+                                                                                     : row.file))
             << what;
         EXPECT_TRUE(map == before) << what;
     }
@@ -382,21 +382,21 @@ TEST(DungeonPack, ReadsRolesAndNamesFaults) {
     };
     const struct {
         std::string text; // not written when "-"
-        PackProblem problem;
+        StatusCode problem;
         int line;
         std::string jsonPath;
     } rows[] = {
-        {"-", PackProblem::Unreadable, 0, ""},
-        {"{\"format\": \"tarn-dungeon-pack\",\n \"version\": }", PackProblem::BadJson, 2, ""},
-        {with(R"({"format": "tarn-scene"})"), PackProblem::NotAPack, 0, ""},
-        {with(R"({"version": 2})"), PackProblem::NewerVersion, 0, ""},
-        {with(R"({"version": "1"})"), PackProblem::BadEntry, 0, "version"},
-        {with(R"({"floor": 3})"), PackProblem::BadEntry, 0, "floor"},
-        {with(R"({"near_left": "fl.bmp"})"), PackProblem::BadEntry, 0, "near_left"},
-        {with(R"({"far_right": {"door": ""}})"), PackProblem::BadEntry, 0, "far_right.door"},
-        {with(R"({"near_front": {"door": "nd.bmp"}})"), PackProblem::BadEntry, 0,
+        {"-", StatusCode::PackUnreadable, 0, ""},
+        {"{\"format\": \"tarn-dungeon-pack\",\n \"version\": }", StatusCode::PackBadJson, 2, ""},
+        {with(R"({"format": "tarn-scene"})"), StatusCode::NotAPack, 0, ""},
+        {with(R"({"version": 2})"), StatusCode::PackNewerVersion, 0, ""},
+        {with(R"({"version": "1"})"), StatusCode::PackBadEntry, 0, "version"},
+        {with(R"({"floor": 3})"), StatusCode::PackBadEntry, 0, "floor"},
+        {with(R"({"near_left": "fl.bmp"})"), StatusCode::PackBadEntry, 0, "near_left"},
+        {with(R"({"far_right": {"door": ""}})"), StatusCode::PackBadEntry, 0, "far_right.door"},
+        {with(R"({"near_front": {"door": "nd.bmp"}})"), StatusCode::PackBadEntry, 0,
          "near_front.door"},
-        {with(R"({"far_front": {"wall": {"x": null}}})"), PackProblem::BadEntry, 0,
+        {with(R"({"far_front": {"wall": {"x": null}}})"), StatusCode::PackBadEntry, 0,
          "far_front.wall.x"},
     };
     for (const auto& row : rows) {
@@ -406,7 +406,7 @@ TEST(DungeonPack, ReadsRolesAndNamesFaults) {
             put(folder, "bad.json", row.text);
         DungeonPack kept = pack;
         const PackResult r = readDungeonPack(file, kept);
-        EXPECT_EQ(r.problem, row.problem) << row.text;
+        EXPECT_EQ(r.code, row.problem) << row.text;
         EXPECT_EQ(r.line, row.line) << row.text;
         EXPECT_EQ(r.jsonPath, row.jsonPath) << row.text;
         EXPECT_EQ(r.file, file);

@@ -349,7 +349,7 @@ TEST(EngineView, ShowsExactlyTheCanvasInsideTheViewAndOnlyBackgroundOutside) {
             const Scene scene = makeScene(c, parts.path().string());
             const ExportResult r = exportTemplate(
                 scene, {out.path().string(), AreaMode::NewFile, "7", "", background});
-            ASSERT_TRUE(r.ok()) << static_cast<int>(r.problem) << " " << r.subject;
+            ASSERT_TRUE(r.ok()) << static_cast<int>(r.code) << " " << r.file;
             if (!c.files.empty()) {
                 std::vector<std::string> names{"Area7.wid", "Summary.wsm"};
                 if (black)
@@ -455,7 +455,7 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
         const test::TempFolder out;
         const std::string into = out.file("new/scenario");
         const DungeonResult r = parts.exportTo(into, flatten);
-        ASSERT_TRUE(r.ok()) << static_cast<int>(r.problem) << " " << r.subject;
+        ASSERT_TRUE(r.ok()) << static_cast<int>(r.code) << " " << r.file;
         EXPECT_EQ(test::fileBytes(into + "/Summary.wsm"), summaryBytes(1));
         for (const Square s : squares)
             for (int d = 0; d < 4; ++d) {
@@ -537,9 +537,9 @@ TEST(EngineView, ADungeonFailingHalfWayLeavesTheFolderAsItWas) {
         testing::injectWriteFailure(ENOSPC, 30000);
         const DungeonResult r = parts.exportTo(into);
         testing::injectWriteFailure(0, 0);
-        EXPECT_EQ(r.problem, DungeonProblem::WriteFailed);
-        EXPECT_EQ(r.subject, into + "/Area1.wid");
-        EXPECT_EQ(r.io.error, ENOSPC);
+        EXPECT_EQ(r.code, StatusCode::DungeonWriteFailed);
+        EXPECT_EQ(r.file, into + "/Area1.wid");
+        EXPECT_EQ(r.error, ENOSPC);
         EXPECT_EQ(contents(into), before);
         EXPECT_EQ(std::filesystem::exists(into), existing);
     }

@@ -28,7 +28,7 @@
 namespace tarn {
 namespace {
 
-using enum ExportProblem;
+using enum StatusCode;
 
 Bytes golden(const std::string& name) {
     return test::fileBytes(TARN_TEST_DATA "/export/" + name);
@@ -151,22 +151,22 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         std::string before; // "x/" a folder
         std::string parts;  // slots "name=source"
         std::string number; // or, when a file of `before`, the file selected to replace
-        ExportProblem problem;
+        StatusCode problem;
         std::string subject, changed;
         long failAfter = -1; // a full disk after this many bytes
         bool black = false;
         std::string character = "";
     } rows[] = {
-        {"Area1.wid=1", "", " 3.5 ", None, "", "Area4.wid=area:4/1"},
+        {"Area1.wid=1", "", " 3.5 ", Ok, "", "Area4.wid=area:4/1"},
         // A new summary starts at the new area.
-        {"", "", "10", None, "", "Area10.wid=area:10/1 Summary.wsm=summary:10"},
+        {"", "", "10", Ok, "", "Area10.wid=area:10/1 Summary.wsm=summary:10"},
         // Area files and summaries in any case; files named .wid that are no area.
-        {"B.WID=2", "", "1", None, "", "Area1.wid=area:1/1"},
-        {"summary.WSM", "", "1", None, "", "Area1.wid=area:1/1"},
-        {"Battle1.wid Area1.wid.bak=1", "", "1", None, "",
+        {"B.WID=2", "", "1", Ok, "", "Area1.wid=area:1/1"},
+        {"summary.WSM", "", "1", Ok, "", "Area1.wid=area:1/1"},
+        {"Battle1.wid Area1.wid.bak=1", "", "1", Ok, "",
          "Area1.wid=area:1/1 Summary.wsm=summary:1"},
         // The limits of the area number.
-        {"", "", "9999", None, "", "Area9999.wid=area:9999/1 Summary.wsm=summary:9999"},
+        {"", "", "9999", Ok, "", "Area9999.wid=area:9999/1 Summary.wsm=summary:9999"},
         {"", "", "0", NumberOutOfRange, "0", ""},
         {"", "", "10000", NumberOutOfRange, "10000", ""},
         {"", "", "2147443648", NumberOutOfRange, "2147443648", ""},
@@ -177,25 +177,25 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         {"area1.wid=1", "", "1", AreaExists, "area1.wid", ""},
         {"AREA2.WID", "", "2", AreaExists, "AREA2.WID", ""},
         // Existing-file mode keeps the number inside the file, and its name.
-        {"Area1.wid=1 Town.wid=3", "", "Town.wid", None, "", "Town.wid=area:3/1"},
+        {"Area1.wid=1 Town.wid=3", "", "Town.wid", Ok, "", "Town.wid=area:3/1"},
         {"Area1.wid=1 Battle1.wid", "", "Battle1.wid", NothingSelected, "Battle1.wid", ""},
         {"Odd.wid=10000", "", "Odd.wid", NumberOutOfRange, "0", ""},
         {"", "g_ug=$gone.bmp", "1", SourceMissing, "$gone.bmp", ""},
-        {"", "\xF0\xA0\xAE\xB7_ug=$x.bmp", "1", BadName, "\xF0\xA0\xAE\xB7_ug.bmp", "", -1, false,
-         "\xF0\xA0\xAE\xB7"},
-        {"", "a:b_ug=$x.bmp", "1", BadName, "a:b_ug.bmp", "", -1, false, ":"},
-        {"dark.bmp/", "", "1", WriteFailed, "$dark.bmp", "", -1, true},
-        {"Area1.wid=1", "", "Area1.wid", WriteFailed, "$Area1.wid", "", 10},
+        {"", "\xF0\xA0\xAE\xB7_ug=$x.bmp", "1", BadPartName, "\xF0\xA0\xAE\xB7_ug.bmp", "", -1,
+         false, "\xF0\xA0\xAE\xB7"},
+        {"", "a:b_ug=$x.bmp", "1", BadPartName, "a:b_ug.bmp", "", -1, false, ":"},
+        {"dark.bmp/", "", "1", ExportWriteFailed, "$dark.bmp", "", -1, true},
+        {"Area1.wid=1", "", "Area1.wid", ExportWriteFailed, "$Area1.wid", "", 10},
         // Parts already in the scenario folder are their own copies.
-        {"g_ug.bmp x_fl.BMP", "g_ug=$g_ug.bmp x_fl=$x_fl.BMP", "1", None, "",
+        {"g_ug.bmp x_fl.BMP", "g_ug=$g_ug.bmp x_fl=$x_fl.BMP", "1", Ok, "",
          "Area1.wid=area:1/3 Summary.wsm=summary:1 x_fl.bmp=part"},
         // A pipe put in a part's place fails at once; a name the folder cannot
         // take and read-only files show before anything is written.
         {"p_ug|", "p_ug=$p_ug", "1", SourceMissing, "$p_ug", ""},
-        {"s.bmp", std::string(252, 'n') + "=$s.bmp", "1", WriteFailed,
+        {"s.bmp", std::string(252, 'n') + "=$s.bmp", "1", ExportWriteFailed,
          "$" + std::string(252, 'n') + ".bmp", ""},
-        {"Area1.wid=1!", "", "Area1.wid", WriteFailed, "$Area1.wid", ""},
-        {"Area1.wid=1 dark.bmp!", "", "2", WriteFailed, "$dark.bmp", "", -1, true},
+        {"Area1.wid=1!", "", "Area1.wid", ExportWriteFailed, "$Area1.wid", ""},
+        {"Area1.wid=1 dark.bmp!", "", "2", ExportWriteFailed, "$dark.bmp", "", -1, true},
     };
     const Bytes partBytes = encodeBmp24(Picture(12, 10));
     for (const auto& row : rows) {
@@ -272,8 +272,8 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
                     row.number, existing ? row.number : "",
                     row.black ? Background::Black : Background::Default});
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-        EXPECT_EQ(r.problem, row.problem);
-        EXPECT_EQ(r.subject, place(row.subject));
+        EXPECT_EQ(r.code, row.problem);
+        EXPECT_EQ(r.file, place(row.subject));
         EXPECT_EQ(r.character, row.character);
         auto expected = before;
         for (std::istringstream in(row.changed); in >> name;)
@@ -303,7 +303,7 @@ TEST(Export, OneOfConcurrentExportsOfANumberWins) {
         int won = 0;
         for (const ExportResult& r : results) {
             won += r.ok();
-            EXPECT_TRUE(r.ok() || (r.problem == AreaExists && r.subject == "Area7.wid"));
+            EXPECT_TRUE(r.ok() || (r.code == AreaExists && r.file == "Area7.wid"));
         }
         EXPECT_EQ(won, 1);
         EXPECT_EQ(folder.entries(),

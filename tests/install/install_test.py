@@ -32,7 +32,7 @@ try:
     share = os.path.join(prefix, "share")
     for path in ["bin/tarn", "share/tarn/parts/stone_ug.bmp", "share/tarn/parts/ob_chest.BMP",
                  "share/applications/tarn.desktop", "share/icons/hicolor/scalable/apps/tarn.svg",
-                 "share/mime/packages/tarn.xml", "share/tarn/translations/tarn_en.qm"]:
+                 "share/mime/packages/tarn.xml"]:
         check(os.path.isfile(os.path.join(prefix, path)), "installed " + path)
     with open(os.path.join(share, "applications/tarn.desktop"), encoding="utf-8") as f:
         desktop = f.read()

@@ -5,8 +5,8 @@
 #include "app/cli/signal_exit.h"
 #include "app/common/language.h"
 #include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
-#include "app/dialogs/frm_write.h"
 
 #include "base/paths.h"
 
@@ -33,11 +33,6 @@ constexpr int kUsageError = 2;
 class Words {
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 };
-
-// A name for a message; the bytes themselves are what is used.
-QString shown(const std::string& bytes) {
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 void say(const QString& text) {
     const QByteArray bytes = text.toLocal8Bit();
@@ -84,28 +79,12 @@ int usageError(const QString& problem) {
 }
 
 QString unknownOption(const std::string& option) {
-    return Words::tr("知らないオプションです: %1").arg(shown(option));
+    return Words::tr("知らないオプションです: %1").arg(fromNative(option));
 }
 
 // "scene: what went wrong", naming the file where it is another.
-QString outcomeText(const RenderJob& job, const RenderOutcome& outcome) {
-    const QString scene = shown(job.scene) + QStringLiteral(": ");
-    switch (outcome.kind) {
-    case RenderOutcome::Kind::SceneUnusable:
-        return scene + sceneOpenFailure(outcome.scene);
-    case RenderOutcome::Kind::PartsMissing: {
-        QStringList files;
-        for (const std::string& path : outcome.missing)
-            files << shown(path);
-        return scene + Words::tr("部品を読み込めません: %1").arg(files.join(QStringLiteral(", ")));
-    }
-    case RenderOutcome::Kind::WriteFailed:
-        return scene + Words::tr("%1 に書き込めません（%2）")
-                           .arg(shown(job.output), errorDescription(outcome.error));
-    case RenderOutcome::Kind::Written:
-        break;
-    }
-    return scene;
+QString outcomeText(const RenderJob& job, const SceneOpenResult& outcome) {
+    return fromNative(job.scene) + QStringLiteral(": ") + renderFailure(outcome, job.output);
 }
 
 bool isTerminal() {
@@ -183,14 +162,14 @@ QString parseRender(const Arguments& args, RenderRequest& request) {
         if (a.starts_with('-') && a != "-" && !seen.insert(optionKey(a)).second)
             return a == "--gray" || a == "--sepia"
                        ? Words::tr("--gray と --sepia はどちらか一つを一度だけ指定してください")
-                       : Words::tr("%1 は一度だけ指定できます").arg(shown(a));
+                       : Words::tr("%1 は一度だけ指定できます").arg(fromNative(a));
         std::string v;
         if (a == "-o" || a == "--output") {
             if (!value(request.outFile))
-                return Words::tr("%1 には出力ファイルを指定してください").arg(shown(a));
+                return Words::tr("%1 には出力ファイルを指定してください").arg(fromNative(a));
         } else if (a == "--out-dir") {
             if (!value(request.outDir))
-                return Words::tr("%1 には出力フォルダを指定してください").arg(shown(a));
+                return Words::tr("%1 には出力フォルダを指定してください").arg(fromNative(a));
         } else if (a == "--format") {
             if (!value(v) || !formatNamed(v))
                 return Words::tr("--format は bmp、png、jpg のどれかです");
@@ -223,7 +202,7 @@ QString parseRender(const Arguments& args, RenderRequest& request) {
         const std::string ending = getext(fileNameOf(request.outFile));
         if (!ending.empty() && !formatNamed(ending))
             return Words::tr("拡張子「%1」の形式では書けません。--format で形式を指定してください")
-                .arg(shown(ending));
+                .arg(fromNative(ending));
         request.settings.format = formatNamed(ending).value_or(OutputFormat::Bmp);
     }
     return {};
@@ -265,8 +244,9 @@ int render(const Arguments& args) {
                 ? joinPath(request.outDir, base + extensionOf(request.settings.format))
                 : request.outFile;
         // Two scenes of one name would overwrite each other's picture.
-        if (output != "-" && !outputs.insert(QFileInfo(shown(output)).absoluteFilePath()).second)
-            return usageError(Words::tr("出力ファイルが重なります: %1").arg(shown(output)));
+        if (output != "-" &&
+            !outputs.insert(QFileInfo(fromNative(output)).absoluteFilePath()).second)
+            return usageError(Words::tr("出力ファイルが重なります: %1").arg(fromNative(output)));
         jobs.push_back({scene, output});
     }
     const auto inputs = inputsOf(request.scenes);
@@ -276,14 +256,15 @@ int render(const Arguments& args) {
             inputs.contains({st.st_dev, st.st_ino}))
             return usageError(
                 Words::tr("%1 はこのシーンか、その部品です。別の出力先を指定してください")
-                    .arg(shown(job.output)));
+                    .arg(fromNative(job.output)));
     }
-    if (!request.outDir.empty() && !QDir().mkpath(shown(request.outDir)))
-        return usageError(Words::tr("出力フォルダを作れません: %1").arg(shown(request.outDir)));
+    if (!request.outDir.empty() && !QDir().mkpath(fromNative(request.outDir)))
+        return usageError(
+            Words::tr("出力フォルダを作れません: %1").arg(fromNative(request.outDir)));
 
     const bool terminal = isTerminal();
     const int total = static_cast<int>(jobs.size());
-    const std::vector<RenderOutcome> outcomes = renderBatch(
+    const std::vector<SceneOpenResult> outcomes = renderBatch(
         jobs, request.settings, static_cast<int>(std::max(1u, std::thread::hardware_concurrency())),
         [&](int finished) {
             if (terminal)
@@ -307,14 +288,14 @@ int exportScene(const Arguments& args) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
         if (a.starts_with('-') && !seen.insert(a).second)
-            return usageError(Words::tr("%1 は一度だけ指定できます").arg(shown(a)));
+            return usageError(Words::tr("%1 は一度だけ指定できます").arg(fromNative(a)));
         std::string* value = a == "--into"         ? &folder
                              : a == "--area"       ? &area
                              : a == "--background" ? &background
                                                    : nullptr;
         if (value != nullptr) {
             if (i + 1 >= args.size() || args[i + 1].empty())
-                return usageError(Words::tr("%1 には値を指定してください").arg(shown(a)));
+                return usageError(Words::tr("%1 には値を指定してください").arg(fromNative(a)));
             *value = args[++i];
         } else if (a == "--replace") {
             replace = true;
@@ -330,7 +311,7 @@ int exportScene(const Arguments& args) {
         return usageError(Words::tr("--background は black か default です"));
 
     SceneDocument document{std::string()};
-    const RenderOutcome outcome =
+    const SceneOpenResult outcome =
         openWhole(document, scene, [](const std::string& path, PartKind kind) {
             return makePartImage(loadPartFile, path, kind);
         });
@@ -339,7 +320,7 @@ int exportScene(const Arguments& args) {
         return 1;
     }
     // A missing folder is made, as render --out-dir makes its own.
-    QDir().mkpath(shown(folder));
+    QDir().mkpath(fromNative(folder));
     ExportRequest request;
     request.folder = trimpath(folder).empty() ? folder : trimpath(folder);
     request.numberText = area;
@@ -350,12 +331,7 @@ int exportScene(const Arguments& args) {
         say(exportWrittenText(result));
         return 0;
     }
-    if (result.problem == ExportProblem::AreaExists)
-        say(shown(scene) + QStringLiteral(": ") +
-            Words::tr("「%1」はすでにあります。置き換えるときは --replace を付けてください。")
-                .arg(shown(result.subject)));
-    else
-        say(shown(scene) + QStringLiteral(": ") + exportProblemText(result));
+    say(fromNative(scene) + QStringLiteral(": ") + exportProblemText(result, true));
     return 1;
 }
 
@@ -411,7 +387,7 @@ int runCommand(int argc, char* argv[], CommandLine& window) {
     if (languageKnown && !verb && !help && !version &&
         (args.empty() || (args.size() == 1 && !first.starts_with('-') && looksLikeScene(first)))) {
         window.language = language;
-        window.scene = args.empty() ? QString() : shown(first);
+        window.scene = args.empty() ? QString() : fromNative(first);
         return -1;
     }
     if (verb)
@@ -435,7 +411,7 @@ int runCommand(int argc, char* argv[], CommandLine& window) {
     if (first.starts_with('-'))
         return usageError(unknownOption(first));
     if (!looksLikeScene(first))
-        return usageError(Words::tr("知らないコマンドです: %1").arg(shown(first)));
+        return usageError(Words::tr("知らないコマンドです: %1").arg(fromNative(first)));
     for (const std::string& a : args)
         if (a.starts_with('-'))
             return usageError(unknownOption(a));

@@ -1,8 +1,8 @@
 #include "app/cli/dungeon_command.h"
 
 #include "app/cli/batch_render.h"
-#include "app/common/dungeon_messages.h"
 #include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "dungeon/dungeon_export.h"
 #include "dungeon/dungeon_view.h"
 
@@ -39,46 +39,9 @@ int usageError(const QString& problem) {
     return kUsageError;
 }
 
-QString local(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
+// Paths tidied as the window's fields are.
 std::string native(const QString& path) {
-    return QFile::encodeName(QDir::cleanPath(path)).toStdString();
-}
-
-QString problemText(const DungeonResult& r) {
-    const QString subject = local(r.subject);
-    switch (r.problem) {
-    case DungeonProblem::FolderUnusable:
-        return Words::tr("フォルダ %1 を使えません（%2）。").arg(subject, statusDescription(r.io));
-    case DungeonProblem::IndexUnreadable:
-        return Words::tr("%1 を読めません。--replace は前に書き出した迷宮の索引から置き換える"
-                         "エリアを知ります。")
-            .arg(subject);
-    case DungeonProblem::AreaTaken:
-        return Words::tr("エリア番号 %1 は「%2」がすでに使っています。--first-area で空いている"
-                         "番号から始めてください。")
-            .arg(r.number)
-            .arg(subject);
-    case DungeonProblem::OutOfRange:
-        return Words::tr("エリア番号 %1〜%2 は 1〜9999 に収まりません。")
-            .arg(r.number)
-            .arg(r.lastNumber);
-    case DungeonProblem::BadName:
-        return Words::tr("「%1」の文字 %2 は CardWirth で使えません。")
-            .arg(subject, QString::fromStdString(r.character));
-    case DungeonProblem::PartUnreadable:
-        return unreadablePartText(r.subject);
-    case DungeonProblem::WriteFailed:
-        return Words::tr("%1 に書き込めません（%2）。書き込んだファイルは取り除き、"
-                         "フォルダを元に戻しました。")
-            .arg(subject, statusDescription(r.io));
-    case DungeonProblem::None:
-    case DungeonProblem::Stopped:
-        break;
-    }
-    return {};
+    return toNative(QDir::cleanPath(path));
 }
 
 struct DungeonOptions {
@@ -136,19 +99,19 @@ QString parse(const QStringList& args, DungeonOptions& out) {
 int dungeonCommand(const Arguments& arguments) {
     QStringList args;
     for (const std::string& argument : arguments)
-        args << local(argument);
+        args << fromNative(argument);
     DungeonOptions a;
     if (const QString problem = parse(args, a); !problem.isEmpty())
         return usageError(problem);
 
     DungeonMap map;
     if (const MapResult r = readDungeonMap(native(a.map), map); !r.ok()) {
-        say(mapProblemText(r));
+        say(dungeonFileText(r));
         return kFault;
     }
     DungeonPack pack;
     if (const PackResult r = readDungeonPack(native(a.pack), pack); !r.ok()) {
-        say(packProblemText(r));
+        say(dungeonFileText(r));
         return kFault;
     }
     if (const std::vector<PartRole> missing = missingRoles(map, pack); !missing.empty()) {
@@ -182,7 +145,7 @@ int dungeonCommand(const Arguments& arguments) {
         request);
     if (!r.ok()) {
         say(a.map + QStringLiteral(": ") +
-            Words::tr("%1何も書き出していません。").arg(problemText(r)));
+            Words::tr("%1何も書き出していません。").arg(dungeonProblemText(r, true)));
         return kFault;
     }
     if (a.dryRun) {

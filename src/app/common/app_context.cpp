@@ -1,5 +1,6 @@
 #include "app/common/app_context.h"
 #include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "base/paths.h"
 
 #include <QCoreApplication>
@@ -14,19 +15,6 @@
 #include <unistd.h>
 
 namespace tarn {
-
-namespace {
-
-QString fromNative(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-void warn(QWidget* parent, const QString& message) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"), message, QMessageBox::Ok, parent);
-    box.exec();
-}
-
-} // namespace
 
 QString AppContext::userConfigFolder() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -57,8 +45,8 @@ QString AppContext::workingFolder() const {
 
 const IniStore& AppContext::ini() const {
     if (!shared_->store) {
-        const std::string folder = QFile::encodeName(programFolder).toStdString();
-        const std::string config = QFile::encodeName(userConfigFolder()).toStdString();
+        const std::string folder = toNative(programFolder);
+        const std::string config = toNative(userConfigFolder());
         if (keepsFilesBeside()) {
             shared_->store = IniStore::forProgram(folder, executableBaseName.toStdString(), config);
         } else {
@@ -81,11 +69,10 @@ void AppContext::putSetting(QWidget* parent, const char* section, const char* ke
     if (shared_->failureShown)
         return;
     shared_->failureShown = true;
-    warn(parent,
-         QCoreApplication::translate(
-             "AppContext", "設定を設定ファイル「%1」に保存できませんでした。\n%2（エラー番号 %3）")
-             .arg(fromNative(ini().path()), statusDescription(status),
-                  QString::number(status.error)));
+    showMessage(parent, QMessageBox::Warning,
+                QCoreApplication::translate("AppContext",
+                                            "設定を設定ファイル「%1」に保存できませんでした。\n%2")
+                    .arg(fromNative(ini().path()), errorText(status)));
 }
 
 void AppContext::reportUnreadableSettings(QWidget* parent) const {
@@ -93,16 +80,16 @@ void AppContext::reportUnreadableSettings(QWidget* parent) const {
     if (status.ok() || status.error == ENOENT || shared_->unreadableShown)
         return;
     shared_->unreadableShown = true;
-    warn(parent, QCoreApplication::translate(
-                     "AppContext", "設定ファイル「%1」を読み込めません。\n%2（エラー番号 %3）\n"
-                                   "記憶したフォルダは使えません。")
-                     .arg(fromNative(ini().path()), statusDescription(status),
-                          QString::number(status.error)));
+    showMessage(parent, QMessageBox::Warning,
+                QCoreApplication::translate("AppContext",
+                                            "設定ファイル「%1」を読み込めません。\n%2\n"
+                                            "記憶したフォルダは使えません。")
+                    .arg(fromNative(ini().path()), errorText(status)));
 }
 
 void AppContext::removeLeftovers() const {
     for (const QString& folder : {workingFolder(), mySystemFolder()})
-        removeStaleTemporaries(QFile::encodeName(folder).toStdString());
+        removeStaleTemporaries(toNative(folder));
     removeStaleTemporaries(folderOf(ini().path()));
 }
 

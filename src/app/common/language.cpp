@@ -1,7 +1,6 @@
 #include "app/common/language.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -32,7 +31,7 @@ bool isLanguage(const std::string& name) {
     return languages().contains(QString::fromStdString(name));
 }
 
-bool installTranslations(QCoreApplication& app, const QString& language, QStringList folders) {
+bool installTranslations(QCoreApplication& app, const QString& language) {
     if (language == QStringLiteral("ja")) {
         // The texts are Japanese already; Qt's own dialogs and buttons are not.
         auto* qt = new QTranslator(&app);
@@ -42,18 +41,11 @@ bool installTranslations(QCoreApplication& app, const QString& language, QString
             QCoreApplication::installTranslator(qt);
         return loaded;
     }
-    if (folders.isEmpty()) {
-        const QString dir = QCoreApplication::applicationDirPath();
-        folders = {dir + QStringLiteral("/translations"),
-                   dir + QStringLiteral("/../share/tarn/translations")};
-    }
     auto* own = new QTranslator(&app);
-    for (const QString& folder : folders)
-        if (own->load(QStringLiteral("tarn_") + language, folder)) {
-            QCoreApplication::installTranslator(own);
-            return true;
-        }
-    return false;
+    if (!own->load(QStringLiteral(":/translations/tarn_") + language))
+        return false;
+    QCoreApplication::installTranslator(own);
+    return true;
 }
 
 } // namespace tarn

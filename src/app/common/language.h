@@ -22,8 +22,7 @@ bool isLanguage(const std::string& name);
 
 // Loads the program's and Qt's own translations for a language into the
 // application; Japanese is the language the texts are written in. The
-// program's are looked for in `folders`, by default beside the executable and
-// where an installation keeps them. False when a file could not be found.
-bool installTranslations(QCoreApplication& app, const QString& language, QStringList folders = {});
+// program's own are compiled into it. False when a file could not be found.
+bool installTranslations(QCoreApplication& app, const QString& language);
 
 } // namespace tarn

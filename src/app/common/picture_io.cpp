@@ -1,4 +1,5 @@
 #include "app/common/picture_io.h"
+#include "app/common/native_path.h"
 
 #include "scene/bmp.h"
 #include "scene/scene.h"
@@ -140,7 +141,7 @@ bool loadPicture(QIODevice* device, Picture& out, PictureKind kind) {
 
 bool loadPartFile(const std::string& path, Picture& out) {
     try {
-        return loadPicture(QFile::decodeName(QByteArray::fromStdString(path)), out);
+        return loadPicture(fromNative(path), out);
     } catch (const std::bad_alloc&) {
         return false;
     }

@@ -1,5 +1,6 @@
 #include "app/common/recovered_scenes.h"
 
+#include "app/common/native_path.h"
 #include "app/common/recent_scenes.h"
 #include "base/file_write.h"
 
@@ -20,7 +21,7 @@ const char* const kPrefix = "recovered-";
 } // namespace
 
 std::vector<std::string> recoveryFolders(const AppContext& context) {
-    std::vector<std::string> folders{QFile::encodeName(context.workingFolder()).toStdString(),
+    std::vector<std::string> folders{toNative(context.workingFolder()),
                                      folderOf(context.ini().path())};
     if (folders[1] == folders[0])
         folders.pop_back();
@@ -54,7 +55,7 @@ std::string keepRecoveredScene(const SceneFileData& data, const std::vector<std:
 QStringList adoptRecoveredScenes(const AppContext& context) {
     QStringList found;
     for (const std::string& folder : recoveryFolders(context)) {
-        const QDir dir(QFile::decodeName(QByteArray::fromStdString(folder)));
+        const QDir dir(fromNative(folder));
         for (const QString& name :
              dir.entryList({QString::fromLatin1(kPrefix) + QStringLiteral("*") +
                             QString::fromLatin1(kSceneFileExtension)},

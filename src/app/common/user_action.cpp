@@ -7,10 +7,8 @@
 namespace tarn {
 
 void reportOutOfMemory(QWidget* parent) {
-    QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarn"), outOfMemoryText(),
-                    QMessageBox::Ok, parent);
-    box.setDefaultButton(QMessageBox::Ok);
-    box.exec();
+    showMessage(parent, QMessageBox::Critical, outOfMemoryText(), QStringLiteral("Tarn"),
+                QMessageBox::Ok, QMessageBox::Ok);
 }
 
 } // namespace tarn

@@ -1,5 +1,7 @@
 #include "app/dialogs/frm_jpg.h"
 
+#include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/common/user_action.h"
 #include "base/paths.h"
@@ -152,15 +154,13 @@ void FrmJpg::presetClicked(int index) {
 }
 
 bool FrmJpg::encode(const QString& path, Durability durability) const {
-    return DCSavetoJPEG(
-               canvas_, canvas_.width(), canvas_.height(), QFile::encodeName(path).toStdString(),
-               static_cast<std::uint8_t>(hs_->value()), optP_->isChecked(), durability) == 0;
+    return DCSavetoJPEG(canvas_, canvas_.width(), canvas_.height(), toNative(path),
+                        static_cast<std::uint8_t>(hs_->value()), optP_->isChecked(),
+                        durability) == 0;
 }
 
 void FrmJpg::showError() {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tarn"), QStringLiteral("error"),
-                    QMessageBox::Ok, this);
-    box.exec();
+    showMessage(this, QMessageBox::NoIcon, QStringLiteral("error"));
 }
 
 void FrmJpg::makepreview() {

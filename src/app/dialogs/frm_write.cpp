@@ -1,5 +1,6 @@
 #include "app/dialogs/frm_write.h"
 #include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/user_action.h"
 #include "app/dialogs/dialog_folders.h"
 #include "app/dialogs/overwrite_question.h"
@@ -48,14 +49,6 @@ QPushButton* makeButton(const char* name, const QString& caption) {
     return button;
 }
 
-// File names and paths travel as the bytes the file system uses.
-std::string toNative(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-QString fromNative(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
 // The folder as OK and the listing use it: one trailing separator dropped, as
 // the folder box is meant to hold none.
 QString scenarioFolder(const QString& text) {
@@ -66,69 +59,6 @@ QString scenarioFolder(const QString& text) {
 }
 
 } // namespace
-
-QString exportProblemText(const ExportResult& result) {
-    const QString subject = fromNative(result.subject);
-    switch (result.problem) {
-    case ExportProblem::NumberOutOfRange:
-        return FrmWrite::tr("エリア番号「%1」は使えません。\n"
-                            "%2 から %3 までの整数にしてください。")
-            .arg(subject)
-            .arg(kFirstAreaNumber)
-            .arg(kLastAreaNumber);
-    case ExportProblem::BadName: {
-        const QString character = QString::fromUtf8(result.character);
-        // A control character shows as its code, as it has no picture.
-        const bool visible = character.size() > 0 && character.at(0).isPrint();
-        const QString shown =
-            visible
-                ? QStringLiteral("「%1」").arg(character)
-                : QStringLiteral("U+%1").arg(character.isEmpty() ? 0 : character.at(0).unicode(), 4,
-                                             16, QLatin1Char('0'));
-        return FrmWrite::tr("「%1」の文字 %2 は CardWirth のファイル名に使えません。\n"
-                            "部品の名前を変えてください。何も書き出していません。")
-            .arg(subject, shown);
-    }
-    case ExportProblem::AreaNumberTaken:
-        return FrmWrite::tr("このエリア番号は「%1」がすでに使っています。\n"
-                            "別の番号にするか、既存ファイルとして上書きしてください。")
-            .arg(subject);
-    case ExportProblem::FolderMissing:
-        return FrmWrite::tr("保存場所のフォルダ「%1」が見つかりません。\n"
-                            "存在するフォルダを指定してください。")
-            .arg(subject);
-    case ExportProblem::FolderNotWritable:
-        return FrmWrite::tr("保存場所のフォルダ「%1」に書き込めません。\n"
-                            "書き込みのできるフォルダを指定してください。")
-            .arg(subject);
-    case ExportProblem::SourceMissing:
-        return FrmWrite::tr("部品のビットマップ「%1」が見つかりません。\n"
-                            "何も書き出していません。")
-            .arg(subject);
-    case ExportProblem::BadNumber:
-        return FrmWrite::tr("エリア番号「%1」は整数ではありません。\n"
-                            "整数を入力してください。")
-            .arg(subject);
-    case ExportProblem::WriteFailed:
-        return FrmWrite::tr("エラー発生！\n「%1」を書き込めませんでした。\n%2（エラー番号 %3）\n"
-                            "エリアファイルは書き出していません。")
-            .arg(subject, statusDescription(result.io), QString::number(result.io.error));
-    case ExportProblem::None:
-    case ExportProblem::AreaExists:
-    case ExportProblem::NothingSelected:
-        break;
-    }
-    return {};
-}
-
-QString exportWrittenText(const ExportResult& result) {
-    QStringList files;
-    for (const std::string& file : result.written)
-        files << QStringLiteral("  ") + fromNative(file);
-    return FrmWrite::tr("エリア %1「%2」を書き出しました。\n\n書き出したファイル:\n%3")
-        .arg(result.area)
-        .arg(QString::fromStdString(areaName(result.area)), files.join('\n'));
-}
 
 FrmWrite::FrmWrite(SceneDocument& document, const AppContext& context, QWidget* parent)
     : QDialog(parent), document_(document), context_(context) {
@@ -345,17 +275,15 @@ void FrmWrite::exportScene() {
         QStringList files;
         for (const std::string& path : missing)
             files << fromNative(path);
-        QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn"),
-                         tr("次のパーツを読み込めないため、書き出しません。\n%1")
-                             .arg(files.join(QLatin1Char('\n'))),
-                         QMessageBox::Ok, this);
-        warn.exec();
+        showMessage(this, QMessageBox::Warning,
+                    tr("次のパーツを読み込めないため、書き出しません。\n%1")
+                        .arg(files.join(QLatin1Char('\n'))));
         return;
     }
     ExportRequest request = buildRequest();
     if (request.mode == AreaMode::ExistingFile && request.selectedFile.empty()) {
         ExportResult unselected;
-        unselected.problem = ExportProblem::NothingSelected;
+        unselected.code = StatusCode::NothingSelected;
         reportProblem(unselected);
         return;
     }
@@ -368,7 +296,7 @@ void FrmWrite::exportScene() {
         }
         if (!reportProblem(result)) {
             // A selection the folder no longer holds: show what it holds now.
-            if (result.problem == ExportProblem::NothingSelected)
+            if (result.code == StatusCode::NothingSelected)
                 refreshAreaList();
             return;
         }
@@ -377,25 +305,19 @@ void FrmWrite::exportScene() {
 }
 
 void FrmWrite::reportWritten(const ExportResult& result) {
-    QMessageBox told(QMessageBox::Information, QStringLiteral("Tarn"), exportWrittenText(result),
-                     QMessageBox::Ok, parentWidget());
-    told.exec();
+    showMessage(parentWidget(), QMessageBox::Information, exportWrittenText(result));
 }
 
 bool FrmWrite::reportProblem(const ExportResult& result) {
-    if (result.problem == ExportProblem::AreaExists) {
-        return askOverwrite(this, fromNative(result.subject));
+    if (result.code == StatusCode::AreaExists) {
+        return askOverwrite(this, fromNative(result.file));
     }
-    if (result.problem == ExportProblem::NothingSelected) {
-        QMessageBox warn(QMessageBox::Warning, tr("Tarn 警告"),
-                         tr("リストから上書きするファイルを選択してください。"), QMessageBox::Ok,
-                         this);
-        warn.exec();
+    if (result.code == StatusCode::NothingSelected) {
+        showMessage(this, QMessageBox::Warning,
+                    tr("リストから上書きするファイルを選択してください。"), tr("Tarn 警告"));
         return false;
     }
-    QMessageBox warn(QMessageBox::Warning, QStringLiteral("Tarn"), exportProblemText(result),
-                     QMessageBox::Ok, this);
-    warn.exec();
+    showMessage(this, QMessageBox::Warning, exportProblemText(result));
     return false;
 }
 

@@ -17,11 +17,6 @@ namespace tarn {
 
 class SceneDocument;
 
-// What the user is told of an export that stopped, or of the files it wrote;
-// the command line says the same.
-QString exportProblemText(const ExportResult& result);
-QString exportWrittenText(const ExportResult& result);
-
 // The scenario template export dialog. Modeless: the main window stays usable
 // beside it, so the scene is read only when OK runs. Deletes itself when closed.
 class FrmWrite : public QDialog {

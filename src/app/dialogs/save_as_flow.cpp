@@ -2,21 +2,15 @@
 #include "app/dialogs/overwrite_question.h"
 
 #include "app/common/messages.h"
-#include "app/common/picture_io.h"
+#include "app/common/native_path.h"
+#include "app/common/picture_writer.h"
 #include "app/dialogs/dialog_folders.h"
 #include "app/dialogs/frm_jpg.h"
-#include "base/file_write.h"
-#include "output/bmp_writer.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
-#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMessageBox>
-
-#include <cerrno>
 
 namespace tarn {
 
@@ -66,66 +60,25 @@ bool confirmReplace(QWidget* mainWindow, const QString& path) {
     return !replacesAFile(path) || askOverwrite(mainWindow, QFileInfo(path).fileName());
 }
 
-void tell(QWidget* mainWindow, QMessageBox::Icon icon, const QString& text) {
-    QMessageBox box(icon, QStringLiteral("Tarn"), text, QMessageBox::Ok, mainWindow);
-    box.exec();
-}
-
-void reportWriteFailure(QWidget* mainWindow, const Status& status) {
-    QMessageBox box(QMessageBox::Warning, QCoreApplication::translate("SaveAs", "エラー発生！"),
-                    QCoreApplication::translate("SaveAs", "エラー番号 %1 %2")
-                        .arg(status.error)
-                        .arg(statusDescription(status)),
-                    QMessageBox::Ok, mainWindow);
-    box.exec();
-}
-
-// Each writer says whether the file was written.
-bool saveBmp(QWidget* mainWindow, const Picture& canvas, const std::string& path) {
-    Status status;
-    const int result = save256(canvas, path, true, &status);
-    // Error numbers 1 and 3 look like result codes; the status tells them apart.
-    if (!status.ok()) {
-        reportWriteFailure(mainWindow, status);
-        return false;
-    }
-    if (result == kSave256Written) {
-        tell(mainWindow, QMessageBox::NoIcon,
-             QCoreApplication::translate("SaveAs", "256形式で保存しました"));
-        return true;
-    }
-    if (result != kSave256TooManyColours)
-        return false;
-    status = saveBmp24(canvas, path);
-    if (!status.ok()) {
-        reportWriteFailure(mainWindow, status);
-        return false;
-    }
-    tell(mainWindow, QMessageBox::NoIcon,
-         QCoreApplication::translate("SaveAs", "フルカラー形式で保存しました"));
-    return true;
-}
-
-// Lossless, through Qt's PNG writer, then onto the disk whole or not at all.
-bool savePng(QWidget* mainWindow, const Picture& canvas, const QString& path) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, "png");
-    if (!writer.write(toQImage(canvas))) {
-        reportWriteFailure(mainWindow, systemError(EIO, QFile::encodeName(path).toStdString()));
-        return false;
-    }
+// Writes a BMP or a PNG and says in which form; whether the file was written.
+bool savePicture(QWidget* mainWindow, const Picture& canvas, const QString& path,
+                 OutputFormat format) {
+    WrittenForm form = WrittenForm::Palette;
+    PictureSettings settings;
+    settings.format = format;
     const Status status =
-        writeFileAtomically(QFile::encodeName(path).toStdString(),
-                            std::span(reinterpret_cast<const std::uint8_t*>(bytes.constData()),
-                                      static_cast<std::size_t>(bytes.size())));
+        writePicture(canvas, toNative(path), settings, Durability::Durable, &form);
     if (!status.ok()) {
-        reportWriteFailure(mainWindow, status);
+        showMessage(mainWindow, QMessageBox::Warning, pictureWriteFailure(status),
+                    QCoreApplication::translate("SaveAs", "エラー発生！"));
         return false;
     }
-    tell(mainWindow, QMessageBox::NoIcon,
-         QCoreApplication::translate("SaveAs", "PNG形式で保存しました"));
+    const char* said = form == WrittenForm::Palette
+                           ? QT_TRANSLATE_NOOP("SaveAs", "256形式で保存しました")
+                       : form == WrittenForm::FullColour
+                           ? QT_TRANSLATE_NOOP("SaveAs", "フルカラー形式で保存しました")
+                           : QT_TRANSLATE_NOOP("SaveAs", "PNG形式で保存しました");
+    showMessage(mainWindow, QMessageBox::NoIcon, QCoreApplication::translate("SaveAs", said));
     return true;
 }
 
@@ -151,19 +104,19 @@ void saveAsFlow(QWidget* mainWindow, const Picture& canvas, const AppContext& co
     // its settings dialog opens.
     bool saved = false;
     if (ending == QStringLiteral("bmp")) {
-        saved = saveBmp(mainWindow, canvas, QFile::encodeName(path).toStdString());
+        saved = savePicture(mainWindow, canvas, path, OutputFormat::Bmp);
     } else if (ending == QStringLiteral("jpg") || ending == QStringLiteral("jpeg")) {
         openJpegDialog(mainWindow, canvas, context, path);
         saved = true;
     } else if (ending == QStringLiteral("png")) {
-        saved = savePng(mainWindow, canvas, path);
+        saved = savePicture(mainWindow, canvas, path, OutputFormat::Png);
     } else {
-        tell(mainWindow, QMessageBox::Information,
-             QCoreApplication::translate("SaveAs",
-                                         "「%1」は保存しませんでした。\n"
-                                         "ファイル名の末尾が「bmp」「jpg」「jpeg」または「png」"
-                                         "のときに保存します。")
-                 .arg(QFileInfo(path).fileName()));
+        showMessage(mainWindow, QMessageBox::Information,
+                    QCoreApplication::translate(
+                        "SaveAs", "「%1」は保存しませんでした。\n"
+                                  "ファイル名の末尾が「bmp」「jpg」「jpeg」または「png」"
+                                  "のときに保存します。")
+                        .arg(QFileInfo(path).fileName()));
     }
     if (saved)
         rememberDialogFolder(mainWindow, context, SavedFile::Picture,

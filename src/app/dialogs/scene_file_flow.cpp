@@ -1,6 +1,7 @@
 #include "app/dialogs/scene_file_flow.h"
 
 #include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/common/recent_scenes.h"
 #include "app/common/recovered_scenes.h"
@@ -94,10 +95,9 @@ bool SceneFileFlow::saveAs() {
 }
 
 bool SceneFileFlow::save(const QString& path) {
-    const SceneFileStatus status = document_.save(path.toStdString());
+    const Status status = document_.save(toNative(path));
     if (!status.ok()) {
-        tellProblem(tr("シーンファイル「%1」を保存できませんでした。\n%2")
-                        .arg(path, errorDescription(status.error)));
+        tellProblem(sceneSaveFailure(status));
         return false;
     }
     rememberScene(context_.ini(), path);
@@ -116,9 +116,9 @@ bool SceneFileFlow::open(const QString& path) {
     // A shortage of memory while the parts are read is thrown, so the scene
     // shown stays, rather than opening with parts said to be unreadable.
     const PartLoader loadPart = [](const std::string& part, Picture& out) {
-        return loadPicture(QFile::decodeName(QByteArray::fromStdString(part)), out);
+        return loadPicture(fromNative(part), out);
     };
-    const SceneOpenResult result = document_.open(QFile::encodeName(file).toStdString(), loadPart);
+    const SceneOpenResult result = document_.open(toNative(file), loadPart);
     if (!result.ok()) {
         // A recent entry that cannot be opened is not offered again.
         forgetScene(context_.ini(), file);
@@ -141,8 +141,7 @@ bool SceneFileFlow::open(const QString& path) {
 }
 
 void SceneFileFlow::tellProblem(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"), text, QMessageBox::Ok, window_);
-    box.exec();
+    showMessage(window_, QMessageBox::Warning, text);
 }
 
 QString SceneFileFlow::askPath(bool forSaving) {

@@ -1,7 +1,8 @@
 #include "app/window/frm_dungeon.h"
 
 #include "app/cli/batch_render.h"
-#include "app/common/dungeon_messages.h"
+#include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/common/user_action.h"
 #include "app/window/frm_main.h"
@@ -30,10 +31,6 @@ namespace tarn {
 namespace {
 
 const char* const kSection = "Dungeon";
-
-std::string toNative(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
 
 QString facingName(Facing d) {
     static const char* const names[] = {
@@ -217,7 +214,7 @@ void FrmDungeon::loadDungeon() {
             mapRead_ = read.ok();
             if (!mapRead_) {
                 map = {};
-                mapProblem_ = mapProblemText(read);
+                mapProblem_ = dungeonFileText(read);
             }
         }
         pack_ = {};
@@ -228,7 +225,7 @@ void FrmDungeon::loadDungeon() {
             const PackResult read = readDungeonPack(toNative(txtPack_->text()), pack_);
             packRead_ = read.ok();
             if (!packRead_)
-                packProblem_ = packProblemText(read);
+                packProblem_ = dungeonFileText(read);
         }
         if (mapRead_ && packRead_) {
             const std::vector<PartRole> missing = missingRoles(map, pack_);

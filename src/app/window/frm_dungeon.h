@@ -37,7 +37,6 @@ class FrmDungeon : public QDialog {
     const Scene& shownView() const { return view_; }
 
     // Why an export stopped, in the window's words.
-    static QString exportProblemText(const DungeonResult& result);
 
   protected:
     void closeEvent(QCloseEvent* event) override;

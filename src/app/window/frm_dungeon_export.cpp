@@ -5,8 +5,8 @@
 #include "app/window/frm_main.h"
 
 #include "app/cli/batch_render.h"
-#include "app/common/dungeon_messages.h"
 #include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/user_action.h"
 #include "app/window/map_view.h"
 #include "dungeon/dungeon_export.h"
@@ -23,54 +23,9 @@
 
 namespace tarn {
 
-namespace {
-
-QString fromNative(const std::string& path) {
-    return QFile::decodeName(QByteArray::fromStdString(path));
-}
-
-std::string toNative(const QString& path) {
-    return QFile::encodeName(path).toStdString();
-}
-
-} // namespace
-
-QString FrmDungeon::exportProblemText(const DungeonResult& r) {
-    const QString subject = fromNative(r.subject);
-    switch (r.problem) {
-    case DungeonProblem::FolderUnusable:
-        return tr("フォルダ「%1」を使えません。\n%2").arg(subject, statusDescription(r.io));
-    case DungeonProblem::IndexUnreadable:
-        return tr("「%1」を読めません。").arg(subject);
-    case DungeonProblem::AreaTaken:
-        return tr("エリア番号 %1 は「%2」がすでに使っています。\n"
-                  "最初のエリア番号を空いている番号にしてください。")
-            .arg(r.number)
-            .arg(subject);
-    case DungeonProblem::OutOfRange:
-        return tr("エリア番号 %1〜%2 は %3〜%4 に収まりません。")
-            .arg(r.number)
-            .arg(r.lastNumber)
-            .arg(kFirstAreaNumber)
-            .arg(kLastAreaNumber);
-    case DungeonProblem::BadName:
-        return tr("「%1」の文字「%2」は CardWirth で使えません。")
-            .arg(subject, QString::fromStdString(r.character));
-    case DungeonProblem::PartUnreadable:
-        return unreadablePartText(r.subject);
-    case DungeonProblem::WriteFailed:
-        return tr("「%1」に書き込めません。\n%2").arg(subject, statusDescription(r.io));
-    case DungeonProblem::None:
-    case DungeonProblem::Stopped:
-        break;
-    }
-    return {};
-}
-
 void FrmDungeon::runExport() {
     const auto tell = [this](QMessageBox::Icon icon, const QString& text) {
-        QMessageBox box(icon, QStringLiteral("Tarn"), text, QMessageBox::Ok, this);
-        box.exec();
+        showMessage(this, icon, text);
     };
     bool whole = false;
     const int first = txtFirstArea_->text().trimmed().toInt(&whole);
@@ -131,7 +86,7 @@ void FrmDungeon::runExport() {
             mapView_->map(), pack_,
             [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); },
             request);
-        cancelled = result.problem == DungeonProblem::Stopped;
+        cancelled = result.code == StatusCode::Stopped;
     });
     setExporting(false);
     prgExport_->reset();
@@ -146,8 +101,8 @@ void FrmDungeon::runExport() {
         return;
     }
     if (!result.ok()) {
-        tell(QMessageBox::Warning,
-             exportProblemText(result) + QLatin1Char('\n') + tr("何も書き出していません。"));
+        tell(QMessageBox::Warning, dungeonProblemText(result, false) + QLatin1Char('\n') +
+                                       tr("何も書き出していません。"));
         return;
     }
     QString text = tr("%1 エリア（%2〜%3）を書き出しました。開始エリアは %4 です。")

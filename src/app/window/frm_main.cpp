@@ -1,6 +1,7 @@
 #include "app/window/frm_main.h"
 #include "app/dialogs/frm_write.h"
 
+#include "app/common/native_path.h"
 #include "app/common/user_action.h"
 #include "app/dialogs/frm_boot.h"
 #include "app/dialogs/scene_file_flow.h"
@@ -61,7 +62,7 @@ QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
 
 FrmMain::FrmMain(AppContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)),
-      document_(QFile::encodeName(context_.workingFolder()).toStdString()),
+      document_(toNative(context_.workingFolder())),
       sceneFiles_(std::make_unique<SceneFileFlow>(this, document_, context_,
                                                   [this] { showRecentScenes(); })),
       exit_([] { QCoreApplication::exit(0); }) {
@@ -342,15 +343,10 @@ void FrmMain::load() {
     lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
 }
 
-void FrmMain::recompose() {
-    document_.recompose();
-}
-
 bool FrmMain::act(const std::function<void()>& action) {
     if (runUserAction(this, action))
         return true;
     document_.cancelGesture();
-    dragDropped_ = true;
     // A view may have been left half refreshed.
     showSlots();
     showObjectRows();

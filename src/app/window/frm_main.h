@@ -31,14 +31,13 @@ class SceneFileFlow;
 
 // The main window: a view of the scene document, which it keeps for the life of
 // the program. Handlers ask the document for an edit; lists, labels and pctMain
-// are refreshed from what the document says has changed. every control carries its own objectName
-// ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild finds it.
+// are refreshed from what the document says has changed. Every control carries
+// its own objectName ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild
+// finds it.
 //
-// The handlers are split over several files: frm_main.cpp (window, menu, load,
-// close, End, version, refresh), frm_main_terrain.cpp, frm_main_path.cpp,
-// frm_main_objects.cpp, frm_main_output.cpp, frm_main_export.cpp,
-// frm_main_scene.cpp (scene files, undo and redo, the title) and
-// frm_main_status.cpp (the status bar and the layers menu).
+// The handlers are split over the frm_main_*.cpp files by the area they serve;
+// the path panel, the scene-file flow, the object rows' delegates and the
+// drawn icons are classes of their own.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -64,9 +63,6 @@ class FrmMain : public QMainWindow {
     const Scene& scene() const { return document_.scene(); }
     const AppContext& context() const { return context_; }
 
-    // Composes the canvas afresh (dropping any tone) and shows it.
-    void recompose();
-
     // The folder list's current path: absolute, no trailing "/" except "/".
     QString currentFolder() const;
     // The file behind an entry of lst(0) .. lst(5) in the current folder; "" for no such row.
@@ -75,7 +71,6 @@ class FrmMain : public QMainWindow {
     CanvasView* canvasView() const { return canvas_; }
     ListBox* lst(int index) const;
     QLabel* use(int slot) const;
-    QLabel* pctOb() const { return pctOb_; }
     QFrame* pathPanel() const;
 
     // Tells the user that a listed part file could not be loaded.
@@ -173,8 +168,8 @@ class FrmMain : public QMainWindow {
     // Fills the part lists from the file list's names.
     void makelist(const QStringList& files);
 
-    // Runs one user action; after a failure (see runUserAction) any gesture
-    // ends and the views are drawn from the document again.
+    // Runs one user action; after a failure (see runUserAction) the document
+    // drops any gesture and the views are drawn from it again.
     bool act(const std::function<void()>& action);
 
     // Views of the document.
@@ -223,9 +218,6 @@ class FrmMain : public QMainWindow {
     QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
     QPointer<FrmBoot> versionScreen_;
     std::function<void()> exit_;
-    // An action failed: the moves of a drag on the canvas then in progress
-    // are ignored until the button is released.
-    bool dragDropped_ = false;
 };
 
 } // namespace tarn

@@ -1,6 +1,8 @@
 // Part files and folders dropped onto the window from a file manager.
 #include "app/window/frm_main.h"
 
+#include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/window/path_panel.h"
 #include "scene/part_names.h"
@@ -34,7 +36,7 @@ bool readDrop(const QMimeData* data, std::vector<Dropped>& out, QStringList& ref
             out.push_back({info.absoluteFilePath(), -1, {}});
             continue;
         }
-        const std::string name = QFile::encodeName(info.fileName()).toStdString();
+        const std::string name = toNative(info.fileName());
         if (const int list = partListOf(name); list >= 0)
             out.push_back({info.absoluteFilePath(), list, partEntryOf(name)});
         else
@@ -55,12 +57,9 @@ void FrmMain::dropEvent(QDropEvent* event) {
         std::vector<Dropped> dropped;
         QStringList refused;
         if (!readDrop(event->mimeData(), dropped, refused)) {
-            QMessageBox box(
-                QMessageBox::Information, QStringLiteral("Tarn"),
-                tr("次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n%1")
-                    .arg(refused.join('\n')),
-                QMessageBox::Ok, this);
-            box.exec();
+            showMessage(this, QMessageBox::Information,
+                        tr("次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n%1")
+                            .arg(refused.join('\n')));
             event->ignore();
             return;
         }
@@ -78,11 +77,9 @@ void FrmMain::dropEvent(QDropEvent* event) {
             }
             const QFileInfo info(item.path);
             if (item.list == 0)
-                document_.insertObject(item.entry.entry,
-                                       QFile::encodeName(info.absolutePath()).toStdString(),
+                document_.insertObject(item.entry.entry, toNative(info.absolutePath()),
                                        item.entry.fileName, std::move(part));
-            else if (!document_.choosePart(item.list, item.entry.entry,
-                                           QFile::encodeName(item.path).toStdString(), part))
+            else if (!document_.choosePart(item.list, item.entry.entry, toNative(item.path), part))
                 warnUnreadablePart(item.path);
         }
     });

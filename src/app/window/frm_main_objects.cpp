@@ -166,21 +166,17 @@ void FrmMain::onMirror(int direction) {
 
 void FrmMain::onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons) {
     hidePathPanel();
-    if (buttons != Qt::LeftButton || dragDropped_)
+    if (buttons != Qt::LeftButton)
         return;
-    act([&] { document_.moveObject(lst(kNameList)->selectedRow(), position.x(), position.y()); });
+    act([&] { document_.dragObject(lst(kNameList)->selectedRow(), position.x(), position.y()); });
 }
 
-// A press or release over the canvas begins or ends a gesture: the moves
-// between them are one step to undo.
 void FrmMain::onCanvasMousePress(QPoint, Qt::MouseButton, Qt::MouseButtons) {
-    dragDropped_ = false;
-    document_.endGesture();
+    document_.beginDrag();
 }
 
 void FrmMain::onCanvasMouseRelease(QPoint, Qt::MouseButton, Qt::MouseButtons) {
-    dragDropped_ = false;
-    document_.endGesture();
+    document_.endDrag();
 }
 
 void FrmMain::onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons) {
@@ -206,10 +202,7 @@ void FrmMain::onCanvasNudge(int dx, int dy) {
     const ObjectRow& object = document_.scene().objects[static_cast<std::size_t>(row)];
     const int x = clampedPosition(std::int64_t{object.x} + dx);
     const int y = clampedPosition(std::int64_t{object.y} + dy);
-    // Each press its own step, never folded into a drag before it.
-    document_.endGesture();
     act([&] { document_.moveObject(row, x, y); });
-    document_.endGesture();
 }
 
 void FrmMain::onPositionTyped(int list, int row, const QString& text) {
@@ -231,9 +224,7 @@ void FrmMain::movePositionTyped(int list, int row, const QString& text) {
     }
     const ObjectRow& object = document_.scene().objects[static_cast<std::size_t>(row)];
     const int v = static_cast<int>(value);
-    document_.endGesture();
     document_.moveObject(row, list == kXList ? v : object.x, list == kXList ? object.y : v);
-    document_.endGesture();
 }
 
 } // namespace tarn

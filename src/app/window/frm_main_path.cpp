@@ -9,7 +9,8 @@
 #include <QAction>
 #include <QSignalBlocker>
 
-#include <array>
+#include <string>
+#include <vector>
 
 namespace tarn {
 
@@ -39,24 +40,26 @@ bool FrmMain::changeFolder(const QString& folder) {
 }
 
 void FrmMain::makelist(const QStringList& files) {
-    std::array<QList<qsizetype>, kSlotCount + 1> rows;
-    for (qsizetype f = 0; f < files.size(); ++f)
-        if (const int list = partListOf(files[f].toStdString()); list >= 0)
-            rows[static_cast<std::size_t>(list)].append(f);
+    std::vector<std::string> names;
+    names.reserve(static_cast<std::size_t>(files.size()));
+    for (const QString& file : files)
+        names.push_back(file.toStdString());
+    const PartLists lists = tarn::makelist(names);
     for (int i = 0; i <= kSlotCount; ++i) {
-        const QList<qsizetype>& chosen = rows[static_cast<std::size_t>(i)];
+        const std::vector<PartEntry>& chosen = lists[static_cast<std::size_t>(i)];
         QStringList entries;
-        entries.reserve(chosen.size());
-        for (qsizetype f : chosen)
-            entries.append(files[f].chopped(4)); // a part's name ends in ".bmp" in some case
+        entries.reserve(static_cast<qsizetype>(chosen.size()));
+        for (const PartEntry& part : chosen)
+            entries.append(QString::fromStdString(part.entry));
         ListBox* list = lst(i);
         list->clear();
         // One insertion for all rows: a row at a time costs the view a pass each.
         list->addItems(entries);
         // The file names change no row's look, so the views need not hear of them.
         const QSignalBlocker quiet(list->model());
-        for (qsizetype r = 0; r < chosen.size(); ++r)
-            list->item(static_cast<int>(r))->setData(kFileNameRole, files[chosen[r]]);
+        for (std::size_t r = 0; r < chosen.size(); ++r)
+            list->item(static_cast<int>(r))
+                ->setData(kFileNameRole, QString::fromStdString(chosen[r].fileName));
     }
 }
 

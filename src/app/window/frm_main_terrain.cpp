@@ -1,6 +1,8 @@
 // Terrain slots: choosing a part for a slot, clearing one slot or all five.
 #include "app/window/frm_main.h"
 
+#include "app/common/messages.h"
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/window/list_box.h"
 
@@ -31,8 +33,7 @@ void FrmMain::onPartChosen(int slot, int row) {
 void FrmMain::selectSlotParts() {
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         const Slot& chosen = document_.scene().slot(slot);
-        const QString path =
-            QDir::cleanPath(QFile::decodeName(QByteArray::fromStdString(chosen.path)));
+        const QString path = QDir::cleanPath(fromNative(chosen.path));
         ListBox* list = lst(slot);
         int row = -1;
         if (!chosen.name.empty())
@@ -53,12 +54,10 @@ void FrmMain::selectSlotParts() {
 }
 
 void FrmMain::warnUnreadablePart(const QString& path) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
-                    tr("「%1」を読み込めませんでした。\n"
-                       "ファイルが削除されたか、読み込めない画像です。")
-                        .arg(path),
-                    QMessageBox::Ok, this);
-    box.exec();
+    showMessage(this, QMessageBox::Warning,
+                tr("「%1」を読み込めませんでした。\n"
+                   "ファイルが削除されたか、読み込めない画像です。")
+                    .arg(path));
 }
 
 void FrmMain::onClearSlot(int slot) {

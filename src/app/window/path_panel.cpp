@@ -1,5 +1,6 @@
 #include "app/window/path_panel.h"
 
+#include "app/common/messages.h"
 #include "app/window/folder_list.h"
 #include "app/window/folder_listing.h"
 #include "app/window/list_box.h"
@@ -172,12 +173,12 @@ void PathPanel::driveChange(const QString& drive) {
         if (driveProbe_(target) && changeFolder(target))
             return;
         // Paths are case-sensitive here, so the drive text is shown as it is.
-        QMessageBox box(QMessageBox::Critical, QStringLiteral("Tarn"),
+        if (showMessage(window(), QMessageBox::Critical,
                         QString::fromStdString(trimpath(target.toStdString())) +
                             tr("/ にアクセスできません。\n"
                                "デバイスの準備ができていません。"),
-                        QMessageBox::Retry | QMessageBox::Cancel, window());
-        if (box.exec() != QMessageBox::Retry) {
+                        QStringLiteral("Tarn"),
+                        QMessageBox::Retry | QMessageBox::Cancel) != QMessageBox::Retry) {
             target = pathBuff_;
             selectDrive(pathBuff_);
         }
@@ -185,11 +186,9 @@ void PathPanel::driveChange(const QString& drive) {
 }
 
 void PathPanel::showPathNotFound() {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
-                    tr("指定したパスが見つかりません。\n"
-                       "記憶された後に何らかの変更があったと思われます。\n"),
-                    QMessageBox::Ok, window());
-    box.exec();
+    showMessage(window(), QMessageBox::Warning,
+                tr("指定したパスが見つかりません。\n"
+                   "記憶された後に何らかの変更があったと思われます。\n"));
 }
 
 void PathPanel::toggle() {
