@@ -5,9 +5,9 @@
 #include "app/dialogs/frm_boot.h"
 #include "app/dialogs/scene_file_flow.h"
 #include "app/window/canvas_view.h"
-#include "app/window/drawn_icons.h"
 #include "app/window/list_box.h"
 #include "app/window/missing_part.h"
+#include "app/window/object_area.h"
 #include "app/window/path_panel.h"
 
 #include <QAction>
@@ -19,7 +19,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QToolButton>
 #include <QWindow>
 
 namespace tarn {
@@ -80,13 +79,18 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
 
     canvas_ = new CanvasView(area);
     canvas_->move(kCanvasLeft, kCanvasTop);
-    connect(canvas_, &CanvasView::mouseMoved, this, &FrmMain::onCanvasMouseMove);
-    connect(canvas_, &CanvasView::mousePressed, this, &FrmMain::onCanvasMousePress);
-    connect(canvas_, &CanvasView::mouseReleased, this, &FrmMain::onCanvasMouseRelease);
-    connect(canvas_, &CanvasView::nudged, this, &FrmMain::onCanvasNudge);
 
     buildTerrainArea(area);
-    buildObjectArea(area);
+    const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
+    objects_ = new ObjectArea(
+        *this, document_, [this](const std::function<void()>& action) { return act(action); }, area,
+        QRect(kObjectLeft, kCanvasTop, kObjectWidth, bottom - kCanvasTop));
+    for (int i : {0, 6, 7, 8, 9, 10})
+        lst_[static_cast<std::size_t>(i)] = objects_->list(i);
+    connect(canvas_, &CanvasView::mouseMoved, objects_, &ObjectArea::canvasMouseMove);
+    connect(canvas_, &CanvasView::mousePressed, objects_, &ObjectArea::canvasMousePress);
+    connect(canvas_, &CanvasView::mouseReleased, objects_, &ObjectArea::canvasMouseRelease);
+    connect(canvas_, &CanvasView::nudged, objects_, &ObjectArea::nudge);
     pathPanel_ = new PathPanel(
         context_, canvas_->geometry(),
         [this](const std::function<void()>& action) { return act(action); },
@@ -99,15 +103,12 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     for (int i = 0; i < kListCount; ++i) {
         ListBox* list = lst_[static_cast<std::size_t>(i)];
         connect(list, &ListBox::mouseMoved, this, &FrmMain::hidePathPanel);
-        connect(list, &ListBox::mousePressed, this,
-                [this, i](Qt::MouseButton b, Qt::MouseButtons bs) { onListMousePress(i, b, bs); });
-        connect(
-            list, &ListBox::mouseReleased, this,
-            [this, i](Qt::MouseButton b, Qt::MouseButtons bs) { onListMouseRelease(i, b, bs); });
+        connect(list, &ListBox::mousePressed, objects_,
+                [this, i](Qt::MouseButton b) { objects_->listMousePress(i, b); });
+        connect(list, &ListBox::mouseReleased, objects_,
+                [this, i](Qt::MouseButton b) { objects_->listMouseRelease(i, b); });
     }
 
-    linkObjectColumns();
-    makePositionsEditable();
     document_.addObserver([this](const DocumentChange& change) { documentChanged(change); });
 
     // The window manager adds its frame around this size.
@@ -243,79 +244,6 @@ void FrmMain::buildTerrainArea(QWidget* area) {
     connect(allClear, &QPushButton::clicked, this, &FrmMain::onClearAll);
 }
 
-void FrmMain::buildObjectArea(QWidget* area) {
-    const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
-
-    auto* caption = new QLabel(tr("オブジェクト(最大10)"), area);
-    caption->setObjectName(QStringLiteral("lbl(0)"));
-    caption->setGeometry(kObjectLeft, kCanvasTop, kObjectWidth, 18);
-
-    auto* parts = new ListBox(QStringLiteral("lst(0)"), area);
-    parts->setGeometry(kObjectLeft, kCanvasTop + 18, kObjectWidth, 112);
-    lst_[0] = parts;
-    connect(parts, &ListBox::chosen, this, &FrmMain::onObjectPreview);
-
-    // Preview box with the four object buttons beside it, two by two.
-    const int previewTop = kCanvasTop + 134;
-    const int buttonSide = 22;
-    const int buttonsLeft = kObjectLeft + kObjectWidth - 2 * buttonSide - 2;
-    pctOb_ = new QLabel(area);
-    pctOb_->setObjectName(QStringLiteral("pctOb"));
-    pctOb_->setFrameStyle(QFrame::Box | QFrame::Plain);
-    pctOb_->setAlignment(Qt::AlignCenter);
-    pctOb_->setGeometry(kObjectLeft, previewTop, buttonsLeft - kObjectLeft - 3,
-                        2 * buttonSide + 20);
-    pctOb_->setMouseTracking(true);
-    pctOb_->installEventFilter(this);
-
-    QToolButton* insert =
-        makeIconButton(area, QStringLiteral("cmd_ob(0)"), Glyph::Insert, tr("挿入"),
-                       QRect(buttonsLeft, previewTop, buttonSide, buttonSide));
-    QToolButton* remove =
-        makeIconButton(area, QStringLiteral("cmd_ob(1)"), Glyph::Delete, tr("削除"),
-                       QRect(buttonsLeft + buttonSide + 2, previewTop, buttonSide, buttonSide));
-    QToolButton* mirrorLeftRight = makeIconButton(
-        area, QStringLiteral("cmdChange(0)"), Glyph::MirrorLeftRight, tr("オブジェクトの左右反転"),
-        QRect(buttonsLeft, previewTop + buttonSide + 2, buttonSide, buttonSide));
-    QToolButton* mirrorUpDown = makeIconButton(
-        area, QStringLiteral("cmdChange(1)"), Glyph::MirrorUpDown, tr("オブジェクトの上下反転"),
-        QRect(buttonsLeft + buttonSide + 2, previewTop + buttonSide + 2, buttonSide, buttonSide));
-    connect(insert, &QToolButton::clicked, this, &FrmMain::onInsert);
-    connect(remove, &QToolButton::clicked, this, &FrmMain::onDelete);
-    connect(mirrorLeftRight, &QToolButton::clicked, this, [this] { onMirror(0); });
-    connect(mirrorUpDown, &QToolButton::clicked, this, [this] { onMirror(1); });
-
-    // The object rows: name, X, Y and flag side by side, row by row.
-    const int headTop = previewTop + 2 * buttonSide + 24;
-    const int columnsTop = headTop + 16;
-    // A smaller type lets a position such as "-120" fit its narrow column.
-    const int widths[] = {kObjectWidth - 31 - 31 - 22, 31, 31, 22};
-    QFont small = font();
-    small.setPointSize(8);
-    const QString heads[] = {tr("名前"), tr("X"), tr("Y"), tr("F/T")};
-    int left = kObjectLeft;
-    for (int c = 0; c < 4; ++c) {
-        auto* head = new QLabel(heads[c], area);
-        head->setObjectName(QStringLiteral("lblColumn(%1)").arg(c));
-        head->setAlignment(Qt::AlignCenter);
-        head->setGeometry(left, headTop, widths[c], 16);
-
-        auto* column = new ListBox(QStringLiteral("lst(%1)").arg(6 + c), area);
-        column->setGeometry(left, columnsTop, widths[c], bottom - columnsTop);
-        column->setFont(small);
-        column->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        column->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        lst_[static_cast<std::size_t>(6 + c)] = column;
-        left += widths[c];
-    }
-    // The source paths are kept in a list the user never sees.
-    auto* sources = new ListBox(QStringLiteral("lst(10)"), area);
-    sources->hide();
-    lst_[10] = sources;
-    lst_[9]->setKeysChoose(false);
-    connect(lst_[9], &ListBox::chosen, this, &FrmMain::onFlagChosen);
-}
-
 ListBox* FrmMain::lst(int index) const {
     return index >= 0 && index < kListCount ? lst_[static_cast<std::size_t>(index)] : nullptr;
 }
@@ -348,7 +276,7 @@ bool FrmMain::act(const std::function<void()>& action) {
     document_.cancelGesture();
     // A view may have been left half refreshed.
     showSlots();
-    showObjectRows();
+    objects_->showRows();
     showCanvas();
     showHistory();
     return false;
@@ -358,7 +286,7 @@ void FrmMain::documentChanged(const DocumentChange& change) {
     if (change.terrain)
         showSlots();
     if (change.objects)
-        showObjectRows(change.objectRow);
+        objects_->showRows(change.objectRow);
     if (change.canvas)
         showCanvas(change.canvasArea);
     if (change.history || change.file)
@@ -378,6 +306,14 @@ void FrmMain::showSlots() {
         use(slot)->setToolTip(part.missing() ? QString::fromStdString(part.path) : name);
     }
     selectSlotParts();
+}
+
+void FrmMain::onInsert() {
+    act([this] { objects_->insertChosenPart(); });
+}
+
+void FrmMain::onFlagChosen(int row) {
+    objects_->toggleFlag(row);
 }
 
 void FrmMain::setExitHandler(std::function<void()> handler) {
@@ -442,7 +378,8 @@ void FrmMain::onRefresh() {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && (watched == centralWidget() || watched == pctOb_))
+    if (event->type() == QEvent::MouseMove &&
+        (watched == centralWidget() || watched == objects_->previewBox()))
         hidePathPanel();
     return QMainWindow::eventFilter(watched, event);
 }

@@ -26,6 +26,7 @@ namespace tarn {
 class CanvasView;
 class FrmBoot;
 class ListBox;
+class ObjectArea;
 class PathPanel;
 class SceneFileFlow;
 
@@ -115,21 +116,9 @@ class FrmMain : public QMainWindow {
     void onTogglePath();
     void hidePathPanel();
 
-    // Object area.
-    void onObjectPreview(int row);
+    // The object area's buttons (the area itself is ObjectArea).
     void onInsert();
-    void onDelete();
     void onFlagChosen(int row);
-    void onMirror(int direction); // 0 left-right, 1 upside-down
-    void onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons);
-    void onCanvasMousePress(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void onCanvasMouseRelease(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
-    // Moves the current object by a few pixels, one step to undo per call.
-    void onCanvasNudge(int dx, int dy);
-    // A position typed into row `row` of lst(7) (X) or lst(8) (Y).
-    void onPositionTyped(int list, int row, const QString& text);
 
     // Picture output.
     void onSaveAs();
@@ -162,7 +151,6 @@ class FrmMain : public QMainWindow {
   private:
     void buildMenu();
     void buildTerrainArea(QWidget* area);
-    void buildObjectArea(QWidget* area);
     void layoutForSize();
 
     // Fills the part lists from the file list's names.
@@ -178,10 +166,6 @@ class FrmMain : public QMainWindow {
     void showSlots();
     // Selects each slot's part in its list, as a click on it would have.
     void selectSlotParts();
-    // All rows, or only `row` when no other changed.
-    void showObjectRows(int row = -1);
-    void linkObjectColumns();
-    void makePositionsEditable();
     void showHistory();
     void showRecentScenes();
 
@@ -191,11 +175,6 @@ class FrmMain : public QMainWindow {
     void showPointer(QPoint position);
     void showStatus();
 
-    // The bodies of user actions, run through act.
-    void showPreview(int row);
-    void insertChosenPart();
-    void movePositionTyped(int list, int row, const QString& text);
-
     AppContext context_;
     SceneDocument document_;
     std::unique_ptr<SceneFileFlow> sceneFiles_;
@@ -203,7 +182,7 @@ class FrmMain : public QMainWindow {
     CanvasView* canvas_ = nullptr;
     std::array<ListBox*, kListCount> lst_{};
     std::array<QLabel*, kSlotCount + 1> use_{};
-    QLabel* pctOb_ = nullptr;
+    ObjectArea* objects_ = nullptr;
     PathPanel* pathPanel_ = nullptr;
     QAction* mnuPath_ = nullptr;
     QAction* mnuUndo_ = nullptr;

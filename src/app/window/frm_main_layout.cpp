@@ -6,6 +6,7 @@
 
 #include "app/window/canvas_view.h"
 #include "app/window/list_box.h"
+#include "app/window/object_area.h"
 #include "app/window/path_panel.h"
 
 #include <QLabel>
@@ -66,7 +67,7 @@ void FrmMain::layoutForSize() {
 
     place(named(QStringLiteral("lbl(0)")), canvasDx, 0, objectDx, 0);
     place(lst(0), canvasDx, 0, objectDx, partsDy);
-    place(pctOb_, canvasDx, partsDy, objectDx, 0);
+    place(objects_->previewBox(), canvasDx, partsDy, objectDx, 0);
     for (const char* button : {"cmd_ob(0)", "cmd_ob(1)", "cmdChange(0)", "cmdChange(1)"})
         place(named(QString::fromLatin1(button)), canvasDx + objectDx, partsDy, 0, 0);
     // The name column takes the extra width; the numbers keep theirs.
