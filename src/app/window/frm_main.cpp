@@ -6,9 +6,9 @@
 #include "app/dialogs/scene_file_flow.h"
 #include "app/window/canvas_view.h"
 #include "app/window/list_box.h"
-#include "app/window/missing_part.h"
 #include "app/window/object_area.h"
 #include "app/window/path_panel.h"
+#include "app/window/terrain_area.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,7 +18,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
+#include <QMessageBox>
 #include <QWindow>
 
 namespace tarn {
@@ -32,19 +32,10 @@ constexpr int kCanvasTop = kMargin;
 constexpr int kCanvasBoxWidth = kCanvasWidth + 2;   // with its border
 constexpr int kCanvasBoxHeight = kCanvasHeight + 2; // with its border
 constexpr int kSlotTop = kCanvasTop + kCanvasBoxHeight + 4;
-constexpr int kSlotColumnWidth = 86;
-constexpr int kSlotColumnGap = 2;
-constexpr int kButtonSide = 20;
 constexpr int kObjectLeft = kCanvasLeft + kCanvasBoxWidth + 4;
 constexpr int kObjectWidth = FrmMain::kWidth - kObjectLeft - kMargin;
 
 constexpr int kMaxRememberedSide = 8192;
-
-const char* const kSlotCaptions[] = {QT_TRANSLATE_NOOP("tarn::FrmMain", "地面"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の左側"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の右側"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の左側"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の右側")};
 
 QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
                        const QKeySequence& shortcut = {}) {
@@ -80,11 +71,14 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     canvas_ = new CanvasView(area);
     canvas_->move(kCanvasLeft, kCanvasTop);
 
-    buildTerrainArea(area);
     const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
-    objects_ = new ObjectArea(
-        *this, document_, [this](const std::function<void()>& action) { return act(action); }, area,
-        QRect(kObjectLeft, kCanvasTop, kObjectWidth, bottom - kCanvasTop));
+    const auto run = [this](const std::function<void()>& action) { return act(action); };
+    terrain_ = new TerrainArea(*this, document_, run, area,
+                               QRect(kCanvasLeft, kSlotTop, kCanvasBoxWidth, bottom - kSlotTop));
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        lst_[static_cast<std::size_t>(slot)] = terrain_->list(slot);
+    objects_ = new ObjectArea(*this, document_, run, area,
+                              QRect(kObjectLeft, kCanvasTop, kObjectWidth, bottom - kCanvasTop));
     for (int i : {0, 6, 7, 8, 9, 10})
         lst_[static_cast<std::size_t>(i)] = objects_->list(i);
     connect(canvas_, &CanvasView::mouseMoved, objects_, &ObjectArea::canvasMouseMove);
@@ -205,51 +199,12 @@ void FrmMain::buildMenu() {
     buildLayerMenu(mnuLayer);
 }
 
-void FrmMain::buildTerrainArea(QWidget* area) {
-    const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
-    const int useTop = kSlotTop + kButtonSide + 2;
-    const int listTop = useTop + 20;
-    for (int i = 1; i <= kSlotCount; ++i) {
-        const int left = kCanvasLeft + (i - 1) * (kSlotColumnWidth + kSlotColumnGap);
-        const QString caption = tr(kSlotCaptions[i - 1]);
-
-        auto* label = new QLabel(caption, area);
-        label->setObjectName(QStringLiteral("lbl(%1)").arg(i));
-        label->setGeometry(left, kSlotTop, kSlotColumnWidth - kButtonSide - 2, kButtonSide);
-
-        auto* clear = new QPushButton(QStringLiteral("C"), area);
-        clear->setObjectName(QStringLiteral("cmdClear(%1)").arg(i));
-        clear->setToolTip(tr("クリア（%1）").arg(caption));
-        clear->setGeometry(left + kSlotColumnWidth - kButtonSide, kSlotTop, kButtonSide,
-                           kButtonSide);
-        connect(clear, &QPushButton::clicked, this, [this, i] { onClearSlot(i); });
-
-        auto* use = new QLabel(area);
-        use->setObjectName(QStringLiteral("use(%1)").arg(i));
-        use->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        use->setGeometry(left, useTop, kSlotColumnWidth, 18);
-        use_[static_cast<std::size_t>(i)] = use;
-
-        auto* list = new ListBox(QStringLiteral("lst(%1)").arg(i), area);
-        list->setGeometry(left, listTop, kSlotColumnWidth, bottom - listTop);
-        lst_[static_cast<std::size_t>(i)] = list;
-        connect(list, &ListBox::chosen, this, [this, i](int row) { onPartChosen(i, row); });
-    }
-
-    auto* allClear = new QPushButton(QStringLiteral("AllC"), area);
-    allClear->setObjectName(QStringLiteral("Command1"));
-    allClear->setToolTip(tr("地形をオールクリアします。"));
-    const int allLeft = kCanvasLeft + kSlotCount * (kSlotColumnWidth + kSlotColumnGap);
-    allClear->setGeometry(allLeft, kSlotTop, kCanvasLeft + kCanvasBoxWidth - allLeft, kButtonSide);
-    connect(allClear, &QPushButton::clicked, this, &FrmMain::onClearAll);
-}
-
 ListBox* FrmMain::lst(int index) const {
     return index >= 0 && index < kListCount ? lst_[static_cast<std::size_t>(index)] : nullptr;
 }
 
 QLabel* FrmMain::use(int slot) const {
-    return slot >= 1 && slot <= kSlotCount ? use_[static_cast<std::size_t>(slot)] : nullptr;
+    return terrain_->use(slot);
 }
 
 void FrmMain::load() {
@@ -275,7 +230,7 @@ bool FrmMain::act(const std::function<void()>& action) {
         return true;
     document_.cancelGesture();
     // A view may have been left half refreshed.
-    showSlots();
+    terrain_->showSlots();
     objects_->showRows();
     showCanvas();
     showHistory();
@@ -284,7 +239,7 @@ bool FrmMain::act(const std::function<void()>& action) {
 
 void FrmMain::documentChanged(const DocumentChange& change) {
     if (change.terrain)
-        showSlots();
+        terrain_->showSlots();
     if (change.objects)
         objects_->showRows(change.objectRow);
     if (change.canvas)
@@ -298,14 +253,17 @@ void FrmMain::showCanvas(const Rect& area) {
     emit recomposed();
 }
 
-void FrmMain::showSlots() {
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const Slot& part = document_.scene().slot(slot);
-        const QString name = shownPartName(part.name, part.missing());
-        use(slot)->setText(name);
-        use(slot)->setToolTip(part.missing() ? QString::fromStdString(part.path) : name);
-    }
-    selectSlotParts();
+void FrmMain::warnUnreadablePart(const QString& path) {
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Tarn"),
+                    tr("「%1」を読み込めませんでした。\n"
+                       "ファイルが削除されたか、読み込めない画像です。")
+                        .arg(path),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+void FrmMain::onPartChosen(int slot, int row) {
+    terrain_->choose(slot, row);
 }
 
 void FrmMain::onInsert() {

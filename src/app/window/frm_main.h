@@ -28,6 +28,7 @@ class FrmBoot;
 class ListBox;
 class ObjectArea;
 class PathPanel;
+class TerrainArea;
 class SceneFileFlow;
 
 // The main window: a view of the scene document, which it keeps for the life of
@@ -109,8 +110,6 @@ class FrmMain : public QMainWindow {
 
     // Terrain slots.
     void onPartChosen(int slot, int row);
-    void onClearSlot(int slot);
-    void onClearAll();
 
     // Path panel and browsing.
     void onTogglePath();
@@ -150,7 +149,6 @@ class FrmMain : public QMainWindow {
 
   private:
     void buildMenu();
-    void buildTerrainArea(QWidget* area);
     void layoutForSize();
 
     // Fills the part lists from the file list's names.
@@ -163,9 +161,6 @@ class FrmMain : public QMainWindow {
     // Views of the document.
     void documentChanged(const DocumentChange& change);
     void showCanvas(const Rect& area = kCanvasRect);
-    void showSlots();
-    // Selects each slot's part in its list, as a click on it would have.
-    void selectSlotParts();
     void showHistory();
     void showRecentScenes();
 
@@ -181,7 +176,7 @@ class FrmMain : public QMainWindow {
 
     CanvasView* canvas_ = nullptr;
     std::array<ListBox*, kListCount> lst_{};
-    std::array<QLabel*, kSlotCount + 1> use_{};
+    TerrainArea* terrain_ = nullptr;
     ObjectArea* objects_ = nullptr;
     PathPanel* pathPanel_ = nullptr;
     QAction* mnuPath_ = nullptr;
