@@ -8,6 +8,7 @@
 #include "app/window/list_box.h"
 #include "app/window/object_area.h"
 #include "app/window/path_panel.h"
+#include "app/window/status_line.h"
 #include "app/window/terrain_area.h"
 
 #include <QAction>
@@ -92,7 +93,8 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     pathPanel_->setOpenChanged([this](bool open) {
         mnuPath_->setText(open ? tr("閉じる(&C)      ") : tr("パスの指定(&P)"));
     });
-    buildStatusBar();
+    status_ = new StatusLine(*this, *canvas_, document_, run);
+    status_->buildLayerMenu(mnuLayer_);
 
     for (int i = 0; i < kListCount; ++i) {
         ListBox* list = lst_[static_cast<std::size_t>(i)];
@@ -175,8 +177,8 @@ void FrmMain::buildMenu() {
     QAction* mnuSepia = addMenuAction(mnuSpecial, "mnuSepia", tr("セピア調変換(&S)"),
                                       QKeySequence(Qt::CTRL | Qt::Key_F));
 
-    QMenu* mnuLayer = bar->addMenu(tr("レイヤー表示(&L)"));
-    mnuLayer->menuAction()->setObjectName(QStringLiteral("mnuLayer(0)"));
+    mnuLayer_ = bar->addMenu(tr("レイヤー表示(&L)"));
+    mnuLayer_->menuAction()->setObjectName(QStringLiteral("mnuLayer(0)"));
     QAction* mnuVersion = addMenuAction(bar, "mnuVersion", tr("バージョン情報(&V)"));
     QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", tr("最新情報に更新(&R)"));
 
@@ -196,7 +198,6 @@ void FrmMain::buildMenu() {
     connect(mnuSepia, &QAction::triggered, this, &FrmMain::onSepia);
     connect(mnuVersion, &QAction::triggered, this, &FrmMain::onVersion);
     connect(mnuRenew, &QAction::triggered, this, &FrmMain::onRefresh);
-    buildLayerMenu(mnuLayer);
 }
 
 ListBox* FrmMain::lst(int index) const {

@@ -30,6 +30,7 @@ class ObjectArea;
 class PathPanel;
 class TerrainArea;
 class SceneFileFlow;
+class StatusLine;
 
 // The main window: a view of the scene document, which it keeps for the life of
 // the program. Handlers ask the document for an edit; lists, labels and pctMain
@@ -164,10 +165,6 @@ class FrmMain : public QMainWindow {
     void showHistory();
     void showRecentScenes();
 
-    // The status bar and the layers menu (frm_main_status.cpp).
-    void buildStatusBar();
-    void buildLayerMenu(QMenu* menu);
-    void showPointer(QPoint position);
     void showStatus();
 
     AppContext context_;
@@ -183,11 +180,8 @@ class FrmMain : public QMainWindow {
     QAction* mnuUndo_ = nullptr;
     QAction* mnuRedo_ = nullptr;
     QMenu* mnuSceneRecent_ = nullptr;
-    std::array<QAction*, kPaintLayerCount> mnuLayers_{};
-    QLabel* lblPointer_ = nullptr;
-    QLabel* lblZoom_ = nullptr;
-    QLabel* lblScene_ = nullptr;
-    QLabel* lblLayers_ = nullptr;
+    QMenu* mnuLayer_ = nullptr;
+    StatusLine* status_ = nullptr;
 
     QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
     QPointer<FrmBoot> versionScreen_;

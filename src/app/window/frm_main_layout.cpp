@@ -8,9 +8,11 @@
 #include "app/window/list_box.h"
 #include "app/window/object_area.h"
 #include "app/window/path_panel.h"
+#include "app/window/status_line.h"
 
 #include <QLabel>
 #include <QResizeEvent>
+#include <QStatusBar>
 
 namespace tarn {
 
@@ -19,6 +21,16 @@ namespace {
 constexpr int kObjectLists[] = {6, 7, 8, 9};
 
 } // namespace
+
+QSize FrmMain::firstSize() const {
+    return {kWidth, kHeight + statusBar()->height()};
+}
+
+// Before the status line is built, the window's first resize shows nothing.
+void FrmMain::showStatus() {
+    if (status_ != nullptr)
+        status_->show();
+}
 
 void FrmMain::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
