@@ -6,6 +6,7 @@
 #include "app/dialogs/scene_file_flow.h"
 #include "app/window/canvas_view.h"
 #include "app/window/list_box.h"
+#include "app/window/main_menu.h"
 #include "app/window/object_area.h"
 #include "app/window/path_panel.h"
 #include "app/window/status_line.h"
@@ -38,16 +39,6 @@ constexpr int kObjectWidth = FrmMain::kWidth - kObjectLeft - kMargin;
 
 constexpr int kMaxRememberedSide = 8192;
 
-QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
-                       const QKeySequence& shortcut = {}) {
-    auto* action = new QAction(caption, menu);
-    action->setObjectName(QString::fromLatin1(name));
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    menu->addAction(action);
-    return action;
-}
-
 } // namespace
 
 FrmMain::FrmMain(AppContext context, QWidget* parent)
@@ -60,7 +51,12 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     setWindowTitle(QStringLiteral("Tarn"));
     setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
 
-    buildMenu();
+    const MainMenu menu(*this);
+    mnuPath_ = menu.path;
+    mnuUndo_ = menu.undo;
+    mnuRedo_ = menu.redo;
+    mnuSceneRecent_ = menu.recent;
+    mnuLayer_ = menu.layers;
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("frmMainArea"));
     // Moves over the bare window close the path panel.
@@ -121,83 +117,6 @@ FrmMain::~FrmMain() {
         delete versionScreen_.data();
     // The export dialog watches the document, which goes before the children do.
     qDeleteAll(findChildren<FrmWrite*>(Qt::FindDirectChildrenOnly));
-}
-
-void FrmMain::buildMenu() {
-    QMenuBar* bar = menuBar();
-    // Seven menus at the first width: tighter items keep the last one out of
-    // the overflow button.
-    bar->setStyleSheet(
-        QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 3px; }"));
-    bar->setObjectName(QStringLiteral("menuBar"));
-
-    QMenu* mnuFile = bar->addMenu(tr("ファイル(&F)"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    QAction* mnuSceneNew = addMenuAction(mnuFile, "mnuSceneNew", tr("新しいシーン(&N)"),
-                                         QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction* mnuSceneOpen = addMenuAction(mnuFile, "mnuSceneOpen", tr("シーンを開く(&O)..."),
-                                          QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* mnuSceneSave = addMenuAction(mnuFile, "mnuSceneSave", tr("シーンを保存(&V)"));
-    QAction* mnuSceneSaveAs =
-        addMenuAction(mnuFile, "mnuSceneSaveAs", tr("名前を付けてシーンを保存..."));
-    mnuSceneRecent_ = mnuFile->addMenu(tr("最近使ったシーン(&R)"));
-    mnuSceneRecent_->setObjectName(QStringLiteral("mnuSceneRecent"));
-    // The entries show the file name; the tooltip shows where it is.
-    mnuSceneRecent_->setToolTipsVisible(true);
-    mnuFile->addSeparator();
-    QMenu* mnusaveD = mnuFile->addMenu(tr("保存(&S)"));
-    mnusaveD->setObjectName(QStringLiteral("mnusaveD"));
-    QAction* mnuSaveAs = addMenuAction(mnusaveD, "mnuSaveAs", tr("名前をつけて画像の保存(&A)..."),
-                                       QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction* mnuWrte = addMenuAction(mnusaveD, "mnuWrte", tr("書き出し(&W)..."),
-                                     QKeySequence(Qt::CTRL | Qt::Key_W));
-    QAction* mnuDungeon = addMenuAction(mnuFile, "mnuDungeon", tr("ダンジョン(&D)..."),
-                                        QKeySequence(Qt::CTRL | Qt::Key_D));
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuH5"));
-    QAction* mnuCopy = addMenuAction(mnuFile, "mnuCopy", tr("クリップボードにコピー(&C)"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuH3"));
-    QAction* mnuEnd =
-        addMenuAction(mnuFile, "mnuEnd", tr("終了(&Q)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    QMenu* mnuEdit = bar->addMenu(tr("編集(&E)"));
-    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    mnuUndo_ =
-        addMenuAction(mnuEdit, "mnuUndo", tr("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo_ = addMenuAction(mnuEdit, "mnuRedo", tr("やり直し(&R)"));
-    mnuRedo_->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-
-    mnuPath_ = addMenuAction(bar, "mnuPath", tr("パスの指定(&P)"));
-
-    QMenu* mnuSpecial = bar->addMenu(tr("特殊効果(&S)"));
-    mnuSpecial->setObjectName(QStringLiteral("mnuSpecial"));
-    QAction* mnuGray = addMenuAction(mnuSpecial, "mnuGray", tr("グレースケール変換(&G)"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_G));
-    QAction* mnuSepia = addMenuAction(mnuSpecial, "mnuSepia", tr("セピア調変換(&S)"),
-                                      QKeySequence(Qt::CTRL | Qt::Key_F));
-
-    mnuLayer_ = bar->addMenu(tr("レイヤー表示(&L)"));
-    mnuLayer_->menuAction()->setObjectName(QStringLiteral("mnuLayer(0)"));
-    QAction* mnuVersion = addMenuAction(bar, "mnuVersion", tr("バージョン情報(&V)"));
-    QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", tr("最新情報に更新(&R)"));
-
-    connect(mnuSceneNew, &QAction::triggered, this, &FrmMain::onSceneNew);
-    connect(mnuSceneOpen, &QAction::triggered, this, &FrmMain::onSceneOpen);
-    connect(mnuSceneSave, &QAction::triggered, this, &FrmMain::onSceneSave);
-    connect(mnuSceneSaveAs, &QAction::triggered, this, &FrmMain::onSceneSaveAs);
-    connect(mnuUndo_, &QAction::triggered, this, &FrmMain::onUndo);
-    connect(mnuRedo_, &QAction::triggered, this, &FrmMain::onRedo);
-    connect(mnuSaveAs, &QAction::triggered, this, &FrmMain::onSaveAs);
-    connect(mnuWrte, &QAction::triggered, this, &FrmMain::onWrite);
-    connect(mnuCopy, &QAction::triggered, this, &FrmMain::onCopy);
-    connect(mnuDungeon, &QAction::triggered, this, &FrmMain::onDungeon);
-    connect(mnuEnd, &QAction::triggered, this, &FrmMain::onEnd);
-    connect(mnuPath_, &QAction::triggered, this, &FrmMain::onTogglePath);
-    connect(mnuGray, &QAction::triggered, this, &FrmMain::onGray);
-    connect(mnuSepia, &QAction::triggered, this, &FrmMain::onSepia);
-    connect(mnuVersion, &QAction::triggered, this, &FrmMain::onVersion);
-    connect(mnuRenew, &QAction::triggered, this, &FrmMain::onRefresh);
 }
 
 ListBox* FrmMain::lst(int index) const {

@@ -149,7 +149,6 @@ class FrmMain : public QMainWindow {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void buildMenu();
     void layoutForSize();
 
     // Fills the part lists from the file list's names.
