@@ -21,6 +21,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QResizeEvent>
+#include <QStatusBar>
 #include <QWindow>
 
 namespace tarn {
@@ -260,6 +262,26 @@ bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
         (watched == centralWidget() || watched == objects_->previewBox()))
         hidePathPanel();
     return QMainWindow::eventFilter(watched, event);
+}
+
+QSize FrmMain::firstSize() const {
+    return {kWidth, kHeight + statusBar()->height()};
+}
+
+// Before the status line is built, the window's first resize shows nothing.
+void FrmMain::showStatus() {
+    if (status_ != nullptr)
+        status_->show();
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutForSize();
+}
+
+void FrmMain::layoutForSize() {
+    layout_.apply(centralWidget(), *canvas_, size() - firstSize());
+    showStatus();
 }
 
 } // namespace tarn

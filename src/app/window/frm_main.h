@@ -1,9 +1,9 @@
 #pragma once
 
 #include "app/common/app_context.h"
+#include "app/window/window_layout.h"
 #include "document/scene_document.h"
 
-#include <QHash>
 #include <QMainWindow>
 #include <QPoint>
 #include <QPointer>
@@ -182,7 +182,7 @@ class FrmMain : public QMainWindow {
     QMenu* mnuLayer_ = nullptr;
     StatusLine* status_ = nullptr;
 
-    QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
+    WindowLayout layout_;
     QPointer<FrmBoot> versionScreen_;
     std::function<void()> exit_;
 };
