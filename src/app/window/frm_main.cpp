@@ -53,12 +53,7 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     setWindowTitle(QStringLiteral("Tarn"));
     setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
 
-    const MainMenu menu(*this);
-    mnuPath_ = menu.path;
-    mnuUndo_ = menu.undo;
-    mnuRedo_ = menu.redo;
-    mnuSceneRecent_ = menu.recent;
-    mnuLayer_ = menu.layers;
+    menu_ = std::make_unique<MainMenu>(*this);
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("frmMainArea"));
     // Moves over the bare window close the path panel.
@@ -89,10 +84,10 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
         [this](const std::function<void()>& action) { return act(action); },
         [this](const QStringList& files) { makelist(files); }, area);
     pathPanel_->setOpenChanged([this](bool open) {
-        mnuPath_->setText(open ? tr("閉じる(&C)      ") : tr("パスの指定(&P)"));
+        menu_->path->setText(open ? tr("閉じる(&C)      ") : tr("パスの指定(&P)"));
     });
     status_ = new StatusLine(*this, *canvas_, document_, run);
-    status_->buildLayerMenu(mnuLayer_);
+    status_->buildLayerMenu(menu_->layers);
 
     for (int i = 0; i < kListCount; ++i) {
         ListBox* list = lst_[static_cast<std::size_t>(i)];

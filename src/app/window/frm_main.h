@@ -26,6 +26,7 @@ namespace tarn {
 class CanvasView;
 class FrmBoot;
 class ListBox;
+class MainMenu;
 class ObjectArea;
 class PathPanel;
 class TerrainArea;
@@ -175,11 +176,7 @@ class FrmMain : public QMainWindow {
     TerrainArea* terrain_ = nullptr;
     ObjectArea* objects_ = nullptr;
     PathPanel* pathPanel_ = nullptr;
-    QAction* mnuPath_ = nullptr;
-    QAction* mnuUndo_ = nullptr;
-    QAction* mnuRedo_ = nullptr;
-    QMenu* mnuSceneRecent_ = nullptr;
-    QMenu* mnuLayer_ = nullptr;
+    std::unique_ptr<MainMenu> menu_;
     StatusLine* status_ = nullptr;
 
     WindowLayout layout_;

@@ -1,8 +1,11 @@
 #include "app/window/main_menu.h"
 
+#include "app/window/edit_names.h"
 #include "app/window/frm_main.h"
+#include "document/scene_document.h"
 
 #include <QAction>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 
@@ -22,7 +25,7 @@ QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
 
 } // namespace
 
-MainMenu::MainMenu(FrmMain& window) {
+MainMenu::MainMenu(FrmMain& window) : window_(window) {
     QMenuBar* bar = window.menuBar();
     // Seven menus at the first width: tighter items keep the last one out of
     // the overflow button.
@@ -97,6 +100,29 @@ MainMenu::MainMenu(FrmMain& window) {
     QObject::connect(mnuSepia, &QAction::triggered, &window, &FrmMain::onSepia);
     QObject::connect(mnuVersion, &QAction::triggered, &window, &FrmMain::onVersion);
     QObject::connect(mnuRenew, &QAction::triggered, &window, &FrmMain::onRefresh);
+}
+
+void MainMenu::showHistory(const SceneDocument& document) {
+    const std::optional<EditKind> undoKind = document.undoKind();
+    const std::optional<EditKind> redoKind = document.redoKind();
+    undo->setEnabled(undoKind.has_value());
+    undo->setText(undoKind ? tr("元に戻す: %1(&U)").arg(editName(*undoKind)) : tr("元に戻す(&U)"));
+    redo->setEnabled(redoKind.has_value());
+    redo->setText(redoKind ? tr("やり直し: %1(&R)").arg(editName(*redoKind)) : tr("やり直し(&R)"));
+}
+
+void MainMenu::showRecentScenes(const QStringList& files) {
+    recent->clear();
+    for (int i = 0; i < files.size(); ++i) {
+        QString name = QFileInfo(files[i]).fileName();
+        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* action = recent->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
+        action->setObjectName(QStringLiteral("mnuSceneRecent(%1)").arg(i));
+        action->setToolTip(files[i]);
+        QObject::connect(action, &QAction::triggered, &window_,
+                         [this, i] { window_.onRecentScene(i); });
+    }
+    recent->menuAction()->setEnabled(!files.isEmpty());
 }
 
 } // namespace tarn

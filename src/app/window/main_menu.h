@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include <QStringList>
 
 class QAction;
 class QMenu;
@@ -8,6 +9,7 @@ class QMenu;
 namespace tarn {
 
 class FrmMain;
+class SceneDocument;
 
 // The main window's menu bar, each entry wired to the window's command; the
 // entries the window changes later are kept here.
@@ -18,11 +20,19 @@ class MainMenu {
   public:
     explicit MainMenu(FrmMain& window);
 
+    // Undo and redo, enabled and named after the edit they would take back or do again.
+    void showHistory(const SceneDocument& document);
+    // The recent scenes by file name, most recent first; their tooltips say where.
+    void showRecentScenes(const QStringList& files);
+
     QAction* undo = nullptr;
     QAction* redo = nullptr;
     QAction* path = nullptr;
     QMenu* recent = nullptr;
     QMenu* layers = nullptr;
+
+  private:
+    FrmMain& window_;
 };
 
 } // namespace tarn
