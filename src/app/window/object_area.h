@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/window/action_runner.h"
 #include <QCoreApplication>
 #include <QObject>
 #include <QPoint>
@@ -28,8 +29,6 @@ class ObjectArea : public QObject {
     Q_DECLARE_TR_FUNCTIONS(tarn::FrmMain)
 
   public:
-    using ActionRunner = std::function<bool(const std::function<void()>&)>;
-
     // `place` is the area's first rectangle on `area`.
     ObjectArea(FrmMain& window, SceneDocument& document, ActionRunner run, QWidget* area,
                const QRect& place);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/window/action_runner.h"
 #include "scene/compose.h"
 
 #include <QCoreApplication>
@@ -27,8 +28,6 @@ class StatusLine : public QObject {
     Q_DECLARE_TR_FUNCTIONS(tarn::FrmMain)
 
   public:
-    using ActionRunner = std::function<bool(const std::function<void()>&)>;
-
     StatusLine(QMainWindow& window, const CanvasView& canvas, SceneDocument& document,
                ActionRunner run);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/window/action_runner.h"
 #include "scene/scene.h"
 
 #include <QCoreApplication>
@@ -27,8 +28,6 @@ class TerrainArea : public QObject {
     Q_DECLARE_TR_FUNCTIONS(tarn::FrmMain)
 
   public:
-    using ActionRunner = std::function<bool(const std::function<void()>&)>;
-
     // `place` is the area's first rectangle on `area`, below the canvas.
     TerrainArea(FrmMain& window, SceneDocument& document, ActionRunner run, QWidget* area,
                 const QRect& place);
