@@ -5,7 +5,6 @@
 #include "document/scene_document.h"
 
 #include <QMainWindow>
-#include <QPoint>
 #include <QPointer>
 
 #include <array>
@@ -39,9 +38,9 @@ class StatusLine;
 // its own objectName ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild
 // finds it.
 //
-// The handlers are split over the frm_main_*.cpp files by the area they serve;
-// the path panel, the scene-file flow, the object rows' delegates and the
-// drawn icons are classes of their own.
+// It wires its parts, each a class of its own: the menu bar (MainMenu), the
+// terrain and object areas, the path panel, the status line, the growth layout
+// and the scene-file flow; the window keeps the commands that span them.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
