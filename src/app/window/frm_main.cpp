@@ -1,4 +1,5 @@
 #include "app/window/frm_main.h"
+#include "app/common/messages.h"
 #include "app/dialogs/frm_write.h"
 
 #include "app/common/native_path.h"
@@ -6,10 +7,12 @@
 #include "app/dialogs/frm_boot.h"
 #include "app/dialogs/scene_file_flow.h"
 #include "app/window/canvas_view.h"
-#include "app/window/drawn_icons.h"
 #include "app/window/list_box.h"
-#include "app/window/missing_part.h"
+#include "app/window/main_menu.h"
+#include "app/window/object_area.h"
 #include "app/window/path_panel.h"
+#include "app/window/status_line.h"
+#include "app/window/terrain_area.h"
 
 #include <QAction>
 #include <QApplication>
@@ -19,8 +22,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QToolButton>
+#include <QMessageBox>
+#include <QResizeEvent>
+#include <QStatusBar>
 #include <QWindow>
 
 namespace tarn {
@@ -34,29 +38,10 @@ constexpr int kCanvasTop = kMargin;
 constexpr int kCanvasBoxWidth = kCanvasWidth + 2;   // with its border
 constexpr int kCanvasBoxHeight = kCanvasHeight + 2; // with its border
 constexpr int kSlotTop = kCanvasTop + kCanvasBoxHeight + 4;
-constexpr int kSlotColumnWidth = 86;
-constexpr int kSlotColumnGap = 2;
-constexpr int kButtonSide = 20;
 constexpr int kObjectLeft = kCanvasLeft + kCanvasBoxWidth + 4;
 constexpr int kObjectWidth = FrmMain::kWidth - kObjectLeft - kMargin;
 
 constexpr int kMaxRememberedSide = 8192;
-
-const char* const kSlotCaptions[] = {QT_TRANSLATE_NOOP("tarn::FrmMain", "地面"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の左側"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "奥の右側"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の左側"),
-                                     QT_TRANSLATE_NOOP("tarn::FrmMain", "手前の右側")};
-
-QAction* addMenuAction(QWidget* menu, const char* name, const QString& caption,
-                       const QKeySequence& shortcut = {}) {
-    auto* action = new QAction(caption, menu);
-    action->setObjectName(QString::fromLatin1(name));
-    if (!shortcut.isEmpty())
-        action->setShortcut(shortcut);
-    menu->addAction(action);
-    return action;
-}
 
 } // namespace
 
@@ -70,7 +55,7 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     setWindowTitle(QStringLiteral("Tarn"));
     setFont(QFont(QStringLiteral("Noto Sans CJK JP"), 9));
 
-    buildMenu();
+    menu_ = std::make_unique<MainMenu>(*this);
     auto* area = new QWidget(this);
     area->setObjectName(QStringLiteral("frmMainArea"));
     // Moves over the bare window close the path panel.
@@ -81,34 +66,40 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
 
     canvas_ = new CanvasView(area);
     canvas_->move(kCanvasLeft, kCanvasTop);
-    connect(canvas_, &CanvasView::mouseMoved, this, &FrmMain::onCanvasMouseMove);
-    connect(canvas_, &CanvasView::mousePressed, this, &FrmMain::onCanvasMousePress);
-    connect(canvas_, &CanvasView::mouseReleased, this, &FrmMain::onCanvasMouseRelease);
-    connect(canvas_, &CanvasView::nudged, this, &FrmMain::onCanvasNudge);
 
-    buildTerrainArea(area);
-    buildObjectArea(area);
+    const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
+    const auto run = [this](const std::function<void()>& action) { return act(action); };
+    terrain_ = new TerrainArea(*this, document_, run, area,
+                               QRect(kCanvasLeft, kSlotTop, kCanvasBoxWidth, bottom - kSlotTop));
+    for (int slot = 1; slot <= kSlotCount; ++slot)
+        lst_[static_cast<std::size_t>(slot)] = terrain_->list(slot);
+    objects_ = new ObjectArea(*this, document_, run, area,
+                              QRect(kObjectLeft, kCanvasTop, kObjectWidth, bottom - kCanvasTop));
+    for (int i : {0, 6, 7, 8, 9, 10})
+        lst_[static_cast<std::size_t>(i)] = objects_->list(i);
+    connect(canvas_, &CanvasView::mouseMoved, objects_, &ObjectArea::canvasMouseMove);
+    connect(canvas_, &CanvasView::mousePressed, objects_, &ObjectArea::canvasMousePress);
+    connect(canvas_, &CanvasView::mouseReleased, objects_, &ObjectArea::canvasMouseRelease);
+    connect(canvas_, &CanvasView::nudged, objects_, &ObjectArea::nudge);
     pathPanel_ = new PathPanel(
         context_, canvas_->geometry(),
         [this](const std::function<void()>& action) { return act(action); },
         [this](const QStringList& files) { makelist(files); }, area);
     pathPanel_->setOpenChanged([this](bool open) {
-        mnuPath_->setText(open ? tr("閉じる(&C)      ") : tr("パスの指定(&P)"));
+        menu_->path->setText(open ? tr("閉じる(&C)      ") : tr("パスの指定(&P)"));
     });
-    buildStatusBar();
+    status_ = new StatusLine(*this, *canvas_, document_, run);
+    status_->buildLayerMenu(menu_->layers);
 
     for (int i = 0; i < kListCount; ++i) {
         ListBox* list = lst_[static_cast<std::size_t>(i)];
         connect(list, &ListBox::mouseMoved, this, &FrmMain::hidePathPanel);
-        connect(list, &ListBox::mousePressed, this,
-                [this, i](Qt::MouseButton b, Qt::MouseButtons bs) { onListMousePress(i, b, bs); });
-        connect(
-            list, &ListBox::mouseReleased, this,
-            [this, i](Qt::MouseButton b, Qt::MouseButtons bs) { onListMouseRelease(i, b, bs); });
+        connect(list, &ListBox::mousePressed, objects_,
+                [this, i](Qt::MouseButton b) { objects_->listMousePress(i, b); });
+        connect(list, &ListBox::mouseReleased, objects_,
+                [this, i](Qt::MouseButton b) { objects_->listMouseRelease(i, b); });
     }
 
-    linkObjectColumns();
-    makePositionsEditable();
     document_.addObserver([this](const DocumentChange& change) { documentChanged(change); });
 
     // The window manager adds its frame around this size.
@@ -127,202 +118,12 @@ FrmMain::~FrmMain() {
     qDeleteAll(findChildren<FrmWrite*>(Qt::FindDirectChildrenOnly));
 }
 
-void FrmMain::buildMenu() {
-    QMenuBar* bar = menuBar();
-    // Seven menus at the first width: tighter items keep the last one out of
-    // the overflow button.
-    bar->setStyleSheet(
-        QStringLiteral("QMenuBar { spacing: 0px; } QMenuBar::item { padding: 2px 3px; }"));
-    bar->setObjectName(QStringLiteral("menuBar"));
-
-    QMenu* mnuFile = bar->addMenu(tr("ファイル(&F)"));
-    mnuFile->setObjectName(QStringLiteral("mnuFile"));
-    QAction* mnuSceneNew = addMenuAction(mnuFile, "mnuSceneNew", tr("新しいシーン(&N)"),
-                                         QKeySequence(Qt::CTRL | Qt::Key_N));
-    QAction* mnuSceneOpen = addMenuAction(mnuFile, "mnuSceneOpen", tr("シーンを開く(&O)..."),
-                                          QKeySequence(Qt::CTRL | Qt::Key_O));
-    QAction* mnuSceneSave = addMenuAction(mnuFile, "mnuSceneSave", tr("シーンを保存(&V)"));
-    QAction* mnuSceneSaveAs =
-        addMenuAction(mnuFile, "mnuSceneSaveAs", tr("名前を付けてシーンを保存..."));
-    mnuSceneRecent_ = mnuFile->addMenu(tr("最近使ったシーン(&R)"));
-    mnuSceneRecent_->setObjectName(QStringLiteral("mnuSceneRecent"));
-    // The entries show the file name; the tooltip shows where it is.
-    mnuSceneRecent_->setToolTipsVisible(true);
-    mnuFile->addSeparator();
-    QMenu* mnusaveD = mnuFile->addMenu(tr("保存(&S)"));
-    mnusaveD->setObjectName(QStringLiteral("mnusaveD"));
-    QAction* mnuSaveAs = addMenuAction(mnusaveD, "mnuSaveAs", tr("名前をつけて画像の保存(&A)..."),
-                                       QKeySequence(Qt::CTRL | Qt::Key_S));
-    QAction* mnuWrte = addMenuAction(mnusaveD, "mnuWrte", tr("書き出し(&W)..."),
-                                     QKeySequence(Qt::CTRL | Qt::Key_W));
-    QAction* mnuDungeon = addMenuAction(mnuFile, "mnuDungeon", tr("ダンジョン(&D)..."),
-                                        QKeySequence(Qt::CTRL | Qt::Key_D));
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuH5"));
-    QAction* mnuCopy = addMenuAction(mnuFile, "mnuCopy", tr("クリップボードにコピー(&C)"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_C));
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("mnuH3"));
-    QAction* mnuEnd =
-        addMenuAction(mnuFile, "mnuEnd", tr("終了(&Q)"), QKeySequence(Qt::CTRL | Qt::Key_Q));
-
-    QMenu* mnuEdit = bar->addMenu(tr("編集(&E)"));
-    mnuEdit->setObjectName(QStringLiteral("mnuEdit"));
-    mnuUndo_ =
-        addMenuAction(mnuEdit, "mnuUndo", tr("元に戻す(&U)"), QKeySequence(Qt::CTRL | Qt::Key_Z));
-    mnuRedo_ = addMenuAction(mnuEdit, "mnuRedo", tr("やり直し(&R)"));
-    mnuRedo_->setShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
-
-    mnuPath_ = addMenuAction(bar, "mnuPath", tr("パスの指定(&P)"));
-
-    QMenu* mnuSpecial = bar->addMenu(tr("特殊効果(&S)"));
-    mnuSpecial->setObjectName(QStringLiteral("mnuSpecial"));
-    QAction* mnuGray = addMenuAction(mnuSpecial, "mnuGray", tr("グレースケール変換(&G)"),
-                                     QKeySequence(Qt::CTRL | Qt::Key_G));
-    QAction* mnuSepia = addMenuAction(mnuSpecial, "mnuSepia", tr("セピア調変換(&S)"),
-                                      QKeySequence(Qt::CTRL | Qt::Key_F));
-
-    QMenu* mnuLayer = bar->addMenu(tr("レイヤー表示(&L)"));
-    mnuLayer->menuAction()->setObjectName(QStringLiteral("mnuLayer(0)"));
-    QAction* mnuVersion = addMenuAction(bar, "mnuVersion", tr("バージョン情報(&V)"));
-    QAction* mnuRenew = addMenuAction(bar, "mnuRenew(0)", tr("最新情報に更新(&R)"));
-
-    connect(mnuSceneNew, &QAction::triggered, this, &FrmMain::onSceneNew);
-    connect(mnuSceneOpen, &QAction::triggered, this, &FrmMain::onSceneOpen);
-    connect(mnuSceneSave, &QAction::triggered, this, &FrmMain::onSceneSave);
-    connect(mnuSceneSaveAs, &QAction::triggered, this, &FrmMain::onSceneSaveAs);
-    connect(mnuUndo_, &QAction::triggered, this, &FrmMain::onUndo);
-    connect(mnuRedo_, &QAction::triggered, this, &FrmMain::onRedo);
-    connect(mnuSaveAs, &QAction::triggered, this, &FrmMain::onSaveAs);
-    connect(mnuWrte, &QAction::triggered, this, &FrmMain::onWrite);
-    connect(mnuCopy, &QAction::triggered, this, &FrmMain::onCopy);
-    connect(mnuDungeon, &QAction::triggered, this, &FrmMain::onDungeon);
-    connect(mnuEnd, &QAction::triggered, this, &FrmMain::onEnd);
-    connect(mnuPath_, &QAction::triggered, this, &FrmMain::onTogglePath);
-    connect(mnuGray, &QAction::triggered, this, &FrmMain::onGray);
-    connect(mnuSepia, &QAction::triggered, this, &FrmMain::onSepia);
-    connect(mnuVersion, &QAction::triggered, this, &FrmMain::onVersion);
-    connect(mnuRenew, &QAction::triggered, this, &FrmMain::onRefresh);
-    buildLayerMenu(mnuLayer);
-}
-
-void FrmMain::buildTerrainArea(QWidget* area) {
-    const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
-    const int useTop = kSlotTop + kButtonSide + 2;
-    const int listTop = useTop + 20;
-    for (int i = 1; i <= kSlotCount; ++i) {
-        const int left = kCanvasLeft + (i - 1) * (kSlotColumnWidth + kSlotColumnGap);
-        const QString caption = tr(kSlotCaptions[i - 1]);
-
-        auto* label = new QLabel(caption, area);
-        label->setObjectName(QStringLiteral("lbl(%1)").arg(i));
-        label->setGeometry(left, kSlotTop, kSlotColumnWidth - kButtonSide - 2, kButtonSide);
-
-        auto* clear = new QPushButton(QStringLiteral("C"), area);
-        clear->setObjectName(QStringLiteral("cmdClear(%1)").arg(i));
-        clear->setToolTip(tr("クリア（%1）").arg(caption));
-        clear->setGeometry(left + kSlotColumnWidth - kButtonSide, kSlotTop, kButtonSide,
-                           kButtonSide);
-        connect(clear, &QPushButton::clicked, this, [this, i] { onClearSlot(i); });
-
-        auto* use = new QLabel(area);
-        use->setObjectName(QStringLiteral("use(%1)").arg(i));
-        use->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        use->setGeometry(left, useTop, kSlotColumnWidth, 18);
-        use_[static_cast<std::size_t>(i)] = use;
-
-        auto* list = new ListBox(QStringLiteral("lst(%1)").arg(i), area);
-        list->setGeometry(left, listTop, kSlotColumnWidth, bottom - listTop);
-        lst_[static_cast<std::size_t>(i)] = list;
-        connect(list, &ListBox::chosen, this, [this, i](int row) { onPartChosen(i, row); });
-    }
-
-    auto* allClear = new QPushButton(QStringLiteral("AllC"), area);
-    allClear->setObjectName(QStringLiteral("Command1"));
-    allClear->setToolTip(tr("地形をオールクリアします。"));
-    const int allLeft = kCanvasLeft + kSlotCount * (kSlotColumnWidth + kSlotColumnGap);
-    allClear->setGeometry(allLeft, kSlotTop, kCanvasLeft + kCanvasBoxWidth - allLeft, kButtonSide);
-    connect(allClear, &QPushButton::clicked, this, &FrmMain::onClearAll);
-}
-
-void FrmMain::buildObjectArea(QWidget* area) {
-    const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
-
-    auto* caption = new QLabel(tr("オブジェクト(最大10)"), area);
-    caption->setObjectName(QStringLiteral("lbl(0)"));
-    caption->setGeometry(kObjectLeft, kCanvasTop, kObjectWidth, 18);
-
-    auto* parts = new ListBox(QStringLiteral("lst(0)"), area);
-    parts->setGeometry(kObjectLeft, kCanvasTop + 18, kObjectWidth, 112);
-    lst_[0] = parts;
-    connect(parts, &ListBox::chosen, this, &FrmMain::onObjectPreview);
-
-    // Preview box with the four object buttons beside it, two by two.
-    const int previewTop = kCanvasTop + 134;
-    const int buttonSide = 22;
-    const int buttonsLeft = kObjectLeft + kObjectWidth - 2 * buttonSide - 2;
-    pctOb_ = new QLabel(area);
-    pctOb_->setObjectName(QStringLiteral("pctOb"));
-    pctOb_->setFrameStyle(QFrame::Box | QFrame::Plain);
-    pctOb_->setAlignment(Qt::AlignCenter);
-    pctOb_->setGeometry(kObjectLeft, previewTop, buttonsLeft - kObjectLeft - 3,
-                        2 * buttonSide + 20);
-    pctOb_->setMouseTracking(true);
-    pctOb_->installEventFilter(this);
-
-    QToolButton* insert =
-        makeIconButton(area, QStringLiteral("cmd_ob(0)"), Glyph::Insert, tr("挿入"),
-                       QRect(buttonsLeft, previewTop, buttonSide, buttonSide));
-    QToolButton* remove =
-        makeIconButton(area, QStringLiteral("cmd_ob(1)"), Glyph::Delete, tr("削除"),
-                       QRect(buttonsLeft + buttonSide + 2, previewTop, buttonSide, buttonSide));
-    QToolButton* mirrorLeftRight = makeIconButton(
-        area, QStringLiteral("cmdChange(0)"), Glyph::MirrorLeftRight, tr("オブジェクトの左右反転"),
-        QRect(buttonsLeft, previewTop + buttonSide + 2, buttonSide, buttonSide));
-    QToolButton* mirrorUpDown = makeIconButton(
-        area, QStringLiteral("cmdChange(1)"), Glyph::MirrorUpDown, tr("オブジェクトの上下反転"),
-        QRect(buttonsLeft + buttonSide + 2, previewTop + buttonSide + 2, buttonSide, buttonSide));
-    connect(insert, &QToolButton::clicked, this, &FrmMain::onInsert);
-    connect(remove, &QToolButton::clicked, this, &FrmMain::onDelete);
-    connect(mirrorLeftRight, &QToolButton::clicked, this, [this] { onMirror(0); });
-    connect(mirrorUpDown, &QToolButton::clicked, this, [this] { onMirror(1); });
-
-    // The object rows: name, X, Y and flag side by side, row by row.
-    const int headTop = previewTop + 2 * buttonSide + 24;
-    const int columnsTop = headTop + 16;
-    // A smaller type lets a position such as "-120" fit its narrow column.
-    const int widths[] = {kObjectWidth - 31 - 31 - 22, 31, 31, 22};
-    QFont small = font();
-    small.setPointSize(8);
-    const QString heads[] = {tr("名前"), tr("X"), tr("Y"), tr("F/T")};
-    int left = kObjectLeft;
-    for (int c = 0; c < 4; ++c) {
-        auto* head = new QLabel(heads[c], area);
-        head->setObjectName(QStringLiteral("lblColumn(%1)").arg(c));
-        head->setAlignment(Qt::AlignCenter);
-        head->setGeometry(left, headTop, widths[c], 16);
-
-        auto* column = new ListBox(QStringLiteral("lst(%1)").arg(6 + c), area);
-        column->setGeometry(left, columnsTop, widths[c], bottom - columnsTop);
-        column->setFont(small);
-        column->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        column->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        lst_[static_cast<std::size_t>(6 + c)] = column;
-        left += widths[c];
-    }
-    // The source paths are kept in a list the user never sees.
-    auto* sources = new ListBox(QStringLiteral("lst(10)"), area);
-    sources->hide();
-    lst_[10] = sources;
-    lst_[9]->setKeysChoose(false);
-    connect(lst_[9], &ListBox::chosen, this, &FrmMain::onFlagChosen);
-}
-
 ListBox* FrmMain::lst(int index) const {
     return index >= 0 && index < kListCount ? lst_[static_cast<std::size_t>(index)] : nullptr;
 }
 
 QLabel* FrmMain::use(int slot) const {
-    return slot >= 1 && slot <= kSlotCount ? use_[static_cast<std::size_t>(slot)] : nullptr;
+    return terrain_->use(slot);
 }
 
 void FrmMain::load() {
@@ -348,8 +149,8 @@ bool FrmMain::act(const std::function<void()>& action) {
         return true;
     document_.cancelGesture();
     // A view may have been left half refreshed.
-    showSlots();
-    showObjectRows();
+    terrain_->showSlots();
+    objects_->showRows();
     showCanvas();
     showHistory();
     return false;
@@ -357,9 +158,9 @@ bool FrmMain::act(const std::function<void()>& action) {
 
 void FrmMain::documentChanged(const DocumentChange& change) {
     if (change.terrain)
-        showSlots();
+        terrain_->showSlots();
     if (change.objects)
-        showObjectRows(change.objectRow);
+        objects_->showRows(change.objectRow);
     if (change.canvas)
         showCanvas(change.canvasArea);
     if (change.history || change.file)
@@ -371,14 +172,23 @@ void FrmMain::showCanvas(const Rect& area) {
     emit recomposed();
 }
 
-void FrmMain::showSlots() {
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const Slot& part = document_.scene().slot(slot);
-        const QString name = shownPartName(part.name, part.missing());
-        use(slot)->setText(name);
-        use(slot)->setToolTip(part.missing() ? QString::fromStdString(part.path) : name);
-    }
-    selectSlotParts();
+void FrmMain::warnUnreadablePart(const QString& path) {
+    showMessage(this, QMessageBox::Warning,
+                tr("「%1」を読み込めませんでした。\n"
+                   "ファイルが削除されたか、読み込めない画像です。")
+                    .arg(path));
+}
+
+void FrmMain::onPartChosen(int slot, int row) {
+    terrain_->choose(slot, row);
+}
+
+void FrmMain::onInsert() {
+    act([this] { objects_->insertChosenPart(); });
+}
+
+void FrmMain::onFlagChosen(int row) {
+    objects_->toggleFlag(row);
 }
 
 void FrmMain::setExitHandler(std::function<void()> handler) {
@@ -443,9 +253,30 @@ void FrmMain::onRefresh() {
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && (watched == centralWidget() || watched == pctOb_))
+    if (event->type() == QEvent::MouseMove &&
+        (watched == centralWidget() || watched == objects_->previewBox()))
         hidePathPanel();
     return QMainWindow::eventFilter(watched, event);
+}
+
+QSize FrmMain::firstSize() const {
+    return {kWidth, kHeight + statusBar()->height()};
+}
+
+// Before the status line is built, the window's first resize shows nothing.
+void FrmMain::showStatus() {
+    if (status_ != nullptr)
+        status_->show();
+}
+
+void FrmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    layoutForSize();
+}
+
+void FrmMain::layoutForSize() {
+    layout_.apply(centralWidget(), *canvas_, size() - firstSize());
+    showStatus();
 }
 
 } // namespace tarn

@@ -1,11 +1,10 @@
 #pragma once
 
 #include "app/common/app_context.h"
+#include "app/window/window_layout.h"
 #include "document/scene_document.h"
 
-#include <QHash>
 #include <QMainWindow>
-#include <QPoint>
 #include <QPointer>
 
 #include <array>
@@ -26,8 +25,12 @@ namespace tarn {
 class CanvasView;
 class FrmBoot;
 class ListBox;
+class MainMenu;
+class ObjectArea;
 class PathPanel;
+class TerrainArea;
 class SceneFileFlow;
+class StatusLine;
 
 // The main window: a view of the scene document, which it keeps for the life of
 // the program. Handlers ask the document for an edit; lists, labels and pctMain
@@ -35,9 +38,9 @@ class SceneFileFlow;
 // its own objectName ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild
 // finds it.
 //
-// The handlers are split over the frm_main_*.cpp files by the area they serve;
-// the path panel, the scene-file flow, the object rows' delegates and the
-// drawn icons are classes of their own.
+// It wires its parts, each a class of its own: the menu bar (MainMenu), the
+// terrain and object areas, the path panel, the status line, the growth layout
+// and the scene-file flow; the window keeps the commands that span them.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -108,28 +111,14 @@ class FrmMain : public QMainWindow {
 
     // Terrain slots.
     void onPartChosen(int slot, int row);
-    void onClearSlot(int slot);
-    void onClearAll();
 
     // Path panel and browsing.
     void onTogglePath();
     void hidePathPanel();
 
-    // Object area.
-    void onObjectPreview(int row);
+    // The object area's buttons (the area itself is ObjectArea).
     void onInsert();
-    void onDelete();
     void onFlagChosen(int row);
-    void onMirror(int direction); // 0 left-right, 1 upside-down
-    void onCanvasMouseMove(QPoint position, Qt::MouseButtons buttons);
-    void onCanvasMousePress(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void onCanvasMouseRelease(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void onListMousePress(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
-    void onListMouseRelease(int index, Qt::MouseButton button, Qt::MouseButtons buttons);
-    // Moves the current object by a few pixels, one step to undo per call.
-    void onCanvasNudge(int dx, int dy);
-    // A position typed into row `row` of lst(7) (X) or lst(8) (Y).
-    void onPositionTyped(int list, int row, const QString& text);
 
     // Picture output.
     void onSaveAs();
@@ -160,9 +149,6 @@ class FrmMain : public QMainWindow {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
-    void buildMenu();
-    void buildTerrainArea(QWidget* area);
-    void buildObjectArea(QWidget* area);
     void layoutForSize();
 
     // Fills the part lists from the file list's names.
@@ -175,26 +161,10 @@ class FrmMain : public QMainWindow {
     // Views of the document.
     void documentChanged(const DocumentChange& change);
     void showCanvas(const Rect& area = kCanvasRect);
-    void showSlots();
-    // Selects each slot's part in its list, as a click on it would have.
-    void selectSlotParts();
-    // All rows, or only `row` when no other changed.
-    void showObjectRows(int row = -1);
-    void linkObjectColumns();
-    void makePositionsEditable();
     void showHistory();
     void showRecentScenes();
 
-    // The status bar and the layers menu (frm_main_status.cpp).
-    void buildStatusBar();
-    void buildLayerMenu(QMenu* menu);
-    void showPointer(QPoint position);
     void showStatus();
-
-    // The bodies of user actions, run through act.
-    void showPreview(int row);
-    void insertChosenPart();
-    void movePositionTyped(int list, int row, const QString& text);
 
     AppContext context_;
     SceneDocument document_;
@@ -202,20 +172,13 @@ class FrmMain : public QMainWindow {
 
     CanvasView* canvas_ = nullptr;
     std::array<ListBox*, kListCount> lst_{};
-    std::array<QLabel*, kSlotCount + 1> use_{};
-    QLabel* pctOb_ = nullptr;
+    TerrainArea* terrain_ = nullptr;
+    ObjectArea* objects_ = nullptr;
     PathPanel* pathPanel_ = nullptr;
-    QAction* mnuPath_ = nullptr;
-    QAction* mnuUndo_ = nullptr;
-    QAction* mnuRedo_ = nullptr;
-    QMenu* mnuSceneRecent_ = nullptr;
-    std::array<QAction*, kPaintLayerCount> mnuLayers_{};
-    QLabel* lblPointer_ = nullptr;
-    QLabel* lblZoom_ = nullptr;
-    QLabel* lblScene_ = nullptr;
-    QLabel* lblLayers_ = nullptr;
+    std::unique_ptr<MainMenu> menu_;
+    StatusLine* status_ = nullptr;
 
-    QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
+    WindowLayout layout_;
     QPointer<FrmBoot> versionScreen_;
     std::function<void()> exit_;
 };

@@ -1,12 +1,17 @@
-// The path panel's wiring, and the part lists filled from the folder it shows.
+// The path panel's wiring, the part lists filled from the folder it shows, and
+// parts and folders dropped onto the window.
 #include "app/window/frm_main.h"
 
 #include "app/window/list_box.h"
+#include "app/window/part_drop.h"
 #include "app/window/path_panel.h"
 #include "base/paths.h"
 #include "scene/part_names.h"
 
 #include <QAction>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QSignalBlocker>
 
 #include <string>
@@ -61,6 +66,15 @@ void FrmMain::makelist(const QStringList& files) {
             list->item(static_cast<int>(r))
                 ->setData(kFileNameRole, QString::fromStdString(chosen[r].fileName));
     }
+}
+
+void FrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void FrmMain::dropEvent(QDropEvent* event) {
+    act([&] { dropParts(event, *this, document_, *pathPanel_); });
 }
 
 void FrmMain::onTogglePath() {

@@ -4,11 +4,9 @@
 
 #include "app/common/recent_scenes.h"
 #include "app/dialogs/scene_file_flow.h"
-#include "app/window/edit_names.h"
+#include "app/window/main_menu.h"
 
-#include <QAction>
 #include <QFileInfo>
-#include <QMenu>
 
 namespace tarn {
 
@@ -21,12 +19,7 @@ void FrmMain::onRedo() {
 }
 
 void FrmMain::showHistory() {
-    const std::optional<EditKind> undo = document_.undoKind();
-    const std::optional<EditKind> redo = document_.redoKind();
-    mnuUndo_->setEnabled(undo.has_value());
-    mnuUndo_->setText(undo ? tr("元に戻す: %1(&U)").arg(editName(*undo)) : tr("元に戻す(&U)"));
-    mnuRedo_->setEnabled(redo.has_value());
-    mnuRedo_->setText(redo ? tr("やり直し: %1(&R)").arg(editName(*redo)) : tr("やり直し(&R)"));
+    menu_->showHistory(document_);
 
     showStatus();
     const bool modified = document_.isModified();
@@ -40,17 +33,7 @@ void FrmMain::showHistory() {
 }
 
 void FrmMain::showRecentScenes() {
-    mnuSceneRecent_->clear();
-    const QStringList recent = recentScenes(context_.ini());
-    for (int i = 0; i < recent.size(); ++i) {
-        QString name = QFileInfo(recent[i]).fileName();
-        name.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* action = mnuSceneRecent_->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(name));
-        action->setObjectName(QStringLiteral("mnuSceneRecent(%1)").arg(i));
-        action->setToolTip(recent[i]);
-        connect(action, &QAction::triggered, this, [this, i] { onRecentScene(i); });
-    }
-    mnuSceneRecent_->menuAction()->setEnabled(!recent.isEmpty());
+    menu_->showRecentScenes(recentScenes(context_.ini()));
 }
 
 void FrmMain::onSceneNew() {

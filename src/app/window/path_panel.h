@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/common/app_context.h"
+#include "app/window/action_runner.h"
 
 #include <QCoreApplication>
 #include <QFrame>
@@ -25,8 +26,6 @@ class PathPanel : public QFrame {
     Q_DECLARE_TR_FUNCTIONS(tarn::FrmMain)
 
   public:
-    // Runs one user action, as the window does for its own.
-    using ActionRunner = std::function<bool(const std::function<void()>&)>;
     // Told the file names of each folder listed, to fill the part lists.
     using FilesListed = std::function<void(const QStringList& files)>;
 

@@ -1,15 +1,9 @@
-// The window grown past its first size: the canvas at the largest whole zoom
-// that fits, the terrain columns and the object lists taking the rest. Every
-// place is the first layout's place plus a share of the extra room, so the
-// window at its first size is laid out exactly as built.
-#include "app/window/frm_main.h"
+#include "app/window/window_layout.h"
 
 #include "app/window/canvas_view.h"
-#include "app/window/list_box.h"
-#include "app/window/path_panel.h"
+#include "scene/scene.h"
 
-#include <QLabel>
-#include <QResizeEvent>
+#include <QWidget>
 
 namespace tarn {
 
@@ -19,24 +13,17 @@ constexpr int kObjectLists[] = {6, 7, 8, 9};
 
 } // namespace
 
-void FrmMain::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    layoutForSize();
-}
-
-void FrmMain::layoutForSize() {
-    QWidget* area = centralWidget();
+void WindowLayout::apply(QWidget* area, CanvasView& canvas, QSize extra) {
     if (initialPlaces_.isEmpty()) {
         for (QWidget* widget : area->findChildren<QWidget*>())
             initialPlaces_.insert(widget, widget->geometry());
     }
-    const int dx = std::max(0, width() - kWidth);
-    const int dy = std::max(0, height() - firstSize().height());
+    const int dx = std::max(0, extra.width());
+    const int dy = std::max(0, extra.height());
     int zoom = 1;
     while (zoom < CanvasView::kMaxZoom && zoom * kCanvasWidth <= dx && zoom * kCanvasHeight <= dy)
         ++zoom;
-    canvas_->setZoom(zoom);
-    showStatus();
+    canvas.setZoom(zoom);
     const int canvasDx = (zoom - 1) * kCanvasWidth;
     const int canvasDy = (zoom - 1) * kCanvasHeight;
     const int objectDx = dx - canvasDx; // the object area's extra width
@@ -49,7 +36,7 @@ void FrmMain::layoutForSize() {
     const auto named = [area](const QString& name) { return area->findChild<QWidget*>(name); };
 
     // The path panel covers the canvas; its folder and file lists take the growth.
-    place(pathPanel_, 0, 0, canvasDx, canvasDy);
+    place(named(QStringLiteral("Frame")), 0, 0, canvasDx, canvasDy);
     place(named(QStringLiteral("dir")), 0, 0, 0, canvasDy);
     place(named(QStringLiteral("flb")), 0, 0, canvasDx, canvasDy);
 
@@ -59,14 +46,14 @@ void FrmMain::layoutForSize() {
         const int grow = canvasDx * slot / kSlotCount - left;
         place(named(QStringLiteral("lbl(%1)").arg(slot)), left, canvasDy, grow, 0);
         place(named(QStringLiteral("cmdClear(%1)").arg(slot)), left + grow, canvasDy, 0, 0);
-        place(use(slot), left, canvasDy, grow, 0);
-        place(lst(slot), left, canvasDy, grow, dy - canvasDy);
+        place(named(QStringLiteral("use(%1)").arg(slot)), left, canvasDy, grow, 0);
+        place(named(QStringLiteral("lst(%1)").arg(slot)), left, canvasDy, grow, dy - canvasDy);
     }
     place(named(QStringLiteral("Command1")), canvasDx, canvasDy, 0, 0);
 
     place(named(QStringLiteral("lbl(0)")), canvasDx, 0, objectDx, 0);
-    place(lst(0), canvasDx, 0, objectDx, partsDy);
-    place(pctOb_, canvasDx, partsDy, objectDx, 0);
+    place(named(QStringLiteral("lst(0)")), canvasDx, 0, objectDx, partsDy);
+    place(named(QStringLiteral("pctOb")), canvasDx, partsDy, objectDx, 0);
     for (const char* button : {"cmd_ob(0)", "cmd_ob(1)", "cmdChange(0)", "cmdChange(1)"})
         place(named(QString::fromLatin1(button)), canvasDx + objectDx, partsDy, 0, 0);
     // The name column takes the extra width; the numbers keep theirs.
@@ -74,7 +61,8 @@ void FrmMain::layoutForSize() {
         const int moveX = canvasDx + (c == 0 ? 0 : objectDx);
         const int growW = c == 0 ? objectDx : 0;
         place(named(QStringLiteral("lblColumn(%1)").arg(c)), moveX, partsDy, growW, 0);
-        place(lst(kObjectLists[c]), moveX, partsDy, growW, dy - partsDy);
+        place(named(QStringLiteral("lst(%1)").arg(kObjectLists[c])), moveX, partsDy, growW,
+              dy - partsDy);
     }
 }
 

@@ -1,13 +1,12 @@
-// The status bar (the canvas pixel under the pointer, the zoom, the scene
-// file, hidden layers) and the layers menu, which hides layers on the screen
-// only: what is saved, copied or exported always has them all.
-#include "app/window/frm_main.h"
+#include "app/window/status_line.h"
 
 #include "app/window/canvas_view.h"
+#include "document/scene_document.h"
 
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMainWindow>
 #include <QMenu>
 #include <QStatusBar>
 
@@ -34,12 +33,10 @@ QLabel* addLabel(QStatusBar* bar, const char* name, int stretch) {
 
 } // namespace
 
-QSize FrmMain::firstSize() const {
-    return {kWidth, kHeight + statusBar()->height()};
-}
-
-void FrmMain::buildStatusBar() {
-    QStatusBar* bar = statusBar();
+StatusLine::StatusLine(QMainWindow& window, const CanvasView& canvas, SceneDocument& document,
+                       ActionRunner run)
+    : QObject(&window), canvas_(canvas), document_(document), run_(std::move(run)) {
+    QStatusBar* bar = window.statusBar();
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
     lblPointer_ = addLabel(bar, "lblPointer", 0);
@@ -50,28 +47,26 @@ void FrmMain::buildStatusBar() {
     lblScene_ = addLabel(bar, "lblScene", 1);
     lblLayers_ = addLabel(bar, "lblLayers", 0);
     bar->setFixedHeight(bar->sizeHint().height());
-    connect(canvas_, &CanvasView::mouseMoved, this,
+    connect(&canvas, &CanvasView::mouseMoved, this,
             [this](QPoint position, Qt::MouseButtons) { showPointer(position); });
-    connect(canvas_, &CanvasView::pointerLeft, this, [this] { showPointer({-1, -1}); });
+    connect(&canvas, &CanvasView::pointerLeft, this, [this] { showPointer({-1, -1}); });
 }
 
-void FrmMain::showPointer(QPoint position) {
+void StatusLine::showPointer(QPoint position) {
     const bool on = QRect(0, 0, kCanvasWidth, kCanvasHeight).contains(position);
     lblPointer_->setText(on ? QStringLiteral("%1, %2").arg(position.x()).arg(position.y())
                             : QString());
 }
 
-void FrmMain::showStatus() {
-    if (lblZoom_ == nullptr) // called while the window is built
-        return;
-    lblZoom_->setText(tr("拡大率 %1倍").arg(canvas_->zoom()));
+void StatusLine::show() {
+    lblZoom_->setText(tr("拡大率 %1倍").arg(canvas_.zoom()));
     const QString file = QString::fromStdString(document_.filePath());
     lblScene_->setText(file.isEmpty() ? tr("無題") : QFileInfo(file).fileName());
     lblLayers_->setText(document_.shownLayers() == kAllLayers ? QString()
                                                               : tr("一部のレイヤーを隠しています"));
 }
 
-void FrmMain::buildLayerMenu(QMenu* menu) {
+void StatusLine::buildLayerMenu(QMenu* menu) {
     for (int i = 0; i < kPaintLayerCount; ++i) {
         QAction* item = menu->addAction(tr(kLayerCaptions[i]));
         item->setObjectName(QStringLiteral("mnuLayer(%1)").arg(i + 1));
@@ -83,8 +78,8 @@ void FrmMain::buildLayerMenu(QMenu* menu) {
             for (int l = 0; l < kPaintLayerCount; ++l)
                 if (mnuLayers_[static_cast<std::size_t>(l)]->isChecked())
                     shown |= layerBit(static_cast<PaintLayer>(l));
-            act([&] { document_.setShownLayers(shown); });
-            showStatus();
+            run_([&] { document_.setShownLayers(shown); });
+            show();
         });
     }
 }
