@@ -207,8 +207,13 @@ std::vector<PartOut> nameFiles(std::vector<PlannedView>& views, const std::strin
                 view.names[f].empty() ? mapName + "_view" + std::to_string(k + 1) : view.names[f];
             if (stem.size() >= 4 && foldedName(stem.substr(stem.size() - 4)) == ".bmp")
                 stem.resize(stem.size() - 4);
-            for (int n = 1;; ++n) {
-                const std::string name = stem + (n == 1 ? "" : "_" + std::to_string(n)) + ".bmp";
+            // A device name (a map called "nul.x") gets its number before its first ".".
+            const bool reserved = isReservedWindowsName(stem + ".bmp");
+            const std::size_t cut = reserved ? std::min(stem.find('.'), stem.size()) : stem.size();
+            for (int n = reserved ? 2 : 1;; ++n) {
+                const std::string name = stem.substr(0, cut) +
+                                         (n == 1 ? "" : "_" + std::to_string(n)) +
+                                         stem.substr(cut) + ".bmp";
                 const auto [it, added] = taken.emplace(foldedName(name), identity);
                 if (added)
                     files.push_back({name, view.sources[f], view.bitmaps[f]});
@@ -270,7 +275,11 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
 } // namespace
 
 std::string dungeonIndexName(const std::string& mapName) {
-    return mapName + ".dungeon.json";
+    std::string name = mapName + ".dungeon.json";
+    // Windows keeps "nul.x.dungeon.json" for a device, as it does "nul.bmp".
+    if (isReservedWindowsName(name))
+        name.insert(std::min(name.find('.'), name.size()), "_2");
+    return name;
 }
 
 std::string dungeonAreaName(const std::string& mapName, Square square, Facing facing) {

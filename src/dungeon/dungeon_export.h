@@ -50,7 +50,8 @@ struct DungeonResult : Status {
     bool summaryWritten = false;
 };
 
-// "<map name>.dungeon.json": which area shows which square and facing.
+// "<map name>.dungeon.json" ("_2" before the first "." of a Windows device
+// name): which area shows which square and facing.
 std::string dungeonIndexName(const std::string& mapName);
 // "<map name> (x,y) 北".
 std::string dungeonAreaName(const std::string& mapName, Square square, Facing facing);

@@ -390,7 +390,7 @@ struct DungeonParts {
     DungeonMap map;
 
     DungeonParts() {
-        EXPECT_TRUE(parseTextMap(kSmallDungeon, "小迷宮", map).ok());
+        EXPECT_TRUE(parseTextMap(kSmallDungeon, "nul.小迷宮", map).ok()); // a device name
         const struct {
             PartRole role;
             const char* name;
@@ -457,6 +457,8 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
         const DungeonResult r = parts.exportTo(into, flatten);
         ASSERT_TRUE(r.ok()) << static_cast<int>(r.code) << " " << r.file;
         EXPECT_EQ(test::fileBytes(into + "/Summary.wsm"), summaryBytes(1));
+        for (const auto& e : std::filesystem::directory_iterator(into))
+            EXPECT_FALSE(isReservedWindowsName(e.path().filename().string())) << e.path();
         for (const Square s : squares)
             for (int d = 0; d < 4; ++d) {
                 const Facing f = Facing(d);
@@ -464,7 +466,7 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
                 SCOPED_TRACE(n);
                 const EngineArea area = readArea(test::fileBytes(into + "/" + areaFileName(n)));
                 EXPECT_EQ(area.number, n);
-                EXPECT_EQ(area.name, dungeonAreaName("小迷宮", s, f));
+                EXPECT_EQ(area.name, dungeonAreaName("nul.小迷宮", s, f));
                 EXPECT_EQ(area.spread, 0);
                 // Forward only through an open edge or a door.
                 std::vector<std::tuple<std::string, int, Bytes>> expected;
