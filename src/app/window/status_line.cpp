@@ -40,9 +40,11 @@ StatusLine::StatusLine(QMainWindow& window, const CanvasView& canvas, SceneDocum
     bar->setObjectName(QStringLiteral("statusBar"));
     bar->setSizeGripEnabled(false);
     lblPointer_ = addLabel(bar, "lblPointer", 0);
-    // A fixed width: the text changes at every move of a drag, the layout never.
-    lblPointer_->setFixedWidth(
-        lblPointer_->fontMetrics().horizontalAdvance(QStringLiteral("000, 000")) + 8);
+    // A fixed size: the text changes at every move of a drag, and a label whose
+    // size cannot change does not make the status bar lay itself out again.
+    lblPointer_->setFixedSize(
+        lblPointer_->fontMetrics().horizontalAdvance(QStringLiteral("000, 000")) + 8,
+        lblPointer_->sizeHint().height());
     lblZoom_ = addLabel(bar, "lblZoom", 0);
     lblScene_ = addLabel(bar, "lblScene", 1);
     lblLayers_ = addLabel(bar, "lblLayers", 0);
