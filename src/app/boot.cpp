@@ -61,7 +61,7 @@ int BOOT(QApplication& app, const CommandLine& command) {
         main.load();
         main.offerRecoveredScenes();
         // A scene that cannot be opened leaves its message and an empty scene.
-        if (!command.scene.isEmpty())
+        if (!command.scene.empty())
             main.openScene(command.scene);
     });
     loaded = true;

@@ -14,6 +14,8 @@
 
 #include <sys/stat.h>
 
+#include <fstream>
+
 using namespace tarn;
 using namespace tarn::test;
 using enum QMessageBox::StandardButton;
@@ -238,6 +240,21 @@ class TestSceneDocument : public QObject, MainWindowTest {
                                  "」を保存できませんでした。\n通常のファイルではありません。")});
         QVERIFY(!QFileInfo(pipe).isFile());
         QCOMPARE(w->windowTitle(), "b.tarn* - Tarn");
+
+        // A scene named in bytes that are no UTF-8, as the command line gives
+        // them, is saved back into that very file.
+        const QByteArray odd = QFile::encodeName(folder->path("project")) + "/sj\x82\xa0.tarn";
+        QVERIFY(::rename(QFile::encodeName(scenePath("a.tarn")).constData(), odd.constData()) == 0);
+        const int files = QDir(folder->path("project")).entryList(QDir::Files).size();
+        QVERIFY(w->openScene(odd.toStdString()));
+        click(9, 1);
+        QCOMPARE(run("mnuSceneSave", {}), QStringList());
+        const int filesAfter = QDir(folder->path("project")).entryList(QDir::Files).size();
+        std::ifstream in(odd.constData(), std::ios::binary);
+        const std::string saved{std::istreambuf_iterator<char>(in), {}};
+        ::unlink(odd.constData()); // QTemporaryDir cannot remove what Qt cannot name
+        QCOMPARE(QByteArray::fromStdString(saved), a);
+        QCOMPARE(filesAfter, files);
     }
 
     void recentScenes() {

@@ -357,13 +357,6 @@ bool looksLikeScene(const std::string& argument) {
 
 } // namespace
 
-CommandLine parseCommandLine(const QStringList& arguments) {
-    CommandLine command;
-    if (arguments.size() > 1)
-        command.scene = arguments[1];
-    return command;
-}
-
 int runCommand(int argc, char* argv[], CommandLine& window) {
     Arguments args(argv + 1, argv + argc);
     // --lang counts wherever it stands, a verb's arguments included.
@@ -387,7 +380,7 @@ int runCommand(int argc, char* argv[], CommandLine& window) {
     if (languageKnown && !verb && !help && !version &&
         (args.empty() || (args.size() == 1 && !first.starts_with('-') && looksLikeScene(first)))) {
         window.language = language;
-        window.scene = args.empty() ? QString() : fromNative(first);
+        window.scene = first;
         return -1;
     }
     if (verb)

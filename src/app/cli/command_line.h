@@ -9,8 +9,8 @@ namespace tarn {
 
 // What the window was started with.
 struct CommandLine {
-    QString scene;    // "" for an empty scene
-    QString language; // "ja" or "en"
+    std::string scene; // "" for an empty scene; the bytes the system gave
+    QString language;  // "ja" or "en"
 };
 
 // The arguments after the program's name, as the bytes the system gave them.
@@ -34,6 +34,5 @@ int runCommand(int argc, char* argv[], CommandLine& window);
 
 // Reads the arguments as QCoreApplication::arguments() gives them, the program
 // first, once runCommand has found no command in them.
-CommandLine parseCommandLine(const QStringList& arguments);
 
 } // namespace tarn

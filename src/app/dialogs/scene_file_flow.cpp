@@ -7,12 +7,15 @@
 #include "app/common/recovered_scenes.h"
 #include "app/dialogs/dialog_folders.h"
 #include "app/dialogs/overwrite_question.h"
+#include "base/paths.h"
 #include "document/scene_document.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+
+#include <filesystem>
 
 namespace tarn {
 
@@ -47,9 +50,9 @@ bool SceneFileFlow::maySetSceneAside() {
 bool SceneFileFlow::saveCurrent() {
     if (document_.filePath().empty())
         return saveAs();
-    const QString path = QString::fromStdString(document_.filePath());
+    const QString path = fromNative(document_.filePath());
     if (!document_.fileChangedOnDisk())
-        return save(path);
+        return save(document_.filePath());
     // Another window or program wrote it since: its changes would be lost.
     QMessageBox ask(QMessageBox::Warning, QStringLiteral("Tarn"),
                     tr("シーンファイル「%1」は、開いた後（または保存した後）にほかで変更されて"
@@ -64,7 +67,7 @@ bool SceneFileFlow::saveCurrent() {
     ask.setEscapeButton(QMessageBox::Cancel);
     switch (ask.exec()) {
     case QMessageBox::Yes:
-        return save(path);
+        return save(document_.filePath());
     case QMessageBox::Save:
         return saveAs();
     default:
@@ -91,11 +94,12 @@ bool SceneFileFlow::saveAs() {
     const QFileInfo target(path);
     if (replacesAFile(path) && !askOverwrite(window_, target.fileName()))
         return false;
-    return save(path);
+    return save(toNative(path));
 }
 
-bool SceneFileFlow::save(const QString& path) {
-    const Status status = document_.save(toNative(path));
+bool SceneFileFlow::save(const std::string& native) {
+    const Status status = document_.save(native);
+    const QString path = fromNative(native);
     if (!status.ok()) {
         tellProblem(sceneSaveFailure(status));
         return false;
@@ -112,13 +116,20 @@ bool SceneFileFlow::askAndOpen() {
 }
 
 bool SceneFileFlow::open(const QString& path) {
-    const QString file = QFileInfo(path).absoluteFilePath();
+    return open(toNative(path));
+}
+
+bool SceneFileFlow::open(const std::string& path) {
+    // Kept as bytes to the document, so a name that is no UTF-8 opens and saves.
+    const std::string native =
+        path.starts_with('/') ? path : joinPath(std::filesystem::current_path().string(), path);
+    const QString file = fromNative(native);
     // A shortage of memory while the parts are read is thrown, so the scene
     // shown stays, rather than opening with parts said to be unreadable.
     const PartLoader loadPart = [](const std::string& part, Picture& out) {
         return loadPicture(fromNative(part), out);
     };
-    const SceneOpenResult result = document_.open(toNative(file), loadPart);
+    const SceneOpenResult result = document_.open(native, loadPart);
     if (!result.ok()) {
         // A recent entry that cannot be opened is not offered again.
         forgetScene(context_.ini(), file);

@@ -34,12 +34,14 @@ class SceneFileFlow {
     bool askAndOpen();
     // On failure a message, and the scene shown stays as it was.
     bool open(const QString& path);
+    // The same for the bytes of a path, which may be no UTF-8.
+    bool open(const std::string& path);
     // Says where the scenes kept at an emergency end are, and lists them among
     // the recent scenes.
     void offerRecovered();
 
   private:
-    bool save(const QString& path);
+    bool save(const std::string& path);
     // A scene file chosen in a file dialog; "" when the user cancels.
     QString askPath(bool forSaving);
     void tellProblem(const QString& text);

@@ -82,6 +82,8 @@ class FrmMain : public QMainWindow {
     // Opens a scene file without asking about the scene shown: on failure a
     // message, and the scene shown stays as it was.
     bool openScene(const QString& path);
+    // The same for a path given as the system's bytes, which may be no UTF-8.
+    bool openScene(const std::string& path);
     // Says where the scenes kept at an emergency end are, and lists them among
     // the recent scenes.
     void offerRecoveredScenes();

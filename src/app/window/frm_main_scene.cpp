@@ -2,6 +2,7 @@
 // redo, and the title bar.
 #include "app/window/frm_main.h"
 
+#include "app/common/native_path.h"
 #include "app/common/recent_scenes.h"
 #include "app/dialogs/scene_file_flow.h"
 #include "app/window/main_menu.h"
@@ -72,6 +73,10 @@ bool FrmMain::onSceneSaveAs() {
 }
 
 bool FrmMain::openScene(const QString& path) {
+    return openScene(toNative(path));
+}
+
+bool FrmMain::openScene(const std::string& path) {
     bool opened = false;
     act([&] { opened = sceneFiles_->open(path); });
     return opened;
