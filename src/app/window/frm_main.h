@@ -36,10 +36,10 @@ class StatusLine;
 // its own objectName ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild
 // finds it.
 //
-// It wires its parts, each a class of its own: the menu bar (MainMenu), the
-// terrain and object areas, the path panel, the status line, the growth
-// layout, the part lists' filler and the menu's commands (SceneCommands,
-// PictureCommands, ToolWindows); its slots forward to them.
+// It only wires its parts, each a class of its own: the menu bar, the terrain
+// and object areas, the path panel, the status line, the growth layout, the
+// part lists' files, the title, what is remembered between runs and the menu's
+// commands (SceneCommands, PictureCommands, ToolWindows); its slots forward.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -107,7 +107,6 @@ class FrmMain : public QMainWindow {
     void recomposed();
 
   public slots:
-    // Shell.
     void onEnd();
     void onVersion() { tools_.showVersion(); }
     void onRefresh() {
