@@ -1,31 +1,27 @@
 #include "app/window/frm_main.h"
-#include "app/common/messages.h"
-#include "app/dialogs/frm_write.h"
 
+#include "app/common/messages.h"
 #include "app/common/native_path.h"
+#include "app/common/recent_scenes.h"
 #include "app/common/user_action.h"
-#include "app/dialogs/frm_boot.h"
-#include "app/dialogs/scene_file_flow.h"
 #include "app/window/canvas_view.h"
 #include "app/window/list_box.h"
 #include "app/window/main_menu.h"
-#include "app/window/object_area.h"
-#include "app/window/path_panel.h"
+#include "app/window/part_drop.h"
 #include "app/window/status_line.h"
-#include "app/window/terrain_area.h"
+#include "app/window/window_memory.h"
+#include "app/window/window_title.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
-#include <QDialog>
-#include <QLabel>
-#include <QMenu>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QResizeEvent>
 #include <QStatusBar>
-#include <QWindow>
 
 namespace tarn {
 
@@ -41,15 +37,15 @@ constexpr int kSlotTop = kCanvasTop + kCanvasBoxHeight + 4;
 constexpr int kObjectLeft = kCanvasLeft + kCanvasBoxWidth + 4;
 constexpr int kObjectWidth = FrmMain::kWidth - kObjectLeft - kMargin;
 
-constexpr int kMaxRememberedSide = 8192;
-
 } // namespace
 
 FrmMain::FrmMain(AppContext context, QWidget* parent)
     : QMainWindow(parent), context_(std::move(context)),
       document_(toNative(context_.workingFolder())),
-      sceneFiles_(std::make_unique<SceneFileFlow>(this, document_, context_,
-                                                  [this] { showRecentScenes(); })),
+      run_([this](const std::function<void()>& action) { return act(action); }),
+      scenes_(this, document_, context_, run_, [this] { showRecentScenes(); }),
+      pictures_(this, document_, context_, run_), tools_(*this, document_, context_, run_),
+      partFiles_([this](int i) { return lst(i); }, kFileNameRole),
       exit_([] { QCoreApplication::exit(0); }) {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Tarn"));
@@ -68,12 +64,11 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     canvas_->move(kCanvasLeft, kCanvasTop);
 
     const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
-    const auto run = [this](const std::function<void()>& action) { return act(action); };
-    terrain_ = new TerrainArea(*this, document_, run, area,
+    terrain_ = new TerrainArea(*this, document_, run_, area,
                                QRect(kCanvasLeft, kSlotTop, kCanvasBoxWidth, bottom - kSlotTop));
     for (int slot = 1; slot <= kSlotCount; ++slot)
         lst_[static_cast<std::size_t>(slot)] = terrain_->list(slot);
-    objects_ = new ObjectArea(*this, document_, run, area,
+    objects_ = new ObjectArea(*this, document_, run_, area,
                               QRect(kObjectLeft, kCanvasTop, kObjectWidth, bottom - kCanvasTop));
     for (int i : {0, 6, 7, 8, 9, 10})
         lst_[static_cast<std::size_t>(i)] = objects_->list(i);
@@ -82,13 +77,12 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     connect(canvas_, &CanvasView::mouseReleased, objects_, &ObjectArea::canvasMouseRelease);
     connect(canvas_, &CanvasView::nudged, objects_, &ObjectArea::nudge);
     pathPanel_ = new PathPanel(
-        context_, canvas_->geometry(),
-        [this](const std::function<void()>& action) { return act(action); },
-        [this](const QStringList& files) { makelist(files); }, area);
+        context_, canvas_->geometry(), run_,
+        [this](const QStringList& files) { partFiles_.fill(files); }, area);
     pathPanel_->setOpenChanged([this](bool open) {
         menu_->path->setText(open ? tr("閉じる(&C)      ") : tr("パスの指定(&P)"));
     });
-    status_ = new StatusLine(*this, *canvas_, document_, run);
+    status_ = new StatusLine(*this, *canvas_, document_, run_);
     status_->buildLayerMenu(menu_->layers);
 
     for (int i = 0; i < kListCount; ++i) {
@@ -111,35 +105,18 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
     showRecentScenes();
 }
 
-FrmMain::~FrmMain() {
-    if (versionScreen_)
-        delete versionScreen_.data();
-    // The export dialog watches the document, which goes before the children do.
-    qDeleteAll(findChildren<FrmWrite*>(Qt::FindDirectChildrenOnly));
-}
-
-ListBox* FrmMain::lst(int index) const {
-    return index >= 0 && index < kListCount ? lst_[static_cast<std::size_t>(index)] : nullptr;
-}
-
-QLabel* FrmMain::use(int slot) const {
-    return terrain_->use(slot);
-}
+FrmMain::~FrmMain() = default;
 
 void FrmMain::load() {
     // Before the folder is listed, so that no leftover shows in it.
     context_.removeLeftovers();
     pathPanel_->hide();
     pathPanel_->start();
-    // Anything unreadable reads as 0, so the first size; a huge one is cut down.
-    const auto remembered = [this](const char* key) {
-        return std::min(QString::fromStdString(context_.ini().getini("Window", key, "0")).toInt(),
-                        kMaxRememberedSide);
-    };
-    resize(QSize(remembered("Width"), remembered("Height")).expandedTo(firstSize()));
-    const std::string folder = context_.ini().getini("MemData", "MofFirst", "App.Path");
+    const WindowMemory memory(context_);
+    resize(memory.size(firstSize()));
+    const std::optional<QString> folder = memory.folder();
     context_.reportUnreadableSettings(this);
-    if (folder != "App.Path" && !changeFolder(QString::fromStdString(folder)))
+    if (folder && !changeFolder(*folder))
         pathPanel_->showPathNotFound();
     lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
 }
@@ -179,22 +156,6 @@ void FrmMain::warnUnreadablePart(const QString& path) {
                     .arg(path));
 }
 
-void FrmMain::onPartChosen(int slot, int row) {
-    terrain_->choose(slot, row);
-}
-
-void FrmMain::onInsert() {
-    act([this] { objects_->insertChosenPart(); });
-}
-
-void FrmMain::onFlagChosen(int row) {
-    objects_->toggleFlag(row);
-}
-
-void FrmMain::setExitHandler(std::function<void()> handler) {
-    exit_ = std::move(handler);
-}
-
 void FrmMain::onEnd() {
     // Leaves at once: the current folder is deliberately not remembered.
     if (exit_)
@@ -204,52 +165,17 @@ void FrmMain::onEnd() {
 void FrmMain::closeEvent(QCloseEvent* event) {
     bool mayClose = false;
     act([&] {
-        if (!sceneFiles_->maySetSceneAside())
+        if (!scenes_.maySetSceneAside())
             return;
-        context_.putSetting(this, "MemData", "MofFirst", currentFolder());
-        context_.putSetting(this, "Window", "Width", QString::number(width()));
-        context_.putSetting(this, "Window", "Height", QString::number(height()));
+        WindowMemory(context_).keep(this, currentFolder());
         mayClose = true;
     });
     if (!mayClose) {
         event->ignore();
         return;
     }
-    // The program ends with its main window: no dialog stays open on its own.
-    if (versionScreen_)
-        versionScreen_->close();
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (qobject_cast<QDialog*>(window) != nullptr && window->isVisible())
-            window->close();
+    tools_.closeAll();
     event->accept();
-}
-
-void FrmMain::onVersion() {
-    if (!versionScreen_) {
-        auto* screen = new FrmBoot(FrmBoot::Mode::Version);
-        screen->setAttribute(Qt::WA_DeleteOnClose);
-        screen->setWindowModality(Qt::NonModal);
-        connect(screen, &FrmBoot::dismissed, this, [this] {
-            if (versionScreen_)
-                versionScreen_->close();
-            setEnabled(true);
-            activateWindow();
-            setFocus();
-        });
-        versionScreen_ = screen;
-        screen->winId();
-        if (QWindow* own = windowHandle())
-            screen->windowHandle()->setTransientParent(own);
-        screen->move(geometry().center() - screen->rect().center());
-    }
-    versionScreen_->show();
-    versionScreen_->raise();
-    versionScreen_->activateWindow();
-    setEnabled(false);
-}
-
-void FrmMain::onRefresh() {
-    act([this] { pathPanel_->reread(); });
 }
 
 bool FrmMain::eventFilter(QObject* watched, QEvent* event) {
@@ -277,6 +203,25 @@ void FrmMain::resizeEvent(QResizeEvent* event) {
 void FrmMain::layoutForSize() {
     layout_.apply(centralWidget(), *canvas_, size() - firstSize());
     showStatus();
+}
+
+void FrmMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void FrmMain::dropEvent(QDropEvent* event) {
+    act([&] { dropParts(event, *this, document_, *pathPanel_); });
+}
+
+void FrmMain::showHistory() {
+    menu_->showHistory(document_);
+    showStatus();
+    setWindowTitle(WindowTitle::of(document_));
+}
+
+void FrmMain::showRecentScenes() {
+    menu_->showRecentScenes(recentScenes(context_.ini()));
 }
 
 } // namespace tarn

@@ -1,35 +1,33 @@
 #pragma once
 
 #include "app/common/app_context.h"
+#include "app/common/native_path.h"
+#include "app/window/object_area.h"
+#include "app/window/part_list_files.h"
+#include "app/window/path_panel.h"
+#include "app/window/picture_commands.h"
+#include "app/window/scene_commands.h"
+#include "app/window/terrain_area.h"
+#include "app/window/tool_windows.h"
 #include "app/window/window_layout.h"
 #include "document/scene_document.h"
 
 #include <QMainWindow>
-#include <QPointer>
 
 #include <array>
 #include <functional>
 #include <memory>
 
-class QAction;
 class QDragEnterEvent;
 class QDropEvent;
 class QResizeEvent;
-class QFrame;
 class QLabel;
-class QMenu;
-class QToolButton;
 
 namespace tarn {
 
 class CanvasView;
-class FrmBoot;
 class ListBox;
 class MainMenu;
-class ObjectArea;
-class PathPanel;
-class TerrainArea;
-class SceneFileFlow;
 class StatusLine;
 
 // The main window: a view of the scene document, which it keeps for the life of
@@ -38,9 +36,10 @@ class StatusLine;
 // its own objectName ("lst(4)", "cmdClear(2)", "mnuPath", ...), so findChild
 // finds it.
 //
-// It wires its parts, each a class of its own: the menu bar (MainMenu), the
-// terrain and object areas, the path panel, the status line, the growth layout
-// and the scene-file flow; the window keeps the commands that span them.
+// It only wires its parts, each a class of its own: the menu bar, the terrain
+// and object areas, the path panel, the status line, the growth layout, the
+// part lists' files, the title, what is remembered between runs and the menu's
+// commands (SceneCommands, PictureCommands, ToolWindows); its slots forward.
 class FrmMain : public QMainWindow {
     Q_OBJECT
 
@@ -67,81 +66,78 @@ class FrmMain : public QMainWindow {
     const AppContext& context() const { return context_; }
 
     // The folder list's current path: absolute, no trailing "/" except "/".
-    QString currentFolder() const;
+    QString currentFolder() const { return pathPanel_->currentFolder(); }
     // The file behind an entry of lst(0) .. lst(5) in the current folder; "" for no such row.
-    QString partPath(int list, int row) const;
+    QString partPath(int list, int row) const {
+        return partFiles_.path(currentFolder(), list, row);
+    }
 
     CanvasView* canvasView() const { return canvas_; }
-    ListBox* lst(int index) const;
-    QLabel* use(int slot) const;
-    QFrame* pathPanel() const;
+    ListBox* lst(int index) const {
+        return index >= 0 && index < kListCount ? lst_[static_cast<std::size_t>(index)] : nullptr;
+    }
+    QLabel* use(int slot) const { return terrain_->use(slot); }
+    QFrame* pathPanel() const { return pathPanel_; }
 
     // Tells the user that a listed part file could not be loaded.
     void warnUnreadablePart(const QString& path);
 
-    // Opens a scene file without asking about the scene shown: on failure a
-    // message, and the scene shown stays as it was.
-    bool openScene(const QString& path);
-    // The same for a path given as the system's bytes, which may be no UTF-8.
-    bool openScene(const std::string& path);
-    // Says where the scenes kept at an emergency end are, and lists them among
-    // the recent scenes.
-    void offerRecoveredScenes();
-    // Makes a dungeon view the scene shown, as an unsaved new scene whose one
-    // step back is the empty scene; asks about unsaved changes as Open does.
-    bool openViewAsScene(const Scene& view);
+    // Scene files opened without asking about the scene shown (see SceneCommands).
+    bool openScene(const QString& path) { return scenes_.open(toNative(path)); }
+    // A path given as the system's bytes, which may be no UTF-8.
+    bool openScene(const std::string& path) { return scenes_.open(path); }
+    void offerRecoveredScenes() { scenes_.offerRecovered(); }
+    // Asks about unsaved changes as Open does.
+    bool openViewAsScene(const Scene& view) { return scenes_.openView(view); }
 
     // Moves the browsing lists to a folder (drive, folder, files and part
     // lists). False, with nothing changed, when the folder cannot be entered.
-    bool changeFolder(const QString& folder);
+    bool changeFolder(const QString& folder) { return pathPanel_->changeFolder(folder); }
 
     // What End does; tests replace it so that the process lives on.
-    void setExitHandler(std::function<void()> handler);
+    void setExitHandler(std::function<void()> handler) { exit_ = std::move(handler); }
     // Tells whether a drive can be read; tests replace it to play a drive that
     // is not ready.
-    void setDriveProbe(std::function<bool(const QString&)> probe);
+    void setDriveProbe(std::function<bool(const QString&)> probe) {
+        pathPanel_->setDriveProbe(std::move(probe));
+    }
 
   signals:
     // After every change of the canvas shown.
     void recomposed();
 
   public slots:
-    // Shell.
     void onEnd();
-    void onVersion();
-    void onRefresh();
+    void onVersion() { tools_.showVersion(); }
+    void onRefresh() {
+        act([this] { pathPanel_->reread(); });
+    }
 
-    // Terrain slots.
-    void onPartChosen(int slot, int row);
-
-    // Path panel and browsing.
-    void onTogglePath();
-    void hidePathPanel();
+    void onPartChosen(int slot, int row) { terrain_->choose(slot, row); }
+    void onTogglePath() { pathPanel_->toggle(); }
+    void hidePathPanel() { pathPanel_->closePanel(); }
 
     // The object area's buttons (the area itself is ObjectArea).
-    void onInsert();
-    void onFlagChosen(int row);
+    void onInsert() {
+        act([this] { objects_->insertChosenPart(); });
+    }
+    void onFlagChosen(int row) { objects_->toggleFlag(row); }
 
-    // Picture output.
-    void onSaveAs();
-    void onCopy();
-    void onGray();
-    void onSepia();
+    void onSaveAs() { pictures_.saveAs(); }
+    void onCopy() { pictures_.copy(); }
+    void onGray() { pictures_.gray(); }
+    void onSepia() { pictures_.sepia(); }
+    void onWrite() { tools_.showExport(); }
+    void onDungeon() { tools_.showDungeon(); }
 
-    // Scenario export.
-    void onWrite();
-    // The dungeon window (frm_main_dungeon.cpp).
-    void onDungeon();
-
-    // Scene files and history.
-    void onUndo();
-    void onRedo();
-    void onSceneNew();
-    void onSceneOpen();
+    void onUndo() { scenes_.undo(); }
+    void onRedo() { scenes_.redo(); }
+    void onSceneNew() { scenes_.newScene(); }
+    void onSceneOpen() { scenes_.askAndOpen(); }
     // False when nothing was saved: the user cancelled or the write failed.
-    bool onSceneSave();
-    bool onSceneSaveAs();
-    void onRecentScene(int index);
+    bool onSceneSave() { return scenes_.save(); }
+    bool onSceneSaveAs() { return scenes_.saveAs(); }
+    void onRecentScene(int index) { scenes_.openRecent(index); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -152,9 +148,6 @@ class FrmMain : public QMainWindow {
 
   private:
     void layoutForSize();
-
-    // Fills the part lists from the file list's names.
-    void makelist(const QStringList& files);
 
     // Runs one user action; after a failure (see runUserAction) the document
     // drops any gesture and the views are drawn from it again.
@@ -170,7 +163,10 @@ class FrmMain : public QMainWindow {
 
     AppContext context_;
     SceneDocument document_;
-    std::unique_ptr<SceneFileFlow> sceneFiles_;
+    ActionRunner run_;
+    SceneCommands scenes_;
+    PictureCommands pictures_;
+    ToolWindows tools_;
 
     CanvasView* canvas_ = nullptr;
     std::array<ListBox*, kListCount> lst_{};
@@ -181,7 +177,7 @@ class FrmMain : public QMainWindow {
     StatusLine* status_ = nullptr;
 
     WindowLayout layout_;
-    QPointer<FrmBoot> versionScreen_;
+    PartListFiles partFiles_;
     std::function<void()> exit_;
 };
 
