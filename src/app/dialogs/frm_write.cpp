@@ -1,9 +1,12 @@
 #include "app/dialogs/frm_write.h"
 #include "app/common/messages.h"
+#include "app/common/named_widgets.h"
 #include "app/common/native_path.h"
 #include "app/common/user_action.h"
+#include "app/dialogs/area_file_list.h"
 #include "app/dialogs/dialog_folders.h"
 #include "app/dialogs/overwrite_question.h"
+#include "app/dialogs/write_request.h"
 
 #include "export/cw_writers.h"
 
@@ -26,39 +29,6 @@
 #include <QVBoxLayout>
 
 namespace tarn {
-
-namespace {
-
-QRadioButton* makeOption(const char* name, const QString& caption, QButtonGroup* group, int id) {
-    auto* option = new QRadioButton(caption);
-    option->setObjectName(QString::fromLatin1(name));
-    group->addButton(option, id);
-    return option;
-}
-
-QLabel* makeLabel(const char* name, const QString& caption) {
-    auto* label = new QLabel(caption);
-    label->setObjectName(QString::fromLatin1(name));
-    return label;
-}
-
-QPushButton* makeButton(const char* name, const QString& caption) {
-    auto* button = new QPushButton(caption);
-    button->setObjectName(QString::fromLatin1(name));
-    button->setAutoDefault(false);
-    return button;
-}
-
-// The folder as OK and the listing use it: one trailing separator dropped, as
-// the folder box is meant to hold none.
-QString scenarioFolder(const QString& text) {
-    QString folder = text;
-    if (folder.size() > 1 && folder.endsWith(QLatin1Char('/')))
-        folder.chop(1);
-    return folder;
-}
-
-} // namespace
 
 FrmWrite::FrmWrite(SceneDocument& document, const AppContext& context, QWidget* parent)
     : QDialog(parent), document_(document), context_(context) {
@@ -205,16 +175,9 @@ void FrmWrite::refreshAreaList() {
 }
 
 void FrmWrite::listAreas() {
-    lst_->clear();
-    // Each area with the number the engine knows it by; the item keeps the
-    // file's own name bytes.
-    for (const AreaFile& area : listAreaFiles(toNative(scenarioFolder(txtFolder_->text())))) {
-        auto* item = new QListWidgetItem(
-            QStringLiteral("%1 (%2)").arg(fromNative(area.name)).arg(area.number), lst_);
-        item->setData(Qt::UserRole, QByteArray::fromStdString(area.name));
-    }
-    txtNewFILE_->setText(QString::number(lst_->count() + 1));
-    optExisting_->setEnabled(lst_->count() > 0);
+    const int areas = fillAreaList(*lst_, scenarioFolder(txtFolder_->text()));
+    txtNewFILE_->setText(QString::number(areas + 1));
+    optExisting_->setEnabled(areas > 0);
 }
 
 void FrmWrite::chooseFolder() {
@@ -249,16 +212,8 @@ void FrmWrite::switchBackground() {
 }
 
 ExportRequest FrmWrite::buildRequest() const {
-    ExportRequest request;
-    request.folder = toNative(scenarioFolder(txtFolder_->text()));
-    request.mode = optNew_->isChecked() ? AreaMode::NewFile : AreaMode::ExistingFile;
-    request.numberText = txtNewFILE_->text().toStdString();
-    const QList<QListWidgetItem*> selected = lst_->selectedItems();
-    if (!selected.isEmpty())
-        request.selectedFile =
-            selected.constFirst()->data(Qt::UserRole).toByteArray().toStdString();
-    request.background = optBgDefault_->isChecked() ? Background::Default : Background::Black;
-    return request;
+    return writeRequest({txtFolder_->text(), optNew_->isChecked(), txtNewFILE_->text(),
+                         selectedAreaFile(*lst_), optBgDefault_->isChecked()});
 }
 
 void FrmWrite::runExport() {

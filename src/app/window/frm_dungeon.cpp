@@ -2,9 +2,12 @@
 
 #include "app/cli/batch_render.h"
 #include "app/common/messages.h"
+#include "app/common/named_widgets.h"
 #include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/common/user_action.h"
+#include "app/window/dungeon_export_run.h"
+#include "app/window/dungeon_files.h"
 #include "app/window/frm_main.h"
 #include "app/window/map_view.h"
 #include "dungeon/dungeon_view.h"
@@ -12,14 +15,10 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
@@ -30,24 +29,11 @@ namespace tarn {
 
 namespace {
 
-const char* const kSection = "Dungeon";
-
 QString facingName(Facing d) {
     static const char* const names[] = {
         QT_TRANSLATE_NOOP("tarn::FrmDungeon", "北"), QT_TRANSLATE_NOOP("tarn::FrmDungeon", "東"),
         QT_TRANSLATE_NOOP("tarn::FrmDungeon", "南"), QT_TRANSLATE_NOOP("tarn::FrmDungeon", "西")};
     return FrmDungeon::tr(names[int(d)]);
-}
-
-template <typename T> T* named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
-QPushButton* makeButton(const char* name, const QString& caption) {
-    auto* button = named(new QPushButton(caption), name);
-    button->setAutoDefault(false);
-    return button;
 }
 
 } // namespace
@@ -59,9 +45,6 @@ FrmDungeon::FrmDungeon(FrmMain& main, const AppContext& context)
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     buildControls();
-    txtMap_->setText(QString::fromStdString(context_.ini().getini(kSection, "Map", "")));
-    txtPack_->setText(QString::fromStdString(context_.ini().getini(kSection, "Pack", "")));
-    txtFolder_->setText(QString::fromStdString(context_.ini().getini(kSection, "Folder", "")));
     proposeFirstArea();
     loadDungeon();
     // The arrow keys walk from the first moment.
@@ -78,21 +61,12 @@ FrmDungeon::~FrmDungeon() = default;
 
 void FrmDungeon::buildControls() {
     auto* fields = new QGridLayout;
-    const auto addField = [&](int row, const QString& caption, const char* edit,
-                              const char* button) {
-        fields->addWidget(new QLabel(caption), row, 0);
-        auto* text = named(new QLineEdit, edit);
-        fields->addWidget(text, row, 1);
-        auto* browse = makeButton(button, tr("参照..."));
-        fields->addWidget(browse, row, 2);
-        return std::pair{text, browse};
-    };
-    const auto [map, cmdMap] = addField(0, tr("マップ"), "txtMap", "cmdMap");
-    const auto [pack, cmdPack] = addField(1, tr("パーツパック"), "txtPack", "cmdPack");
-    const auto [folder, cmdFolder] = addField(2, tr("シナリオフォルダ"), "txtFolder", "cmdFolder");
-    txtMap_ = map;
-    txtPack_ = pack;
-    txtFolder_ = folder;
+    files_ = std::make_unique<DungeonFiles>(context_, this, fields, [this](bool folder) {
+        if (folder)
+            proposeFirstArea();
+        else
+            loadDungeon();
+    });
 
     auto* options = new QHBoxLayout;
     options->addWidget(new QLabel(tr("最初のエリア番号")));
@@ -128,16 +102,12 @@ void FrmDungeon::buildControls() {
 
     cmdOpenView_ = makeButton("cmdOpenView", tr("このビューをシーンとして開く"));
     cmdExport_ = makeButton("cmdExport", tr("書き出し"));
-    cmdCancel_ = makeButton("cmdCancel", tr("中止"));
-    cmdCancel_->setEnabled(false);
-    prgExport_ = named(new QProgressBar, "prgExport");
-    prgExport_->setValue(0);
-    prgExport_->setTextVisible(false);
+    export_ = std::make_unique<DungeonExportRun>(this, [this](bool on) { setExporting(on); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(cmdOpenView_);
     buttons->addStretch();
-    buttons->addWidget(prgExport_, 1);
-    buttons->addWidget(cmdCancel_);
+    buttons->addWidget(export_->bar(), 1);
+    buttons->addWidget(export_->cancelButton());
     buttons->addWidget(cmdExport_);
 
     auto* all = new QVBoxLayout(this);
@@ -146,27 +116,6 @@ void FrmDungeon::buildControls() {
     all->addLayout(views, 1);
     all->addLayout(buttons);
 
-    const std::tuple<QLineEdit*, QPushButton*, const char*, QString, QString> files[] = {
-        {txtMap_, cmdMap, "Map", tr("マップを開く"), tr("マップ (*.txt *.tmj *.json)")},
-        {txtPack_, cmdPack, "Pack", tr("パーツパックを開く"), tr("パーツパック (*.json)")},
-        {txtFolder_, cmdFolder, "Folder", tr("シナリオフォルダの選択"), QString()}};
-    for (const auto& file : files) {
-        // Copies: lambdas cannot capture structured bindings everywhere (clang 14).
-        QLineEdit* const field = std::get<0>(file);
-        QPushButton* const button = std::get<1>(file);
-        const char* const key = std::get<2>(file);
-        const QString title = std::get<3>(file);
-        const QString filter = std::get<4>(file);
-        connect(field, &QLineEdit::editingFinished, this,
-                [this, field, key] { fieldChanged(field, key); });
-        connect(button, &QPushButton::clicked, this, [this, field, key, title, filter] {
-            const QString path = browse(title, field->text(), filter);
-            if (path.isEmpty())
-                return;
-            field->setText(path);
-            fieldChanged(field, key);
-        });
-    }
     connect(txtFirstArea_, &QLineEdit::textChanged, this, &FrmDungeon::showWhere);
     connect(mapView_, &MapView::moved, this, [this] {
         showView();
@@ -174,33 +123,6 @@ void FrmDungeon::buildControls() {
     });
     connect(cmdOpenView_, &QPushButton::clicked, this, &FrmDungeon::openView);
     connect(cmdExport_, &QPushButton::clicked, this, &FrmDungeon::runExport);
-    connect(cmdCancel_, &QPushButton::clicked, this, [this] { cancelled_ = true; });
-}
-
-QString FrmDungeon::browse(const QString& title, const QString& current, const QString& filter) {
-    QFileDialog dialog(this, title);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (filter.isEmpty()) {
-        dialog.setFileMode(QFileDialog::Directory);
-        dialog.setOption(QFileDialog::ShowDirsOnly);
-    } else {
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setNameFilter(filter);
-    }
-    const QFileInfo at(current);
-    if (!current.isEmpty())
-        dialog.setDirectory(at.isDir() ? at.absoluteFilePath() : at.absolutePath());
-    if (dialog.exec() != QDialog::Accepted)
-        return {};
-    return dialog.selectedFiles().value(0);
-}
-
-void FrmDungeon::fieldChanged(QLineEdit* field, const char* key) {
-    context_.putSetting(this, kSection, key, field->text());
-    if (field == txtFolder_)
-        proposeFirstArea();
-    else
-        loadDungeon();
 }
 
 void FrmDungeon::loadDungeon() {
@@ -209,8 +131,8 @@ void FrmDungeon::loadDungeon() {
         packProblem_.clear();
         DungeonMap map;
         mapRead_ = false;
-        if (!txtMap_->text().isEmpty()) {
-            const MapResult read = readDungeonMap(toNative(txtMap_->text()), map);
+        if (!files_->map().isEmpty()) {
+            const MapResult read = readDungeonMap(toNative(files_->map()), map);
             mapRead_ = read.ok();
             if (!mapRead_) {
                 map = {};
@@ -221,8 +143,8 @@ void FrmDungeon::loadDungeon() {
         packRead_ = false;
         // A fresh cache: parts may have been redrawn since the last read.
         parts_ = std::make_unique<PartCache>();
-        if (!txtPack_->text().isEmpty()) {
-            const PackResult read = readDungeonPack(toNative(txtPack_->text()), pack_);
+        if (!files_->pack().isEmpty()) {
+            const PackResult read = readDungeonPack(toNative(files_->pack()), pack_);
             packRead_ = read.ok();
             if (!packRead_)
                 packProblem_ = dungeonFileText(read);
@@ -242,8 +164,8 @@ void FrmDungeon::loadDungeon() {
 void FrmDungeon::proposeFirstArea() {
     // As the command line proposes it: above every area already in the folder.
     int highest = kFirstAreaNumber - 1;
-    if (!txtFolder_->text().isEmpty())
-        for (const AreaFile& area : listAreaFiles(toNative(txtFolder_->text())))
+    if (!files_->folder().isEmpty())
+        for (const AreaFile& area : listAreaFiles(toNative(files_->folder())))
             highest = std::max(highest, area.number);
     txtFirstArea_->setText(QString::number(highest + 1));
 }
@@ -268,8 +190,8 @@ void FrmDungeon::showView() {
         view_ = Scene();
         pctView_->clear();
     }
-    cmdOpenView_->setEnabled(viewShown_ && !exporting_);
-    cmdExport_->setEnabled(mapRead_ && packRead_ && !exporting_);
+    cmdOpenView_->setEnabled(viewShown_ && !export_->running());
+    cmdExport_->setEnabled(mapRead_ && packRead_ && !export_->running());
     showProblems();
 }
 
@@ -305,20 +227,31 @@ void FrmDungeon::openView() {
         main_.openViewAsScene(view_);
 }
 
+void FrmDungeon::runExport() {
+    const DungeonExportRun::Outcome outcome =
+        export_->run({mapView_->map(), pack_, *parts_, files_->map(), files_->pack(),
+                      files_->folder(), txtFirstArea_->text(), chkFlatten_->isChecked()},
+                     [this] { return !main_.isVisible(); });
+    // The main window closed meanwhile: the program is ending.
+    if (outcome == DungeonExportRun::Outcome::WindowEnding)
+        close();
+    // The next export goes above these areas.
+    else if (outcome == DungeonExportRun::Outcome::Written)
+        proposeFirstArea();
+}
+
 void FrmDungeon::setExporting(bool exporting) {
-    exporting_ = exporting;
     for (QWidget* child : findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly))
-        if (child != cmdCancel_ && child != prgExport_ && !child->isWindow())
+        if (child != export_->cancelButton() && child != export_->bar() && !child->isWindow())
             child->setEnabled(!exporting);
-    cmdCancel_->setEnabled(exporting);
     if (!exporting)
         showView();
 }
 
 void FrmDungeon::closeEvent(QCloseEvent* event) {
     // The export stops first; its own clean-up leaves the folder as it was.
-    if (exporting_) {
-        cancelled_ = true;
+    if (export_->running()) {
+        export_->cancel();
         event->ignore();
         return;
     }

@@ -12,12 +12,12 @@
 class QCheckBox;
 class QLabel;
 class QLineEdit;
-class QProgressBar;
 class QPushButton;
 
 namespace tarn {
 
-struct DungeonResult;
+class DungeonExportRun;
+class DungeonFiles;
 class FrmMain;
 class MapView;
 class PartCache;
@@ -36,15 +36,11 @@ class FrmDungeon : public QDialog {
     // The view shown now; empty until a map and a pack compose one.
     const Scene& shownView() const { return view_; }
 
-    // Why an export stopped, in the window's words.
-
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildControls();
-    // A file or folder typed or browsed to: remembered, then read.
-    void fieldChanged(QLineEdit* field, const char* key);
     // Reads the map and the pack named in the fields, says what is wrong with
     // them, and shows the start.
     void loadDungeon();
@@ -55,7 +51,6 @@ class FrmDungeon : public QDialog {
     void openView();
     void runExport();
     void setExporting(bool exporting);
-    QString browse(const QString& title, const QString& current, const QString& filter);
 
     FrmMain& main_;
     AppContext context_;
@@ -68,12 +63,9 @@ class FrmDungeon : public QDialog {
     std::unique_ptr<PartCache> parts_;
     Scene view_;
     bool viewShown_ = false;
-    bool exporting_ = false;
-    bool cancelled_ = false;
+    std::unique_ptr<DungeonFiles> files_;
+    std::unique_ptr<DungeonExportRun> export_;
 
-    QLineEdit* txtMap_ = nullptr;
-    QLineEdit* txtPack_ = nullptr;
-    QLineEdit* txtFolder_ = nullptr;
     QLineEdit* txtFirstArea_ = nullptr;
     QCheckBox* chkFlatten_ = nullptr;
     QLabel* lblProblem_ = nullptr;
@@ -82,8 +74,6 @@ class FrmDungeon : public QDialog {
     QLabel* pctView_ = nullptr;
     QPushButton* cmdOpenView_ = nullptr;
     QPushButton* cmdExport_ = nullptr;
-    QPushButton* cmdCancel_ = nullptr;
-    QProgressBar* prgExport_ = nullptr;
 };
 
 } // namespace tarn

@@ -1,67 +1,78 @@
-// The dungeon window's export: every view into the scenario folder, with a
-// progress bar and a cancel button, and one message at the end.
-#include "app/window/frm_dungeon.h"
-
-#include "app/window/frm_main.h"
+#include "app/window/dungeon_export_run.h"
 
 #include "app/cli/batch_render.h"
 #include "app/common/messages.h"
+#include "app/common/named_widgets.h"
 #include "app/common/native_path.h"
 #include "app/common/user_action.h"
-#include "app/window/map_view.h"
 #include "dungeon/dungeon_export.h"
 #include "export/export_procedure.h"
 
-#include <QCheckBox>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMessageBox>
 #include <QProgressBar>
 
+#include <utility>
+
 namespace tarn {
 
-void FrmDungeon::runExport() {
+DungeonExportRun::DungeonExportRun(QWidget* window, std::function<void(bool exporting)> exporting)
+    : window_(window), exporting_(std::move(exporting)) {
+    cmdCancel_ = makeButton("cmdCancel", tr("中止"));
+    cmdCancel_->setEnabled(false);
+    prgExport_ = named(new QProgressBar, "prgExport");
+    prgExport_->setValue(0);
+    prgExport_->setTextVisible(false);
+    QObject::connect(cmdCancel_, &QPushButton::clicked, window, [this] { cancelled_ = true; });
+}
+
+void DungeonExportRun::setRunning(bool running) {
+    running_ = running;
+    exporting_(running);
+    cmdCancel_->setEnabled(running);
+}
+
+DungeonExportRun::Outcome DungeonExportRun::run(const DungeonExportInput& input,
+                                                const std::function<bool()>& windowEnding) {
     const auto tell = [this](QMessageBox::Icon icon, const QString& text) {
-        showMessage(this, icon, text);
+        showMessage(window_, icon, text);
     };
     bool whole = false;
-    const int first = txtFirstArea_->text().trimmed().toInt(&whole);
+    const int first = input.firstArea.trimmed().toInt(&whole);
     if (!whole || first < kFirstAreaNumber || first > kLastAreaNumber) {
         tell(QMessageBox::Warning, tr("最初のエリア番号は %1 から %2 までの整数にしてください。")
                                        .arg(kFirstAreaNumber)
                                        .arg(kLastAreaNumber));
-        return;
+        return Outcome::NotWritten;
     }
-    const QString folder = QDir::cleanPath(txtFolder_->text().trimmed());
-    if (txtFolder_->text().trimmed().isEmpty()) {
+    const QString folder = QDir::cleanPath(input.folder.trimmed());
+    if (input.folder.trimmed().isEmpty()) {
         tell(QMessageBox::Warning, tr("シナリオフォルダを選んでください。"));
-        return;
+        return Outcome::NotWritten;
     }
 
     DungeonRequest request;
     request.folder = toNative(folder);
-    request.mapFile = toNative(QFileInfo(txtMap_->text()).fileName());
-    request.packFile = toNative(QFileInfo(txtPack_->text()).fileName());
+    request.mapFile = toNative(QFileInfo(input.mapFile).fileName());
+    request.packFile = toNative(QFileInfo(input.packFile).fileName());
     request.firstArea = first;
-    request.flatten = chkFlatten_->isChecked();
+    request.flatten = input.flatten;
     // Exported here before: its areas are usually what the author means to
     // renew, keeping the numbers other events lead to.
-    const std::string index = dungeonIndexName(mapView_->map().name);
+    const std::string index = dungeonIndexName(input.map.name);
     if (QFileInfo(folder + QLatin1Char('/') + fromNative(index)).isFile()) {
         QMessageBox ask(QMessageBox::Question, QStringLiteral("Tarn"),
                         tr("このフォルダには「%1」を前に書き出してあります。\n"
                            "そのエリアを置き換えますか？"
                            "「いいえ」なら最初のエリア番号から新しく書き出します。")
                             .arg(fromNative(index)),
-                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, window_);
         ask.setDefaultButton(QMessageBox::Yes);
         ask.setEscapeButton(QMessageBox::Cancel);
         const int answer = ask.exec();
         if (answer == QMessageBox::Cancel)
-            return;
+            return Outcome::NotWritten;
         if (answer == QMessageBox::Yes) {
             request.replace = true;
             request.firstArea.reset(); // the index's
@@ -79,31 +90,28 @@ void FrmDungeon::runExport() {
     DungeonResult result;
     bool cancelled = false;
     cancelled_ = false;
-    setExporting(true);
-    runUserAction(this, [&] {
-        PartCache& parts = *parts_;
+    setRunning(true);
+    runUserAction(window_, [&] {
+        PartCache& parts = input.parts;
         result = exportDungeon(
-            mapView_->map(), pack_,
+            input.map, input.pack,
             [&parts](const std::string& path, PartKind kind) { return parts.image(path, kind); },
             request);
         cancelled = result.code == StatusCode::Stopped;
     });
-    setExporting(false);
+    setRunning(false);
     prgExport_->reset();
-    // The main window closed meanwhile: the program is ending.
-    if (!main_.isVisible()) {
-        close();
-        return;
-    }
+    if (windowEnding())
+        return Outcome::WindowEnding;
 
     if (cancelled) {
         tell(QMessageBox::Information, tr("書き出しを中止しました。フォルダは元のままです。"));
-        return;
+        return Outcome::NotWritten;
     }
     if (!result.ok()) {
         tell(QMessageBox::Warning, dungeonProblemText(result, false) + QLatin1Char('\n') +
                                        tr("何も書き出していません。"));
-        return;
+        return Outcome::NotWritten;
     }
     QString text = tr("%1 エリア（%2〜%3）を書き出しました。開始エリアは %4 です。")
                        .arg(result.views)
@@ -113,8 +121,7 @@ void FrmDungeon::runExport() {
     text += QLatin1Char('\n') + (result.summaryWritten ? tr("Summary.wsm を書き出しました。")
                                                        : tr("Summary.wsm はそのままです。"));
     tell(QMessageBox::Information, text);
-    // The next export goes above these areas.
-    proposeFirstArea();
+    return Outcome::Written;
 }
 
 } // namespace tarn
