@@ -199,14 +199,20 @@ Status inspectTarget(const std::string& path, Existing& existing) {
     if (existing.target != path)
         if (Status s = checkNameLength(existing.target); !s.ok())
             return s;
+    const bool linked = existing.target != path;
     if (::lstat(existing.target.c_str(), &existing.st) != 0) {
         if (errno != ENOENT)
             return fail(errno);
         // A link the kernel follows to a file that no name reaches
         // (/proc/self/fd/N of a deleted file): there is nowhere to put it.
-        return exists ? Status{StatusCode::NotRegularFile, {}, ENODEV} : Status{};
+        return exists && linked ? Status{StatusCode::NotRegularFile, {}, ENODEV} : Status{};
     }
-    if (!exists || existing.st.st_dev != seen.st_dev || existing.st.st_ino != seen.st_ino)
+    if (!S_ISREG(existing.st.st_mode))
+        return {StatusCode::NotRegularFile, {}, ENODEV};
+    // Only through links: another writer may have renamed a new file over the
+    // path itself since it was looked at, which is no reason to refuse.
+    if (linked &&
+        (!exists || existing.st.st_dev != seen.st_dev || existing.st.st_ino != seen.st_ino))
         return {StatusCode::NotRegularFile, {}, ENODEV};
     existing.present = true;
     // A read-only file stays as it is, for root too, as it would elsewhere.

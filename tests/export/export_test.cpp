@@ -303,7 +303,8 @@ TEST(Export, OneOfConcurrentExportsOfANumberWins) {
         int won = 0;
         for (const ExportResult& r : results) {
             won += r.ok();
-            EXPECT_TRUE(r.ok() || (r.code == AreaExists && r.file == "Area7.wid"));
+            EXPECT_TRUE(r.ok() || (r.code == AreaExists && r.file == "Area7.wid"))
+                << static_cast<int>(r.code) << " " << r.file << " " << r.error;
         }
         EXPECT_EQ(won, 1);
         EXPECT_EQ(folder.entries(),
