@@ -207,13 +207,8 @@ std::vector<PartOut> nameFiles(std::vector<PlannedView>& views, const std::strin
                 view.names[f].empty() ? mapName + "_view" + std::to_string(k + 1) : view.names[f];
             if (stem.size() >= 4 && foldedName(stem.substr(stem.size() - 4)) == ".bmp")
                 stem.resize(stem.size() - 4);
-            // A device name (a map called "nul.x") gets its number before its first ".".
-            const bool reserved = isReservedWindowsName(stem + ".bmp");
-            const std::size_t cut = reserved ? std::min(stem.find('.'), stem.size()) : stem.size();
-            for (int n = reserved ? 2 : 1;; ++n) {
-                const std::string name = stem.substr(0, cut) +
-                                         (n == 1 ? "" : "_" + std::to_string(n)) +
-                                         stem.substr(cut) + ".bmp";
+            for (int n = 1;; ++n) {
+                const std::string name = candidateName(stem, ".bmp", n);
                 const auto [it, added] = taken.emplace(foldedName(name), identity);
                 if (added)
                     files.push_back({name, view.sources[f], view.bitmaps[f]});
@@ -259,7 +254,7 @@ Bytes indexBytes(const DungeonRequest& request, int first, const std::vector<Squ
     nlohmann::ordered_json areas = nlohmann::ordered_json::array();
     for (std::size_t i = 0; i < squares.size(); ++i)
         for (int d = 0; d < 4; ++d)
-            areas.push_back({{"area", first + 4 * static_cast<int>(i) + d},
+            areas.push_back({{"area", dungeonAreaNumber(first, static_cast<int>(i), Facing(d))},
                              {"x", squares[i].x},
                              {"y", squares[i].y},
                              {"facing", facingLetter(Facing(d))}});
@@ -275,11 +270,14 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
 } // namespace
 
 std::string dungeonIndexName(const std::string& mapName) {
-    std::string name = mapName + ".dungeon.json";
-    // Windows keeps "nul.x.dungeon.json" for a device, as it does "nul.bmp".
-    if (isReservedWindowsName(name))
-        name.insert(std::min(name.find('.'), name.size()), "_2");
-    return name;
+    return candidateName(mapName, ".dungeon.json", 1);
+}
+
+int firstAreaAbove(const std::vector<AreaFile>& areas) {
+    int first = kFirstAreaNumber;
+    for (const AreaFile& area : areas)
+        first = std::max(first, area.number + 1);
+    return first;
 }
 
 std::string dungeonAreaName(const std::string& mapName, Square square, Facing facing) {
@@ -344,8 +342,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     else if (indexFirst)
         first = *indexFirst;
     else
-        for (const AreaFile& f : areaFiles)
-            first = std::max(first, f.number + 1);
+        first = firstAreaAbove(areaFiles);
     const long long last = static_cast<long long>(first) + areaCount - 1;
     if (first < kFirstAreaNumber || last > kLastAreaNumber) {
         DungeonResult r = failure(StatusCode::AreasOutOfRange, std::to_string(first));
@@ -392,7 +389,7 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     done.lastArea = static_cast<int>(last);
     const std::size_t startIndex = static_cast<std::size_t>(
         squareIndex[static_cast<std::size_t>(map.start.y * map.width() + map.start.x)]);
-    done.startArea = first + 4 * static_cast<int>(startIndex) + static_cast<int>(map.startFacing);
+    done.startArea = dungeonAreaNumber(first, static_cast<int>(startIndex), map.startFacing);
     if (request.dryRun)
         return done;
 
@@ -504,8 +501,8 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
     for (int m = 0; m < kMoveCount; ++m)
         pictures[static_cast<std::size_t>(m)] = encodeBmp24(cardPicture(Move(m)));
     const auto areaOf = [&](Square s, Facing d) {
-        return first + 4 * squareIndex[static_cast<std::size_t>(s.y * map.width() + s.x)] +
-               static_cast<int>(d);
+        return dungeonAreaNumber(first,
+                                 squareIndex[static_cast<std::size_t>(s.y * map.width() + s.x)], d);
     };
     Bytes area;
     for (int a = 0; a < areaCount; ++a) {

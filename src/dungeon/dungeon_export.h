@@ -4,11 +4,13 @@
 #include "document/scene_document.h"
 #include "dungeon/dungeon_map.h"
 #include "dungeon/dungeon_pack.h"
+#include "export/export_procedure.h"
 #include "scene/picture.h"
 
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tarn {
 
@@ -49,6 +51,15 @@ struct DungeonResult : Status {
     int startArea = 0;
     bool summaryWritten = false;
 };
+
+// The area of the square at `floorIndex` among the floor squares in reading
+// order, facing d: four areas per square, north, east, south, west.
+inline int dungeonAreaNumber(int first, int floorIndex, Facing d) {
+    return first + 4 * floorIndex + static_cast<int>(d);
+}
+// The first area a dungeon takes when none is given: above every area of the
+// folder, 1 in a folder without any.
+int firstAreaAbove(const std::vector<AreaFile>& areas);
 
 // "<map name>.dungeon.json" ("_2" before the first "." of a Windows device
 // name): which area shows which square and facing.

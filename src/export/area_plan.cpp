@@ -107,13 +107,8 @@ class Planner {
     std::string fileFor(const PartOnCanvas& part, const std::string& variant,
                         const Picture& derived) {
         const std::string identity = part.path + '\n' + variant + (derived.isNull() ? "" : "\n*");
-        const std::string stem = part.name + variant;
-        // A device name gets its number before its first ".", where it counts.
-        const bool reserved = isReservedWindowsName(stem + ".bmp");
-        const std::size_t cut = reserved ? std::min(stem.find('.'), stem.size()) : stem.size();
-        for (int k = reserved ? 2 : 1;; ++k) {
-            const std::string name = stem.substr(0, cut) + (k == 1 ? "" : "_" + std::to_string(k)) +
-                                     stem.substr(cut) + ".bmp";
+        for (int k = 1;; ++k) {
+            const std::string name = candidateName(part.name + variant, ".bmp", k);
             const auto [it, added] = taken_.emplace(foldedName(name), identity);
             if (added)
                 files.push_back(
@@ -179,6 +174,14 @@ std::string foldedName(const std::string& name) {
         i += n;
     }
     return out;
+}
+
+std::string candidateName(const std::string& stem, const std::string& ending, int k) {
+    const bool reserved = isReservedWindowsName(stem + ending);
+    const int n = reserved ? k + 1 : k;
+    const std::size_t cut = reserved ? std::min(stem.find('.'), stem.size()) : stem.size();
+    return stem.substr(0, cut) + (n == 1 ? "" : "_" + std::to_string(n)) + stem.substr(cut) +
+           ending;
 }
 
 bool isReservedWindowsName(const std::string& fileName) {

@@ -52,6 +52,11 @@ std::string foldedName(const std::string& name);
 // aside), in any case, or a name ending in "." or " ".
 bool isReservedWindowsName(const std::string& fileName);
 
+// The k-th name (k from 1) tried for a file of this stem and ending: the stem
+// itself, then "_2", "_3" ... added. A name Windows keeps for a device starts
+// at "_2", put before its first ".", where it counts.
+std::string candidateName(const std::string& stem, const std::string& ending, int k);
+
 // Whether a file starts as a BMP does; false when it cannot be read.
 bool startsAsBmp(const std::string& path);
 

@@ -10,6 +10,7 @@
 #include "app/window/dungeon_files.h"
 #include "app/window/frm_main.h"
 #include "app/window/map_view.h"
+#include "dungeon/dungeon_export.h"
 #include "dungeon/dungeon_view.h"
 #include "export/export_procedure.h"
 
@@ -162,12 +163,10 @@ void FrmDungeon::loadDungeon() {
 }
 
 void FrmDungeon::proposeFirstArea() {
-    // As the command line proposes it: above every area already in the folder.
-    int highest = kFirstAreaNumber - 1;
-    if (!files_->folder().isEmpty())
-        for (const AreaFile& area : listAreaFiles(toNative(files_->folder())))
-            highest = std::max(highest, area.number);
-    txtFirstArea_->setText(QString::number(highest + 1));
+    // As the command line proposes it.
+    const QString folder = files_->folder();
+    txtFirstArea_->setText(QString::number(firstAreaAbove(
+        folder.isEmpty() ? std::vector<AreaFile>{} : listAreaFiles(toNative(folder)))));
 }
 
 void FrmDungeon::showView() {
@@ -213,11 +212,10 @@ void FrmDungeon::showWhere() {
     bool numberRead = false;
     const int first = txtFirstArea_->text().trimmed().toInt(&numberRead);
     if (numberRead) {
-        // The area numbering of the export: four per floor square in reading order.
         const std::vector<Square> floor = mapView_->map().floorSquares();
         const auto index = std::find(floor.begin(), floor.end(), s) - floor.begin();
         where += QStringLiteral("  ") +
-                 tr("エリア %1").arg(first + 4 * int(index) + int(mapView_->facing()));
+                 tr("エリア %1").arg(dungeonAreaNumber(first, int(index), mapView_->facing()));
     }
     lblWhere_->setText(where);
 }
