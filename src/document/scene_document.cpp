@@ -167,7 +167,7 @@ void SceneDocument::setState(SceneState state) {
                            std::move(tones_)};
     const DocumentChange change = changeBetween(shown, state);
     assign(std::move(state));
-    objects_.forgetDragOrigin();
+    OLD_SWAPINDEX = -1;
     drag_.step = 0;
     rebuildCanvas(change.canvasArea);
     notify(change);
@@ -206,7 +206,7 @@ void SceneDocument::commit(EditKind kind, Rollback& rollback, int dragRow) {
     }
     drag_.step = dragRow >= 0 ? index_ : 0;
     if (kind != EditKind::ExchangeRows)
-        objects_.forgetDragOrigin();
+        OLD_SWAPINDEX = -1;
     rebuildCanvas(change.canvasArea);
     notify(change);
 }
@@ -301,17 +301,19 @@ void SceneDocument::endDrag() {
 
 void SceneDocument::cancelGesture() {
     drag_ = {.step = 0, .dropped = true};
-    objects_.forgetDragOrigin();
+    OLD_SWAPINDEX = -1;
 }
 
 bool SceneDocument::recordDragOrigin(int row) {
     drag_.step = 0;
-    return objects_.recordDragOrigin(row);
+    const bool recorded = objects_.recordDragOrigin(row);
+    OLD_SWAPINDEX = recorded ? row : -1;
+    return recorded;
 }
 
 bool SceneDocument::finishDragExchange(int target) {
     Rollback rollback(*this);
-    const bool exchanged = objects_.finishDragExchange(target);
+    const bool exchanged = objects_.finishDragExchange(std::exchange(OLD_SWAPINDEX, -1), target);
     tones_.clear();
     commit(exchanged ? EditKind::ExchangeRows : EditKind::Recompose, rollback);
     return exchanged;

@@ -205,6 +205,10 @@ class SceneDocument {
         int step = 0;
         bool dropped = false;
     } drag_;
+    // The row pressed in the name column, until its release exchanges it; -1
+    // when no press may lead to an exchange (none, released, or made stale by
+    // another edit).
+    int OLD_SWAPINDEX = -1;
     std::string filePath_;
     FileStamp fileStamp_; // of filePath_, as it was opened or saved
     struct Watcher {

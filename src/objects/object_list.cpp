@@ -64,8 +64,6 @@ int ObjectList::remove(int row) {
     for (int i = row; i + 1 < count(); ++i)
         neighbourExchange(i);
     scene_.objects.pop_back();
-    // The OLD files now hold a neighbour, not a pressed row.
-    originArmed_ = false;
     return isRow(row) ? row : -1;
 }
 
@@ -97,19 +95,15 @@ bool ObjectList::move(int row, int x, int y) {
 bool ObjectList::recordDragOrigin(int row) {
     if (!isRow(row))
         return false;
-    OLD_SWAPINDEX = row;
-    originArmed_ = true;
     files_.writeOld(at(row).picture(), at(row).mask());
     return true;
 }
 
-bool ObjectList::finishDragExchange(int target) {
-    const bool armed = std::exchange(originArmed_, false);
-    const int o = OLD_SWAPINDEX;
-    if (!armed || !isRow(target) || !isRow(o) || target == o)
+bool ObjectList::finishDragExchange(int origin, int target) {
+    if (!isRow(target) || !isRow(origin) || target == origin)
         return false;
     files_.writeNew(at(target).picture(), at(target).mask());
-    std::swap(at(o), at(target));
+    std::swap(at(origin), at(target));
     return true;
 }
 

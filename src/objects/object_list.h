@@ -47,15 +47,12 @@ class ObjectList {
 
     bool move(int row, int x, int y);
 
-    // Left press over the name column on `row`: the row and OLD files recorded.
+    // Left press over the name column on `row`: the OLD files record it.
     bool recordDragOrigin(int row);
 
-    // Left release over the name column with `target` selected (-1: none).
-    // Exchanges the origin row and the target row; true if they were exchanged.
-    bool finishDragExchange(int target);
-
-    // Any other edit between press and release makes the recorded row stale.
-    void forgetDragOrigin() { originArmed_ = false; }
+    // Left release over the name column: exchanges the pressed row `origin`
+    // with `target`; true if they were exchanged.
+    bool finishDragExchange(int origin, int target);
 
   private:
     ObjectRow& at(int r) { return scene_.objects[static_cast<std::size_t>(r)]; }
@@ -63,11 +60,6 @@ class ObjectList {
 
     Scene& scene_;
     ExchangeFiles files_;
-    int OLD_SWAPINDEX = 0;
-    // Only a press that recorded a row may lead to an exchange, and only once:
-    // a release after a press on no row, or a second release, would otherwise
-    // exchange with a stale row.
-    bool originArmed_ = false;
 };
 
 } // namespace tarn
