@@ -1,15 +1,12 @@
 // The scene as a document: undo and redo of every edit, scene files saved,
-// opened, damaged, and the question asked
-// before unsaved changes are set aside.
+// opened, damaged, and the questions asked before changes are set aside.
 #include "app/common/recent_scenes.h"
 #include "app/common/recovered_scenes.h"
 #include "app/dialogs/frm_write.h"
 #include "support/main_window.h"
-#include "support/modal_script.h"
 #include "support/shown_scene.h"
 #include "support/test_pictures.h"
 
-#include <QtTest>
 #include <QtWidgets>
 
 #include <sys/stat.h>
@@ -19,20 +16,6 @@
 using namespace tarn;
 using namespace tarn::test;
 using enum QMessageBox::StandardButton;
-
-namespace {
-
-// What the user sees: the canvas (by its pixels' digest), the title, the slot names and
-// the object rows.
-QStringList seen(const QImage& canvas, const QStringList& controls) {
-    const Picture pixels = fromQImage(canvas);
-    const auto bytes = QByteArrayView(pixels.bits(), qsizetype(pixels.byteCount()));
-    return QStringList{"canvas " +
-                       QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()} +
-           controls;
-}
-
-} // namespace
 
 class TestSceneDocument : public QObject, MainWindowTest {
     Q_OBJECT
@@ -44,7 +27,14 @@ class TestSceneDocument : public QObject, MainWindowTest {
         activate();
         QVERIFY(w->changeFolder(parts));
     }
-    QStringList view() const { return seen(canvas(), shownScene(*w)); }
+    // What the user sees: the canvas (by its pixels' digest), the title, the slots and rows.
+    QStringList view() const {
+        const Picture pixels = fromQImage(canvas());
+        const auto bytes = QByteArrayView(pixels.bits(), qsizetype(pixels.byteCount()));
+        return QStringList{"canvas " +
+                           QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex()} +
+               shownScene(*w);
+    }
     QString scenePath(const QString& name) const { return folder->path("project/" + name); }
     void keys(QKeyCombination combination) const {
         w->lst(6)->setFocus();
@@ -134,15 +124,14 @@ class TestSceneDocument : public QObject, MainWindowTest {
         const QStringList before = view();
         if (list >= 0)
             click(list, row);
-        if (then == "drag") {
+        if (then == "drag")
             drag({{125, 155}, {140, 120}, {90, 100}, {60, 30}, {70, 35}});
-        } else if (then == "exchange") {
+        else if (then == "exchange")
             exchange(0, 2);
-        } else if (then.startsWith("mnu")) {
+        else if (then.startsWith("mnu"))
             action(then)->trigger();
-        } else if (!then.isEmpty()) {
+        else if (!then.isEmpty())
             button(then);
-        }
         const QStringList after = view();
         QVERIFY(after != before);
         QCOMPARE(action("mnuUndo")->text(), "元に戻す: " + named + "(&U)");
@@ -387,48 +376,65 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QCOMPARE(tarn::recentScenes(folder->context().ini()), QStringList{scenePath("good.tarn")});
     }
 
-    void unsavedQuestion_data() {
-        QTest::addColumn<bool>("closing"); // closing the window, else New
+    // Before unsaved changes are set aside (New, closing the window), and before a save over a
+    // file another program rewrote, where Enter saves elsewhere so that neither version is lost.
+    void questions_data() {
+        QTest::addColumn<QString>("command"); // "close": the window's
         QTest::addColumn<QMessageBox::StandardButton>("reply");
         QTest::addColumn<bool>("saveCancelled"); // the save dialog is cancelled
-        for (const bool closing : {false, true}) {
-            const char* by = closing ? "close" : "new";
-            QTest::addRow("%s, save", by) << closing << Save << false;
-            QTest::addRow("%s, save cancelled", by) << closing << Save << true;
-            QTest::addRow("%s, discard", by) << closing << Discard << false;
-            QTest::addRow("%s, cancel", by) << closing << Cancel << false;
+        for (const QString command : {"mnuSceneNew", "close"}) {
+            QTest::addRow("%s, save", qPrintable(command)) << command << Save << false;
+            QTest::addRow("%s, save cancelled", qPrintable(command)) << command << Save << true;
+            QTest::addRow("%s, discard", qPrintable(command)) << command << Discard << false;
+            QTest::addRow("%s, cancel", qPrintable(command)) << command << Cancel << false;
         }
+        QTest::newRow("changed on disk, save as") << "mnuSceneSave" << Save << false;
+        QTest::newRow("changed on disk, replace") << "mnuSceneSave" << Yes << false;
+        QTest::newRow("changed on disk, keep") << "mnuSceneSave" << Cancel << false;
     }
-
-    void unsavedQuestion() {
-        QFETCH(bool, closing);
+    void questions() {
+        QFETCH(QString, command);
         QFETCH(QMessageBox::StandardButton, reply);
         QFETCH(bool, saveCancelled);
+        const bool onDisk = command == "mnuSceneSave";
         open();
         const QStringList empty = view();
         buildScene();
+        if (onDisk) {
+            saveAs(scenePath("a.tarn"));
+            writeFile(scenePath("a.tarn"), "another window's");
+            click(9, 1);
+        }
         const QStringList edited = view();
 
         std::vector<ModalScript::Step> steps{press(reply)};
         if (reply == Save)
             steps.push_back(saveCancelled ? [](QDialog* d) { d->reject(); }
-                                          : typeFileName(scenePath("kept")));
+                                          : typeFileName(scenePath("b.tarn")));
         ModalScript script(steps);
-        if (closing)
+        if (command == "close")
             w->close();
         else
-            action("mnuSceneNew")->trigger();
+            action(command)->trigger();
         QCOMPARE(script.seen().size(), steps.size());
-        QCOMPARE(boxes(script).first(),
-                 box("このシーンへの変更を保存しますか？\n無題", QMessageBox::Question, "Tarn",
-                     Save | Discard | Cancel, Save));
         QCOMPARE(script.seen()[0].escapeButton, Cancel);
-        QCOMPARE(script.seen()[0].buttonTexts, (QStringList{"保存", "キャンセル", "破棄"}));
+        QCOMPARE(boxes(script).first() + script.seen()[0].buttonTexts.join(','),
+                 onDisk ? box("シーンファイル「a.tarn」は、開いた後（または保存した後）にほかで"
+                              "変更されています。\n置き換えると、その変更は失われます。",
+                              QMessageBox::Warning, "Tarn", Save | Yes | Cancel, Save) +
+                              "名前を付けて保存...,置き換える,そのままにする"
+                        : box("このシーンへの変更を保存しますか？\n無題", QMessageBox::Question,
+                              "Tarn", Save | Discard | Cancel, Save) +
+                              "保存,キャンセル,破棄");
 
         const bool saved = reply == Save && !saveCancelled;
-        const bool goesOn = saved || reply == Discard;
-        QCOMPARE(QFile::exists(scenePath("kept.tarn")), saved);
-        if (closing) {
+        const bool goesOn = saved || reply == Discard || reply == Yes;
+        QCOMPARE(QFile::exists(scenePath("b.tarn")), saved);
+        if (onDisk) {
+            QCOMPARE(fileBytes(scenePath("a.tarn")) == "another window's", reply != Yes);
+            QCOMPARE(w->windowTitle(),
+                     (saved ? "b.tarn" : "a.tarn") + QString(goesOn ? "" : "*") + " - Tarn");
+        } else if (command == "close") {
             QCOMPARE(w->isVisible(), !goesOn);
             QCOMPARE(folder->iniValue("MofFirst"), goesOn ? parts : "App.Path");
         } else {
@@ -437,70 +443,27 @@ class TestSceneDocument : public QObject, MainWindowTest {
         }
     }
 
-    // Save after another program rewrote the file asks first; Enter saves
-    // elsewhere, so neither version is lost.
-    void changedOnDiskQuestion_data() {
-        QTest::addColumn<QMessageBox::StandardButton>("reply");
-        QTest::newRow("save as") << Save;
-        QTest::newRow("replace") << Yes;
-        QTest::newRow("keep") << Cancel;
-    }
-    void changedOnDiskQuestion() {
-        QFETCH(QMessageBox::StandardButton, reply);
-        open();
-        buildScene();
-        saveAs(scenePath("a.tarn"));
-        writeFile(scenePath("a.tarn"), "another window's");
-        click(9, 1);
-        std::vector<ModalScript::Step> steps{press(reply)};
-        if (reply == Save)
-            steps.push_back(typeFileName(scenePath("b.tarn")));
-        ModalScript script(steps);
-        action("mnuSceneSave")->trigger();
-        QCOMPARE(script.seen().size(), steps.size());
-        QCOMPARE(boxes(script).first(),
-                 box("シーンファイル「a.tarn」は、開いた後（または保存した後）にほかで変更されて"
-                     "います。\n置き換えると、その変更は失われます。",
-                     QMessageBox::Warning, "Tarn", Save | Yes | Cancel, Save));
-        QCOMPARE(script.seen()[0].escapeButton, Cancel);
-        QCOMPARE(fileBytes(scenePath("a.tarn")) == "another window's", reply != Yes);
-        QCOMPARE(QFile::exists(scenePath("b.tarn")), reply == Save);
-        QCOMPARE(w->windowTitle(), reply == Cancel ? "a.tarn* - Tarn"
-                                   : reply == Yes  ? "a.tarn - Tarn"
-                                                   : "b.tarn - Tarn");
-    }
-
     // An unsaved scene kept at an emergency end goes to the first folder that
-    // takes it, under a name of its own; the next start names it and lists it.
+    // takes it, under a name of its own; the next start names it once and lists it.
     void recoveredScenes() {
-        const std::string program = folder->path().toStdString();
-        const std::string missing = program + "/missing";
-        const SceneFileData data;
-        const struct {
-            std::vector<std::string> folders;
-            std::string where; // "" when none takes it
-        } rows[] = {{{program}, program}, {{missing, program}, program}, {{missing}, ""}};
+        const std::string program = folder->path().toStdString(), missing = program + "/missing";
         QStringList kept;
-        for (const auto& row : rows) {
-            const std::string path = keepRecoveredScene(data, row.folders);
-            QCOMPARE(QString::fromStdString(folderOf(path)),
-                     QString::fromStdString(row.where.empty() ? "." : row.where));
-            QVERIFY(path.empty() ||
-                    QFileInfo(QString::fromStdString(path)).fileName().startsWith("recovered-"));
-            if (!path.empty())
-                kept.prepend(QString::fromStdString(path));
-        }
-        QCOMPARE(kept.size(), 2);
+        for (const auto& folders : {std::vector{program}, std::vector{missing, program}})
+            kept.prepend(QString::fromStdString(keepRecoveredScene({}, folders)));
+        QVERIFY(keepRecoveredScene({}, {missing}).empty());
+        for (const QString& path : kept)
+            QVERIFY2(QFileInfo(path).path() == folder->path() &&
+                         QFileInfo(path).fileName().startsWith("recovered-"),
+                     qPrintable(path));
         QVERIFY(kept[0] != kept[1]);
         QCOMPARE(recoveryFolders(folder->context()), std::vector<std::string>{program});
         open();
         ModalScript script({});
         w->offerRecoveredScenes();
+        QCOMPARE(tarn::recentScenes(folder->context().ini()), kept);
+        w->offerRecoveredScenes();
         QCOMPARE(script.seen().size(), std::size_t{1});
         QVERIFY(script.seen()[0].text.endsWith(kept.join('\n')));
-        QCOMPARE(tarn::recentScenes(folder->context().ini()), kept);
-        w->offerRecoveredScenes(); // told once
-        QCOMPARE(script.seen().size(), std::size_t{1});
     }
 
     // Nothing to lose, nothing asked; End leaves at once whatever is unsaved.
