@@ -465,22 +465,6 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QCOMPARE(script.seen().size(), std::size_t{1});
         QVERIFY(script.seen()[0].text.endsWith(kept.join('\n')));
     }
-
-    // Nothing to lose, nothing asked; End leaves at once whatever is unsaved.
-    void noQuestionWithoutChanges() {
-        open();
-        buildScene();
-        saveAs(scenePath("s.tarn"));
-        ModalScript script({});
-        action("mnuSceneNew")->trigger();
-        QCOMPARE(w->windowTitle(), "Tarn");
-        click(1, 0);
-        QCOMPARE(quit(), 1);
-        action("mnuUndo")->trigger();
-        w->close();
-        QVERIFY(!w->isVisible());
-        QCOMPARE(script.seen().size(), std::size_t{0});
-    }
 };
 
 QTEST_MAIN(TestSceneDocument)
