@@ -143,9 +143,6 @@ class TestSceneDocument : public QObject, MainWindowTest {
         QVERIFY(!action("mnuRedo")->isEnabled());
         QCOMPARE(action("mnuRedo")->text(), "やり直し(&R)");
         keys(Qt::CTRL | Qt::Key_Z);
-        keys(Qt::CTRL | Qt::SHIFT | Qt::Key_Z);
-        QCOMPARE(view(), after);
-        keys(Qt::CTRL | Qt::Key_Z);
         click(9, 1); // a new edit drops what could be redone
         QVERIFY(!action("mnuRedo")->isEnabled());
     }
