@@ -322,10 +322,9 @@ class TestSceneDocument : public QObject, MainWindowTest {
     void damagedFiles_data() {
         QTest::addColumn<QByteArray>("content"); // null for no file at all
         QTest::addColumn<QString>("message");    // %1: the file
-        const QString damaged = "シーンファイル「%1」は壊れているため開けませんでした。";
         QTest::newRow("cut short") << QByteArray("{\"format\": \"tarn-scene\", \"version\": 1, "
                                                  "\"slots\": {\"ground\": {\"name\": \"fl")
-                                   << damaged;
+                                   << "シーンファイル「%1」は壊れているため開けませんでした。";
         QTest::newRow("too large")
             << QByteArray(2 << 20, ' ') << "シーンファイル「%1」は大きすぎるため開けませんでした。";
         QTest::newRow("another program's JSON")
@@ -360,8 +359,7 @@ class TestSceneDocument : public QObject, MainWindowTest {
         const QStringList told =
             content.isNull() ? run("mnuSceneRecent(1)", {press(Discard), press(Ok)})
                              : run("mnuSceneOpen", {press(Discard), typeFileName(bad), press(Ok)});
-        QCOMPARE(told.size(), content.isNull() ? 2 : 3);
-        QCOMPARE(told.last(), box(message.arg(bad)));
+        QCOMPARE(told.mid(content.isNull() ? 1 : 2), QStringList{box(message.arg(bad))});
         QCOMPARE(view(), before);
         action("mnuUndo")->trigger();
         QCOMPARE(w->windowTitle(), "good.tarn - Tarn");
