@@ -183,11 +183,9 @@ class TestFrmMain : public QObject, MainWindowTest {
         FrmBoot boot(FrmBoot::Mode::Startup);
         QCOMPARE(boot.objectName(), "frmBoot");
         QVERIFY(boot.findChild<QTimer*>("Timer1"));
-        for (const char* name :
-             {"mnuFile",  "mnusaveD",    "mnuSaveAs",  "mnuWrte",     "mnuH5",      "mnuCopy",
-              "mnuH3",    "mnuEnd",      "mnuEdit",    "mnuPath",     "mnuSpecial", "mnuGray",
-              "mnuSepia", "mnuLayer(0)", "mnuVersion", "mnuRenew(0)", "Command1",   "pctMain",
-              "pctOb",    "Frame",       "drv",        "dir",         "flb",        "cmdBack"})
+        // The other controls' names are used by the tests that drive them.
+        for (const char* name : {"mnuFile", "mnusaveD", "mnuH5", "mnuH3", "mnuEdit", "mnuSpecial",
+                                 "mnuLayer(0)", "mnuVersion", "pctOb", "Frame", "dir"})
             QVERIFY2(get<QObject>(name), name);
         const std::tuple<const char*, int, int> indexed[] = {
             {"lst", 0, 10},      {"lbl", 0, 5},     {"use", 1, 5},    {"cmdClear", 1, 5},
