@@ -23,6 +23,18 @@ namespace {
 
 const QString kParts = QStringLiteral(TARN_SAMPLE_PARTS);
 
+// A scene file: "%1" the sample parts' folder, "%2" the door's name.
+const char* const kScene = R"({"format": "tarn-scene", "version": 1,
+    "slots": {"ground": {"name": "stone_ug", "path": "%1/stone_ug.bmp"},
+              "backLeft": {"name": "stone_bl", "path": "%1/stone_bl.bmp"},
+              "backRight": {"name": "brick_br", "path": "%1/brick_br.bmp"},
+              "frontLeft": {"name": "stone_fl", "path": "%1/stone_fl.bmp"},
+              "frontRight": {"name": "brick_fr", "path": "%1/brick_fr.bmp"}},
+    "objects": [{"name": "%2", "path": "%1/%2.bmp", "x": 190, "y": 70, "layer": "F",
+                 "mirrorLeftRight": true, "mirrorUpDown": false},
+                {"name": "ob_chest", "path": "%1/ob_chest.BMP", "x": 150, "y": 190,
+                 "layer": "T", "mirrorLeftRight": false, "mirrorUpDown": false}]})";
+
 struct Run {
     int exitCode = -1;
     QString err;
@@ -30,18 +42,14 @@ struct Run {
 };
 
 // The installed command as a user's shell starts it: no display of any kind.
-// With `script`, a shell runs it with the command as $0; with `stdoutFile`,
-// standard output goes there.
-Run runTarn(const QStringList& args, const QString& folder, const QString& script = {},
-            const QString& stdoutFile = {}) {
+// With `script`, a shell runs it with the command as $0.
+Run runTarn(const QStringList& args, const QString& folder, const QString& script = {}) {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
         env.remove(QString::fromLatin1(name));
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(folder);
-    if (!stdoutFile.isEmpty())
-        process.setStandardOutputFile(stdoutFile);
     if (script.isEmpty())
         process.start(QStringLiteral(TARN_EXECUTABLE), args);
     else
@@ -68,31 +76,11 @@ class TestCommandLine : public QObject {
 
     ProgramFolder folder;
 
-    // A scene of sample parts, saved by the window's document: every slot, a
-    // mirrored door behind the front walls and a chest in front.
-    QString makeScene(const QString& name, const QString& doorPart = QStringLiteral("ob_door")) {
-        SceneDocument doc(folder.path().toStdString());
-        const char* names[] = {"stone_ug", "stone_bl", "brick_br", "stone_fl", "brick_fr"};
-        for (int slot = 1; slot <= kSlotCount; ++slot) {
-            Picture part;
-            const QString path = kParts + QLatin1Char('/') + names[slot - 1] + ".bmp";
-            [&] { QVERIFY(loadPicture(path, part)); }();
-            doc.choosePart(slot, names[slot - 1], path.toStdString(), part);
-        }
-        for (const QString& object : {doorPart, QStringLiteral("ob_chest")}) {
-            const QString file = object + (object == "ob_chest" ? ".BMP" : ".bmp");
-            Picture part;
-            if (!loadPicture(kParts + '/' + file, part))
-                part = Picture(4, 4, {1, 2, 3}); // not on disk: one test wants it missing
-            doc.insertObject(object.toStdString(), kParts.toStdString(), file.toStdString(), part);
-        }
-        doc.moveObject(0, 190, 70);
-        doc.mirrorObject(0, 1);
-        doc.moveObject(1, 150, 190);
-        doc.toggleLayer(1);
-        const QString path = folder.path(name);
-        [&] { QVERIFY(doc.save(path.toStdString()).ok()); }();
-        return path;
+    // A scene of sample parts: every slot, a mirrored door behind the front walls and a
+    // chest in front.
+    QString makeScene(const QString& name, const QString& door = QStringLiteral("ob_door")) {
+        writeFile(folder.path(name), QString(kScene).arg(kParts, door).toUtf8());
+        return folder.path(name);
     }
 
     // What the window shows for a scene file, after a menu command if one is named.
@@ -257,7 +245,9 @@ class TestCommandLine : public QObject {
               "--help", "-h ", "--version", "--lang", "-o -"})
             QVERIFY2(help.out.contains(option), option);
         for (const char* request : {"--help", "--version"})
-            QCOMPARE(runTarn({QString(request)}, folder.path(), {}, "/dev/full").exitCode, 1);
+            QCOMPARE(
+                runTarn({}, folder.path(), QString("\"$0\" %1 >/dev/full").arg(request)).exitCode,
+                1);
         const Run version = runTarn({"--version"}, folder.path());
         QVERIFY(version.exitCode == 0 && version.out.startsWith("tarn "));
     }
