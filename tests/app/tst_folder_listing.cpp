@@ -1,7 +1,6 @@
 // The folder and file lists against Qt's own directory listing and name
 // comparison: same entries, same order, also for names where case folding is
 // subtle, and the part lists in the file list's order.
-#include "app/window/folder_list.h"
 #include "app/window/folder_listing.h"
 #include "app/window/frm_main.h"
 #include "app/window/list_box.h"
@@ -11,7 +10,6 @@
 #include <QtWidgets>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -43,12 +41,13 @@ void touch(const QString& path) {
 class TestFolderListing : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<ProgramFolder> folder;
+    ProgramFolder folder;
 
+  private slots:
     // Names whose order depends on how case is folded: accents, sharp s,
     // final sigma, the Kelvin sign, dotted capital I, title-case digraphs,
     // full-width letters and letters beyond the first 65,536 (Deseret).
-    void fill() {
+    void initTestCase() {
         const char16_t* const tails[] = {
             u"b",           u"B",      u"a",      u"\u00C4", u"\u00E4",     u"\u00DF",
             u"SS",          u"ss",     u"\u03C3", u"\u03A3", u"\u03C2",     u"k",
@@ -58,33 +57,26 @@ class TestFolderListing : public QObject {
             u"\U00010400x", u"\uFFFF"};
         for (const char16_t* tail : tails) {
             const QString t = QString::fromUtf16(tail);
-            touch(folder->path("ob_" + t + ".bmp"));
-            touch(folder->path("w" + t + "_fl.bmp"));
+            touch(folder.path("ob_" + t + ".bmp"));
+            touch(folder.path("w" + t + "_fl.bmp"));
         }
-        touch(folder->path("notes.txt"));
-        touch(folder->path(".hidden_fl.bmp"));
-        const QByteArray notUtf8 = QFile::encodeName(folder->path()) + "/ob_\xff.bmp";
+        touch(folder.path("notes.txt"));
+        touch(folder.path(".hidden_fl.bmp"));
+        const QByteArray notUtf8 = QFile::encodeName(folder.path()) + "/ob_\xff.bmp";
         QVERIFY(std::ofstream(notUtf8.constData()).good());
-        QVERIFY(QFile::link(folder->path("ob_a.bmp"), folder->path("ob_link.bmp")));
-        QVERIFY(QFile::link(folder->path("nowhere.bmp"), folder->path("ob_broken.bmp")));
-        QCOMPARE(::mkfifo(QFile::encodeName(folder->path("ob_fifo.bmp")).constData(), 0600), 0);
+        QVERIFY(QFile::link(folder.path("ob_a.bmp"), folder.path("ob_link.bmp")));
+        QVERIFY(QFile::link(folder.path("nowhere.bmp"), folder.path("ob_broken.bmp")));
+        QCOMPARE(::mkfifo(QFile::encodeName(folder.path("ob_fifo.bmp")).constData(), 0600), 0);
         for (const char* sub : {"Sub", "sub", "\u00E4", ".git", "B"})
-            folder->makeFolder(QString::fromUtf8(sub));
-        QVERIFY(QFile::link(folder->path("Sub"), folder->path("dirlink")));
-        QVERIFY(QFile::link(folder->path("gone"), folder->path("brokendir")));
+            folder.makeFolder(QString::fromUtf8(sub));
+        QVERIFY(QFile::link(folder.path("Sub"), folder.path("dirlink")));
+        QVERIFY(QFile::link(folder.path("gone"), folder.path("brokendir")));
     }
-
-  private slots:
-    void init() {
-        folder = std::make_unique<ProgramFolder>();
-        fill();
-    }
-    void cleanup() { folder.reset(); }
 
     void sameEntriesAndOrderAsQt() {
-        const FolderEntries found = listFolder(folder->path());
-        QCOMPARE(found.files, qtListing(folder->path(), QDir::Files));
-        QCOMPARE(found.subfolders, qtListing(folder->path(), QDir::Dirs));
+        const FolderEntries found = listFolder(folder.path());
+        QCOMPARE(found.files, qtListing(folder.path(), QDir::Files));
+        QCOMPARE(found.subfolders, qtListing(folder.path(), QDir::Dirs));
         // What QDir and the listing agree to leave out, and to keep.
         QVERIFY(found.files.contains("ob_link.bmp") && found.subfolders.contains("dirlink"));
         for (const char* gone :
@@ -92,13 +84,14 @@ class TestFolderListing : public QObject {
             QVERIFY2(!found.files.contains(gone) && !found.subfolders.contains(gone),
                      qPrintable(gone));
         QCOMPARE(found.files.size(), 2 * 32 + 2);
-        QCOMPARE(listFolder(folder->path("missing")).files, QStringList());
+        QCOMPARE(listFolder(folder.path("missing")).files, QStringList());
     }
 
+    // Last: it adds a file.
     void windowListsFollowTheFileList() {
-        FrmMain w(folder->context());
+        FrmMain w(folder.context());
         w.load();
-        const QStringList files = qtListing(folder->path(), QDir::Files);
+        const QStringList files = qtListing(folder.path(), QDir::Files);
         QCOMPARE(entries(w.findChild<QListWidget*>("flb")), files);
         QStringList objects, walls;
         for (const QString& f : files)
@@ -107,7 +100,7 @@ class TestFolderListing : public QObject {
         QCOMPARE(entries(w.lst(0)), objects);
         QCOMPARE(entries(w.lst(4)), walls);
         // A file added later shows up after the refresh command, in its place.
-        touch(folder->path("ob_aa.bmp"));
+        touch(folder.path("ob_aa.bmp"));
         QCOMPARE(entries(w.lst(0)), objects);
         w.findChild<QAction*>("mnuRenew(0)")->trigger();
         objects.insert(objects.indexOf("ob_a") + 1, "ob_aa");

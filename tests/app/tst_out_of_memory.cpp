@@ -11,29 +11,25 @@
 #include <QtTest>
 #include <QtWidgets>
 
-#include <functional>
 #include <optional>
 
 using namespace tarn;
 using namespace tarn::test;
 using enum QMessageBox::StandardButton;
-using enum QMessageBox::Icon;
-
-class TestOutOfMemory;
 
 namespace {
 
-// What the user does; the test's `arm` begins the shortage at the right moment.
+// What the user does: a button or menu command by its name, a click on a list's
+// first row ("lst(n)"), a drag of the first object row onto the second or a part
+// dropped from a file manager. The shortage begins as it is done, or as the file
+// dialog it opens is answered.
 struct ActionRow {
-    std::function<void(TestOutOfMemory&)> run;
+    QString what;
+    int clickFirst = -1; // the list whose first row is clicked before
+    QString file = {};
+    bool discardFirst = false; // the question about the unsaved scene, before the file dialog
     bool needsPictureMemory = true;
-    // Dialogs the action opens before the failure, answered as a user would.
-    std::function<std::vector<ModalScript::Step>(TestOutOfMemory&)> dialogs = [](TestOutOfMemory&) {
-        return std::vector<ModalScript::Step>{};
-    };
 };
-
-const QString kOutOfMemory = QStringLiteral("メモリが足りないため、この操作を取り消しました。");
 
 // What the user sees: the canvas, the scene beside it with the program folder left
 // out of the paths so that two folders compare, and the files in the folder.
@@ -50,7 +46,13 @@ Q_DECLARE_METATYPE(ActionRow)
 class TestOutOfMemory : public QObject, MainWindowTest {
     Q_OBJECT
 
-    std::function<void()> arm;
+    bool short_ = false;
+    std::optional<FailingAllocations> failing_;
+
+    void arm() {
+        if (short_)
+            failing_.emplace(Fault{.minBytes = kPictureSized});
+    }
 
     // A front-left wall and two objects, unsaved; a ground, the parts and a
     // scene file to use.
@@ -76,104 +78,84 @@ class TestOutOfMemory : public QObject, MainWindowTest {
                 QDir(folder->path()).entryList(QDir::Files)};
     }
 
-    // With memory to spare: no shortage is told.
-    void perform(const ActionRow& row) {
-        arm = [] {};
-        ModalScript script(row.dialogs(*this));
-        row.run(*this);
-        for (const SeenDialog& seen : script.seen())
-            QVERIFY2(seen.text != kOutOfMemory, "memory ran short with none held back");
+    void act(const ActionRow& row) {
+        if (row.clickFirst >= 0)
+            click(row.clickFirst, 0);
+        if (row.what == "drop") {
+            QVERIFY(dropOn(w.get(), {QUrl::fromLocalFile(folder->path("ob_a.bmp"))},
+                           [this] { arm(); }));
+            return;
+        }
+        if (row.file.isEmpty())
+            arm();
+        if (row.what == "drag")
+            exchange(0, 1);
+        else if (row.what.startsWith("lst("))
+            click(row.what.mid(4).chopped(1).toInt(), 0);
+        else if (QAction* command = action(row.what))
+            command->trigger();
+        else
+            button(row.what);
+    }
+    // The row run, short of memory from its moment on if `shortOfMemory`: the boxes
+    // after its own dialogs.
+    QStringList perform(const ActionRow& row, bool shortOfMemory) {
+        short_ = shortOfMemory;
+        std::vector<ModalScript::Step> steps;
+        if (row.discardFirst)
+            steps.push_back(press(Discard));
+        if (!row.file.isEmpty())
+            steps.push_back([this, &row](QDialog* dialog) {
+                arm();
+                typeFileName(folder->path(row.file))(dialog);
+            });
+        const auto own = static_cast<qsizetype>(steps.size());
+        steps.push_back(press(Ok));
+        ModalScript script(steps);
+        act(row);
+        const bool armed = failing_.has_value();
+        failing_.reset();
+        [&] { QCOMPARE(armed, shortOfMemory); }();
+        return boxes(script).mid(own);
     }
 
-    // A row clicked, then a button pressed as the shortage begins.
-    static ActionRow pressAfter(int list, int row, const char* name) {
-        return {[=](TestOutOfMemory& t) {
-            t.click(list, row);
-            t.arm();
-            t.button(name);
-        }};
-    }
-    // A menu command whose file dialog is answered as the shortage begins, after `first` if any.
-    static ActionRow fileChosen(const char* command, const QString& file,
-                                QMessageBox::StandardButton first = NoButton) {
-        return {[=](TestOutOfMemory& t) { t.action(command)->trigger(); }, true,
-                [=](TestOutOfMemory& t) {
-                    std::vector<ModalScript::Step> steps;
-                    if (first != NoButton)
-                        steps.push_back(press(first));
-                    steps.push_back([&t, file](QDialog* dialog) {
-                        t.arm();
-                        typeFileName(t.folder->path(file))(dialog);
-                    });
-                    return steps;
-                }};
-    }
+    static inline const QString kOutOfMemory = box(
+        "メモリが足りないため、この操作を取り消しました。", QMessageBox::Critical, "Tarn", Ok, Ok);
 
   private slots:
-    void cleanup() {
-        w.reset();
-        arm = {};
-    }
+    void cleanup() { w.reset(); }
 
     void failedActionChangesNothing_data() {
         QTest::addColumn<ActionRow>("row");
-        QTest::newRow("choose a terrain part") << ActionRow{[](TestOutOfMemory& t) {
-            t.arm();
-            t.click(1, 0);
-        }};
-        QTest::newRow("add an object") << pressAfter(0, 0, "cmd_ob(0)");
-        QTest::newRow("delete an object") << pressAfter(6, 0, "cmd_ob(1)");
-        QTest::newRow("mirror") << pressAfter(6, 0, "cmdChange(0)");
+        QTest::newRow("choose a terrain part") << ActionRow{"lst(1)"};
+        QTest::newRow("add an object") << ActionRow{"cmd_ob(0)", 0};
+        QTest::newRow("delete an object") << ActionRow{"cmd_ob(1)", 6};
+        QTest::newRow("mirror") << ActionRow{"cmdChange(0)", 6};
         // The press fails; the release of the same drag must exchange nothing.
-        QTest::newRow("drag a row onto another") << ActionRow{[](TestOutOfMemory& t) {
-            t.arm();
-            t.exchange(0, 1);
-        }};
-        QTest::newRow("drop a part") << ActionRow{[](TestOutOfMemory& t) {
-            QVERIFY(dropOn(t.w.get(), {QUrl::fromLocalFile(t.folder->path("ob_a.bmp"))}, t.arm));
-        }};
-        QTest::newRow("open a scene") << fileChosen("mnuSceneOpen", "scene.tarn", Discard);
-        QTest::newRow("save the picture") << fileChosen("mnuSaveAs", "out.bmp");
+        QTest::newRow("drag a row onto another") << ActionRow{"drag"};
+        QTest::newRow("drop a part") << ActionRow{"drop"};
+        QTest::newRow("open a scene") << ActionRow{"mnuSceneOpen", -1, "scene.tarn", true};
+        QTest::newRow("save the picture") << ActionRow{"mnuSaveAs", -1, "out.bmp"};
         // Toned in place: a tone that silently failed would show the colours.
-        QTest::newRow("gray") << ActionRow{[](TestOutOfMemory& t) {
-                                               t.arm();
-                                               t.action("mnuGray")->trigger();
-                                           },
-                                           false};
+        QTest::newRow("gray") << ActionRow{"mnuGray", -1, {}, false, false};
     }
 
     void failedActionChangesNothing() {
         QFETCH(ActionRow, row);
-        openScene(); // what the action shows with memory to spare
-        perform(row);
+        openScene();
+        QVERIFY(!perform(row, false).contains(kOutOfMemory));
         const Shown expected = shown();
         w.reset();
         openScene();
         const Shown before = shown();
         QVERIFY(expected != before);
-
-        std::optional<FailingAllocations> failing;
-        arm = [&failing] { failing.emplace(Fault{.minBytes = kPictureSized}); };
-        std::vector<ModalScript::Step> steps = row.dialogs(*this);
-        steps.push_back(press(Ok));
-        {
-            ModalScript script(steps);
-            row.run(*this);
-            QVERIFY(failing);
-            failing->disarm();
-            if (!row.needsPictureMemory) {
-                QCOMPARE(script.seen().size(), steps.size() - 1);
-                QVERIFY(shown() == expected);
-                return;
-            }
-            QVERIFY(failing->failures() > 0);
-            QCOMPARE(script.seen().size(), steps.size());
-            QCOMPARE(boxes(script).back(), box(kOutOfMemory, Critical, "Tarn", Ok, Ok));
+        const bool told = row.needsPictureMemory;
+        QCOMPARE(perform(row, true), told ? QStringList{kOutOfMemory} : QStringList());
+        QVERIFY(shown() == (told ? before : expected));
+        if (told) {
+            QVERIFY(!perform(row, false).contains(kOutOfMemory));
+            QVERIFY(shown() == expected);
         }
-        QVERIFY(shown() == before);
-        failing.reset();
-        perform(row);
-        QVERIFY(shown() == expected);
     }
 };
 
