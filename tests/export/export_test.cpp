@@ -43,14 +43,10 @@ Slot slot(const std::string& name, const std::string& path = "", int width = 12,
     return {name, path, image(width, height)};
 }
 
-ObjectRow object(const std::string& name, int x, int y, Layer layer, int width, int height) {
-    ObjectRow row;
-    row.name = name;
-    row.x = x;
-    row.y = y;
-    row.layer = layer;
-    row.shown = row.source = image(width, height);
-    return row;
+ObjectRow object(const std::string& name, const std::string& path, int x, int y, int width,
+                 int height) {
+    const PartImagePtr shown = image(width, height);
+    return {name, path, x, y, Layer::BehindFront, false, false, shown, shown};
 }
 
 AreaCell cell(int left, int top, int width, int height, const std::string& name) {
@@ -78,7 +74,7 @@ TEST(CwWriters, ExampleFiles) {
     // The cells come from the scene: a terrain part at its own size.
     Scene scene;
     scene.slot(1) = slot("stone_ug", "", 300, 150);
-    scene.objects.push_back(object("box", 100, 50, Layer::BehindFront, 64, 80));
+    scene.objects.push_back(object("box", "", 100, 50, 64, 80));
     ASSERT_TRUE(encodeArea(2, planArea(scene, kDarkBackgroundName).cells, out).ok());
     EXPECT_EQ(out, golden("area2_dark.wid")); // 151 bytes
 
@@ -207,29 +203,27 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         std::string name;
         std::vector<std::unique_ptr<test::PipeRelease>> releasers;
         for (std::istringstream in(row.before); in >> name;) {
-            const bool readOnly = name.ends_with('!');
-            if (readOnly)
+            const bool readOnly = name.ends_with('!'), pipe = name.ends_with('|');
+            if (readOnly || pipe)
                 name.pop_back();
-            if (name.ends_with('|')) {
-                name.pop_back();
-                ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
-                releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
-                continue;
-            }
             const std::string file = name.substr(0, name.find('='));
             Bytes area;
-            if (name.ends_with('/'))
+            if (pipe) {
+                ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
+                releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
+            } else if (name.ends_with('/')) {
                 std::filesystem::create_directory(folder.file(name));
-            else if (file.size() != name.size())
+            } else if (file.size() != name.size()) {
                 ASSERT_TRUE(encodeArea(std::stoi(name.substr(file.size() + 1)),
                                        {backgroundCell(kDarkBackgroundName)}, area)
-                                .ok() &&
-                            writeFileAtomically(folder.file(file), area).ok());
-            else if (std::filesystem::path(file).extension().string().size() == 4 &&
-                     (file.ends_with(".bmp") || file.ends_with(".BMP")))
-                writeFileAtomically(folder.file(file), partBytes);
-            else
-                std::ofstream(folder.file(file)) << "old";
+                                .ok());
+            } else {
+                area = file.ends_with(".bmp") || file.ends_with(".BMP") ? partBytes
+                                                                        : test::bytesOf("old");
+            }
+            if (!area.empty()) {
+                ASSERT_TRUE(writeFileAtomically(folder.file(file), area).ok());
+            }
             if (readOnly)
                 std::filesystem::permissions(folder.file(file), std::filesystem::perms::owner_read);
         }
@@ -288,18 +282,17 @@ TEST(Export, OneOfConcurrentExportsOfANumberWins) {
         const test::TempFolder folder;
         std::atomic<int> waiting{4};
         std::vector<ExportResult> results(4);
-        ExportRequest request;
-        request.folder = folder.path().string();
-        request.numberText = "7";
-        std::vector<std::thread> exports;
-        for (ExportResult& result : results)
-            exports.emplace_back([&] {
-                for (--waiting; waiting > 0;)
-                    std::this_thread::yield();
-                result = exportTemplate(Scene(), request);
-            });
-        for (std::thread& t : exports)
-            t.join();
+        const ExportRequest request{
+            folder.path().string(), AreaMode::NewFile, "7", "", Background::Black, false};
+        {
+            std::vector<std::jthread> exports;
+            for (ExportResult& result : results)
+                exports.emplace_back([&] {
+                    for (--waiting; waiting > 0;)
+                        std::this_thread::yield();
+                    result = exportTemplate(Scene(), request);
+                });
+        }
         int won = 0;
         for (const ExportResult& r : results) {
             won += r.ok();
@@ -312,23 +305,42 @@ TEST(Export, OneOfConcurrentExportsOfANumberWins) {
     }
 }
 
-// Names Windows keeps for devices, with any ending and in any case, are never
-// written: the part's file gets a number as a twin would.
-TEST(AreaPlan, ReservedWindowsNamesAreDerived) {
+// The engine's file system takes names that differ only in the case of their
+// letters, half- or full-width, Greek or Cyrillic, for one file.
+TEST(AreaPlan, NamesTheEnginesFileSystemTakesForOneFile) {
+    const std::tuple<const char*, const char*, bool> names[] = {
+        {"Stone_BL.bmp", "stone_bl.bmp", true},
+        {"ＷＡＬＬ.bmp", "ｗａｌｌ.bmp", true},
+        {"ΘΥΡΑ.bmp", "θυρα.bmp", true},
+        {"ДВЕРЬ.bmp", "дверь.bmp", true},
+        {"ЁЖ.bmp", "ёж.bmp", true},
+        {"ＷＡＬＬ.bmp", "wall.bmp", false}, // full width is not ASCII
+        {"扉.bmp", "扉.bmp", true},
+        {"ドア.bmp", "どあ.bmp", false},
+        {"\x83\x41.bmp", "\x83\x61.bmp", false}, // two Shift-JIS letters, not UTF-8
+    };
+    for (const auto& [a, b, same] : names)
+        EXPECT_EQ(foldedName(a) == foldedName(b), same) << a << " / " << b;
+}
+
+// Two parts whose names the engine's file system takes for one file, and names
+// Windows keeps for devices, with any ending and in any case, are never written:
+// the part's file gets a number as a twin would.
+TEST(AreaPlan, NamesTakenForAnotherFileAreDerived) {
     const std::pair<std::string, std::string> rows[] = {
-        {"CON", "CON_2.bmp"},      {"nul.x", "nul_2.x.bmp"}, {"Com1", "Com1_2.bmp"},
-        {"lpt9 ", "lpt9 _2.bmp"},  {"aUx", "aUx_2.bmp"},     {"PRN", "PRN_2.bmp"},
-        {"COM10", "COM10.bmp"},    {"com0", "com0.bmp"},     {"CONSOLE", "CONSOLE.bmp"},
-        {"lpt1_ug", "lpt1_ug.bmp"}};
+        {"CON", "CON_2.bmp"},       {"nul.x", "nul_2.x.bmp"}, {"Com1", "Com1_2.bmp"},
+        {"lpt9 ", "lpt9 _2.bmp"},   {"aUx", "aUx_2.bmp"},     {"PRN", "PRN_2.bmp"},
+        {"COM10", "COM10.bmp"},     {"com0", "com0.bmp"},     {"CONSOLE", "CONSOLE.bmp"},
+        {"lpt1_ug", "lpt1_ug.bmp"}, {"ＢＯＸ", "ＢＯＸ.bmp"}, {"ｂｏｘ", "ｂｏｘ_2.bmp"}};
     Scene scene;
+    std::vector<std::string> expected, planned;
     for (const auto& [name, file] : rows) {
-        scene.objects.push_back(object(name, 0, 0, Layer::BehindFront, 4, 4));
-        scene.objects.back().path = "/parts/" + file; // each its own source
+        scene.objects.push_back(object(name, "/parts/" + name + ".bmp", 0, 0, 4, 4));
+        expected.push_back(file);
     }
-    const AreaPlan plan = planArea(scene, kDarkBackgroundName);
-    ASSERT_EQ(plan.files.size(), std::size(rows));
-    for (std::size_t i = 0; i < std::size(rows); ++i)
-        EXPECT_EQ(plan.files[i].fileName, rows[i].second);
+    for (const PartFile& file : planArea(scene, kDarkBackgroundName).files)
+        planned.push_back(file.fileName);
+    EXPECT_EQ(planned, expected);
     EXPECT_TRUE(isReservedWindowsName("x."));
     EXPECT_TRUE(isReservedWindowsName("x "));
 }
