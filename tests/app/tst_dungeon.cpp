@@ -60,11 +60,6 @@ class TestDungeon : public QObject, MainWindowTest {
     MapView* mapView() const { return in<MapView>("mapView"); }
     QImage shownView() const { return rgb(in<QLabel>("pctView")->pixmap().toImage()); }
 
-    void openDungeon() {
-        action("mnuDungeon")->trigger();
-        d = w->findChild<FrmDungeon*>();
-        QVERIFY(d != nullptr && d->isVisible() && !d->isModal());
-    }
     // The view the core composes at a square, read without the window's help.
     QImage composed(Square s, Facing f) const {
         DungeonMap map;
@@ -95,12 +90,13 @@ class TestDungeon : public QObject, MainWindowTest {
                               part(120 + role * 7, 90 + role * 5, role));
         // The window takes its files from the settings, as it remembers them.
         const AppContext context = folder->context();
-        const IniStore& ini = context.ini();
-        QVERIFY(ini.putini("Dungeon", "Map", mapPath.toStdString()));
-        QVERIFY(ini.putini("Dungeon", "Pack", packPath.toStdString()));
-        QVERIFY(ini.putini("Dungeon", "Folder", scenario.toStdString()));
+        for (const auto& [key, path] :
+             {std::pair{"Map", mapPath}, {"Pack", packPath}, {"Folder", scenario}})
+            QVERIFY(context.ini().putini("Dungeon", key, path.toStdString()));
         open();
-        openDungeon();
+        action("mnuDungeon")->trigger();
+        d = w->findChild<FrmDungeon*>();
+        QVERIFY(d != nullptr && d->isVisible() && !d->isModal());
     }
     void cleanup() {
         d = nullptr;

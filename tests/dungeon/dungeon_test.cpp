@@ -366,10 +366,10 @@ TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
 
     test::TempFolder program;
     SceneDocument doc(program.path().string());
-    const char* names[] = {"floor_ug", "wall_bl", "door_br", "door_fl", "wall_fr"};
     for (int slot = 1; slot <= kSlotCount; ++slot) {
         const PackPart& part = *pack.part(*view.terrain[std::size_t(slot - 1)]);
-        ASSERT_TRUE(doc.choosePart(slot, names[slot - 1], part.path, files[part.path]));
+        const std::string name = std::filesystem::path(part.path).stem().string();
+        ASSERT_TRUE(doc.choosePart(slot, name, part.path, files[part.path]));
     }
     doc.insertObject("front", "/q", "front.bmp", files["/q/front.bmp"]);
     doc.moveObject(0, 60, 50);

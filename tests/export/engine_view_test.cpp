@@ -20,7 +20,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <iconv.h>
 #include <iterator>
@@ -45,7 +44,7 @@ std::optional<Picture> readBmp(const Bytes& b) {
     const auto rawHeight = static_cast<std::int32_t>(getU32le(b, 22));
     const int bits = getU16le(b, 28);
     const int height = rawHeight < 0 ? -rawHeight : rawHeight;
-    if (width <= 0 || height <= 0 || getU32le(b, 30) != 0)
+    if (width <= 0 || height <= 0 || getU32le(b, 30) != 0 || (bits != 24 && bits != 8 && bits != 4))
         return std::nullopt;
     const std::size_t stride = (static_cast<std::size_t>(width) * bits + 31) / 32 * 4;
     if (offset + stride * static_cast<std::size_t>(height) > b.size())
@@ -56,16 +55,10 @@ std::optional<Picture> readBmp(const Bytes& b) {
         const std::size_t row =
             offset + stride * static_cast<std::size_t>(rawHeight < 0 ? y : height - 1 - y);
         for (int x = 0; x < width; ++x) {
-            std::size_t at = 0;
-            if (bits == 24) {
-                at = row + static_cast<std::size_t>(x) * 3;
-            } else if (bits == 8 || bits == 4) {
-                const std::uint8_t byte = b[row + static_cast<std::size_t>(x) * bits / 8];
-                const int index = bits == 8 ? byte : (x % 2 == 0 ? byte >> 4 : byte & 15);
-                at = palette + static_cast<std::size_t>(index) * 4;
-            } else {
-                return std::nullopt;
-            }
+            const std::uint8_t byte = b[row + static_cast<std::size_t>(x) * bits / 8];
+            const int index = bits == 8 ? byte : (x % 2 == 0 ? byte >> 4 : byte & 15);
+            const std::size_t at = bits == 24 ? row + static_cast<std::size_t>(x) * 3
+                                              : palette + static_cast<std::size_t>(index) * 4;
             p.setPixel(x, y, {b[at + 2], b[at + 1], b[at]});
         }
     }

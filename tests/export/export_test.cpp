@@ -13,10 +13,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -92,20 +90,18 @@ TEST(CwWriters, ExampleFiles) {
                     .ok());
     EXPECT_EQ(out, golden("area5_cards.wid"));
 
-    // The number the engine reads back, and files it does not take for areas.
-    const auto area1 = [](const std::function<void(Bytes&)>& change) {
-        Bytes b = golden("area1_default.wid");
-        change(b);
-        return b;
-    };
-    const std::pair<Bytes, int> heads[] = {
-        // 0: no area
-        {golden("area1_all_cells.wid"), 1},
-        {golden("area2_dark.wid"), 2},
-        {area1([](Bytes& b) { putU32le(b, 23, 50017); }), 17}, // past 10000: taken modulo
-        {area1([](Bytes& b) { b[0] = 1; }), 0},                // a battle
-        {area1([](Bytes& b) { b.resize(25); }), 0},            // ends inside the number
-        {test::bytesOf("old"), 0}};
+    // Areas, numbers past 10000 taken modulo; a battle, a file ending inside the
+    // number and no area at all read as 0.
+    Bytes modulo = golden("area1_default.wid"), battle = modulo, cut = modulo;
+    putU32le(modulo, 23, 50017);
+    battle[0] = 1;
+    cut.resize(25);
+    const std::pair<Bytes, int> heads[] = {{golden("area1_all_cells.wid"), 1},
+                                           {golden("area2_dark.wid"), 2},
+                                           {modulo, 17},
+                                           {battle, 0},
+                                           {cut, 0},
+                                           {test::bytesOf("old"), 0}};
     for (const auto& [bytes, number] : heads) {
         int n = 0;
         EXPECT_EQ(readAreaNumber(bytes, n), number != 0);
@@ -367,11 +363,9 @@ TEST(Export, HugePartsAreStreamed) {
     const test::TempFolder parts, folder;
     const std::string source = parts.file("huge_ug.bmp");
     const off_t size = off_t{6} << 30;
-    {
-        std::ofstream(source) << "BM head";
-        ASSERT_EQ(::truncate(source.c_str(), size - 4), 0);
-        std::ofstream(source, std::ios::app) << "tail";
-    }
+    std::ofstream(source) << "BM head";
+    ASSERT_EQ(::truncate(source.c_str(), size - 4), 0);
+    std::ofstream(source, std::ios::app) << "tail";
     Scene scene;
     scene.slot(1) = slot("huge_ug", source);
     rusage before{}, after{};
