@@ -32,18 +32,14 @@ Bytes golden(const std::string& name) {
     return test::fileBytes(TARN_TEST_DATA "/export/" + name);
 }
 
-// All key colour: nothing of it shows, so its cell is as plain as can be.
-PartImagePtr image(int width, int height) {
-    return objectImage(Picture(width, height));
-}
-
+// Parts all key colour: nothing of them shows, so their cells are as plain as can be.
 Slot slot(const std::string& name, const std::string& path = "", int width = 12, int height = 10) {
-    return {name, path, image(width, height)};
+    return {name, path, objectImage(Picture(width, height))};
 }
 
 ObjectRow object(const std::string& name, const std::string& path, int x, int y, int width,
                  int height) {
-    const PartImagePtr shown = image(width, height);
+    const PartImagePtr shown = objectImage(Picture(width, height));
     return {name, path, x, y, Layer::BehindFront, false, false, shown, shown};
 }
 
@@ -112,35 +108,64 @@ TEST(CwWriters, ExampleFiles) {
 // Names the engine reads back as written and may use as file names; on a fault
 // the first offending character.
 TEST(CwWriters, NamesSurviveTheEnginesCodePage) {
-    // The second: what Microsoft's table gives back.
-    for (const std::string good : {"石壁_fl.bmp", "ＡＢＣ箱～－∥―￠￡￢.bmp", "ｶﾅ ~.bmp"}) {
-        std::string character = "x";
-        EXPECT_EQ(checkName(good, character), NameFault::None) << good;
-        EXPECT_EQ(character, "");
-    }
-    const std::pair<NameFault, std::vector<std::string>> bad[] = {
+    const std::pair<NameFault, std::vector<std::string>> rows[] = {
+        // The second: what Microsoft's table gives back.
+        {NameFault::None, {"石壁_fl.bmp", "ＡＢＣ箱～－∥―￠￡￢.bmp", "ｶﾅ ~.bmp"}},
         {NameFault::NoCodePage,
          {"〜", "−", "‖", "—", "¢", "£", "¬", "¥", "‾", "\xF0\xA0\xAE\xB7", "é"}},
         {NameFault::NotUtf8, {"\xFF"}},
         {NameFault::NotInName,
          {"\\", "/", ":", "*", "?", "\"", "<", ">", "|", "\t", "\x1F", "\x7F"}},
     };
-    for (const auto& [fault, characters] : bad)
+    for (const auto& [fault, characters] : rows)
         for (const std::string& c : characters)
             for (const std::string& name : {c + "_ug", "a" + c + "b" + c}) {
-                std::string character;
+                std::string character = "x";
                 EXPECT_EQ(checkName(name, character), fault) << name;
-                EXPECT_EQ(character, c);
+                EXPECT_EQ(character, fault == NameFault::None ? "" : c);
             }
 }
 
+const Bytes kPartBytes = encodeBmp24(Picture(12, 10));
+
+// Fills a folder from a text: "name=N" an area file numbered N, "name.bmp" a
+// part bitmap, "x/" a folder, "x|" a pipe, "x!" read-only, any other name a file
+// holding "old".
+void fill(const test::TempFolder& folder, const std::string& text,
+          std::vector<std::unique_ptr<test::PipeRelease>>& releasers) {
+    std::string name;
+    for (std::istringstream in(text); in >> name;) {
+        const bool readOnly = name.ends_with('!'), pipe = name.ends_with('|');
+        if (readOnly || pipe)
+            name.pop_back();
+        const std::string file = name.substr(0, name.find('='));
+        Bytes area;
+        if (pipe) {
+            ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
+            releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
+        } else if (name.ends_with('/')) {
+            std::filesystem::create_directory(folder.file(name));
+        } else if (file.size() != name.size()) {
+            ASSERT_TRUE(encodeArea(std::stoi(name.substr(file.size() + 1)),
+                                   {backgroundCell(kDarkBackgroundName)}, area)
+                            .ok());
+        } else {
+            area = file.ends_with(".bmp") || file.ends_with(".BMP") ? kPartBytes
+                                                                    : test::bytesOf("old");
+        }
+        if (!area.empty()) {
+            ASSERT_TRUE(writeFileAtomically(folder.file(file), area).ok());
+        }
+        if (readOnly)
+            std::filesystem::permissions(folder.file(file), std::filesystem::perms::owner_read);
+    }
+}
+
 // Everything is checked before anything is written; then only the export's own
-// files change, each whole. In texts "$x" is x in the scenario folder; before
-// the export "name=N" is an area file numbered N, "name.bmp" a part bitmap and
-// any other name a file holding "old".
+// files change, each whole. In texts "$x" is x in the scenario folder.
 TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
     const struct {
-        std::string before; // "x/" a folder
+        std::string before; // for fill
         std::string parts;  // slots "name=source"
         std::string number; // or, when a file of `before`, the file selected to replace
         StatusCode problem;
@@ -189,40 +214,15 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         {"Area1.wid=1!", "", "Area1.wid", ExportWriteFailed, "$Area1.wid", ""},
         {"Area1.wid=1 dark.bmp!", "", "2", ExportWriteFailed, "$dark.bmp", "", -1, true},
     };
-    const Bytes partBytes = encodeBmp24(Picture(12, 10));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.before + " / " + row.parts + " / " + row.number);
         const test::TempFolder folder;
         const auto place = [&](const std::string& s) {
             return s[0] == '$' ? folder.file(s.substr(1)) : s;
         };
-        std::string name;
         std::vector<std::unique_ptr<test::PipeRelease>> releasers;
-        for (std::istringstream in(row.before); in >> name;) {
-            const bool readOnly = name.ends_with('!'), pipe = name.ends_with('|');
-            if (readOnly || pipe)
-                name.pop_back();
-            const std::string file = name.substr(0, name.find('='));
-            Bytes area;
-            if (pipe) {
-                ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
-                releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
-            } else if (name.ends_with('/')) {
-                std::filesystem::create_directory(folder.file(name));
-            } else if (file.size() != name.size()) {
-                ASSERT_TRUE(encodeArea(std::stoi(name.substr(file.size() + 1)),
-                                       {backgroundCell(kDarkBackgroundName)}, area)
-                                .ok());
-            } else {
-                area = file.ends_with(".bmp") || file.ends_with(".BMP") ? partBytes
-                                                                        : test::bytesOf("old");
-            }
-            if (!area.empty()) {
-                ASSERT_TRUE(writeFileAtomically(folder.file(file), area).ok());
-            }
-            if (readOnly)
-                std::filesystem::permissions(folder.file(file), std::filesystem::perms::owner_read);
-        }
+        fill(folder, row.before, releasers);
+        std::string name;
         Scene scene;
         int next = 1;
         for (std::istringstream in(row.parts); in >> name;)
@@ -240,7 +240,7 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
                 std::string& c = out[entry] = std::string(b.begin(), b.end());
                 if (b == golden("dark.bmp"))
                     c = "dark.bmp";
-                if (b == partBytes)
+                if (b == kPartBytes)
                     c = "part";
                 if (entry == "Summary.wsm" && b.size() == 62)
                     c = "summary:" + std::to_string(getU32le(b, 38) - 40000);
@@ -344,15 +344,8 @@ TEST(AreaPlan, NamesTakenForAnotherFileAreDerived) {
 // Only area files are listed, each with its own number, in name order.
 TEST(Export, ListsAreaFilesByTheirOwnNumbers) {
     const test::TempFolder folder;
-    Bytes area;
-    for (const auto& [name, n] : {std::pair{"Town.wid", 3}, {"Area1.WID", 1}, {"b.Wid", 12}}) {
-        ASSERT_TRUE(encodeArea(n, {backgroundCell(kDarkBackgroundName)}, area).ok());
-        ASSERT_TRUE(writeFileAtomically(folder.file(name), area).ok());
-    }
-    area[0] = 1;
-    ASSERT_TRUE(writeFileAtomically(folder.file("Battle1.wid"), area).ok());
-    ASSERT_TRUE(writeFileAtomically(folder.file("empty.wid"), {}).ok());
-    std::filesystem::create_directory(folder.file("dir.wid"));
+    std::vector<std::unique_ptr<test::PipeRelease>> releasers;
+    fill(folder, "Town.wid=3 Area1.WID=1 b.Wid=12 Battle1.wid dir.wid/", releasers);
     const std::vector<AreaFile> expected{{"Area1.WID", 1}, {"b.Wid", 12}, {"Town.wid", 3}};
     EXPECT_EQ(listAreaFiles(folder.path().string()), expected);
 }
