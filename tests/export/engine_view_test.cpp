@@ -108,6 +108,7 @@ struct EngineArea {
 
 // In the order of the engine's own reader (cw/binary: area, menu card, event,
 // content, background cell), counts of child contents written as 40000 + n.
+// Braced lists read their fields in the order written.
 EngineArea readArea(const Bytes& b) {
     std::size_t at = 5;
     const auto number = [&] {
@@ -159,22 +160,13 @@ EngineArea readArea(const Bytes& b) {
                 c.ignitions.push_back(number());
             EXPECT_EQ(text(), ""); // key codes
         }
-        c.flag = text();
-        c.scale = number();
-        c.left = number();
-        c.top = number();
-        c.imagePath = text();
+        std::tie(c.flag, c.scale, c.left, c.top, c.imagePath) =
+            std::tuple{text(), number(), number(), number(), text()};
         area.cards.push_back(c);
     }
     const int count = number();
     for (int i = 0; i < count; ++i) {
-        EngineCell c{};
-        c.left = number();
-        c.top = number();
-        c.width = number() - 40000;
-        c.height = number();
-        c.file = text();
-        c.masked = b[at++] != 0;
+        EngineCell c{number(), number(), number() - 40000, number(), text(), b[at++] != 0};
         EXPECT_EQ(text(), ""); // flag
         ++at;
         area.cells.push_back(c);
@@ -406,8 +398,7 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
         for (const auto& e : std::filesystem::directory_iterator(into))
             EXPECT_FALSE(isReservedWindowsName(e.path().filename().string())) << e.path();
         for (const Square s : squares)
-            for (int d = 0; d < 4; ++d) {
-                const Facing f = Facing(d);
+            for (const Facing f : {Facing::North, Facing::East, Facing::South, Facing::West}) {
                 const int n = areaOf(s, f);
                 SCOPED_TRACE(n);
                 const EngineArea area = readArea(test::fileBytes(into + "/" + areaFileName(n)));
@@ -475,10 +466,8 @@ TEST(EngineView, ADungeonFailingHalfWayLeavesTheFolderAsItWas) {
         // with its card pictures, fails.
         testing::injectWriteFailure(ENOSPC, 30000);
         const DungeonResult r = parts.exportTo(into);
-        testing::injectWriteFailure(0, 0);
-        EXPECT_EQ(r.code, StatusCode::DungeonWriteFailed);
-        EXPECT_EQ(r.file, into + "/Area1.wid");
-        EXPECT_EQ(r.error, ENOSPC);
+        EXPECT_EQ(std::tie(r.code, r.file, r.error),
+                  std::tuple(StatusCode::DungeonWriteFailed, into + "/Area1.wid", ENOSPC));
         EXPECT_EQ(contents(into), before);
         EXPECT_EQ(std::filesystem::exists(into), existing);
     }
