@@ -64,17 +64,15 @@ class TestDungeon : public QObject, MainWindowTest {
     QImage composed(Square s, Facing f) const {
         DungeonMap map;
         DungeonPack pack;
-        if (!readDungeonMap(mapPath.toStdString(), map).ok() ||
-            !readDungeonPack(packPath.toStdString(), pack).ok())
-            return {};
         Scene scene;
         std::string unreadable;
         const PartImageLoader load = [](const std::string& path, PartKind kind) {
             return makePartImage(loadPartFile, path, kind);
         };
-        return sceneOfView(viewAt(map, s, f), pack, load, scene, unreadable)
-                   ? rgb(toQImage(scene.canvas))
-                   : QImage();
+        const bool read = readDungeonMap(mapPath.toStdString(), map).ok() &&
+                          readDungeonPack(packPath.toStdString(), pack).ok() &&
+                          sceneOfView(viewAt(map, s, f), pack, load, scene, unreadable);
+        return read ? rgb(toQImage(scene.canvas)) : QImage();
     }
 
   private slots:

@@ -327,20 +327,30 @@ TEST(DungeonPack, ReadsRolesAndNamesFaults) {
 
 // A view composes as the window composes the same parts chosen by hand.
 TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
+    using enum PartRole;
+    // Slots 1 to 5, then a front wall behind the near walls: where they overlap,
+    // the walls show.
+    const std::tuple<PartRole, std::string, int, int> parts[] = {
+        {Floor, "/p/floor_ug.bmp", 318, 198},        {FarLeftWall, "/p/wall_bl.bmp", 240, 200},
+        {FarRightDoor, "/p/door_br.bmp", 238, 200},  {NearLeftDoor, "/p/door_fl.bmp", 120, 198},
+        {NearRightWall, "/p/wall_fr.BMP", 238, 198}, {FarFrontWall, "/q/front.bmp", 300, 150}};
+    const ViewRoles view{{Floor, FarLeftWall, FarRightDoor, NearLeftDoor, NearRightWall},
+                         {FarFrontWall}};
     DungeonPack pack;
     std::map<std::string, Picture> files;
-    const auto add = [&](PartRole role, const std::string& path, Picture picture, int x = 0,
-                         int y = 0) {
-        pack.parts[std::size_t(role)] = PackPart{path, x, y};
-        files[path] = std::move(picture);
-    };
-    add(PartRole::Floor, "/p/floor_ug.bmp", test::part(318, 198, 1));
-    add(PartRole::FarLeftWall, "/p/wall_bl.bmp", test::part(240, 200, 2));
-    add(PartRole::FarRightDoor, "/p/door_br.bmp", test::part(238, 200, 3));
-    add(PartRole::NearLeftDoor, "/p/door_fl.bmp", test::part(120, 198, 4));
-    add(PartRole::NearRightWall, "/p/wall_fr.BMP", test::part(238, 198, 5));
-    // Behind the near walls: where they overlap, the walls show.
-    add(PartRole::FarFrontWall, "/q/front.bmp", test::part(300, 150, 6), 60, 50);
+    test::TempFolder program;
+    SceneDocument doc(program.path().string());
+    for (int i = 0; i < 6; ++i) {
+        const auto& [role, path, w, h] = parts[i];
+        files[path] = test::part(w, h, i + 1);
+        pack.parts[std::size_t(role)] = PackPart{path, i < 5 ? 0 : 60, i < 5 ? 0 : 50};
+        if (i < 5) {
+            ASSERT_TRUE(doc.choosePart(i + 1, std::filesystem::path(path).stem().string(), path,
+                                       files[path]));
+        }
+    }
+    doc.insertObject("front", "/q", "front.bmp", files["/q/front.bmp"]);
+    doc.moveObject(0, 60, 50);
     const PartImageLoader loadImage = [&](const std::string& path, PartKind kind) {
         return makePartImage(
             [&](const std::string& p, Picture& out) {
@@ -348,10 +358,6 @@ TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
             },
             path, kind);
     };
-    ViewRoles view;
-    view.terrain = {PartRole::Floor, PartRole::FarLeftWall, PartRole::FarRightDoor,
-                    PartRole::NearLeftDoor, PartRole::NearRightWall};
-    view.objects = {PartRole::FarFrontWall};
     Scene scene;
     std::string unreadable;
     ASSERT_TRUE(sceneOfView(view, pack, loadImage, scene, unreadable));
@@ -364,15 +370,6 @@ TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
         return out;
     };
 
-    test::TempFolder program;
-    SceneDocument doc(program.path().string());
-    for (int slot = 1; slot <= kSlotCount; ++slot) {
-        const PackPart& part = *pack.part(*view.terrain[std::size_t(slot - 1)]);
-        const std::string name = std::filesystem::path(part.path).stem().string();
-        ASSERT_TRUE(doc.choosePart(slot, name, part.path, files[part.path]));
-    }
-    doc.insertObject("front", "/q", "front.bmp", files["/q/front.bmp"]);
-    doc.moveObject(0, 60, 50);
     EXPECT_EQ(listed(scene), listed(doc.scene()));
     EXPECT_TRUE(scene.canvas == doc.canvas());
 
