@@ -109,13 +109,15 @@ class TestDungeon : public QObject, MainWindowTest {
         mapView()->setFocus();
         QCOMPARE(shownView(), composed({0, 0}, Facing::North));
         QStringList where{in<QLabel>("lblWhere")->text()};
-        for (const QChar key : QStringLiteral("ULDURULUURURU")) {
+        for (const QChar key : QStringLiteral("DUDUULDURULUURURU")) {
             QTest::keyClick(mapView(), keys[key]);
             QCOMPARE(shownView(), composed(mapView()->square(), mapView()->facing()));
             where << in<QLabel>("lblWhere")->text();
         }
         // Areas by the floor squares in reading order: (0,0) (1,0) (2,0) (0,1) (2,1).
-        QCOMPARE(where, (QStringList{"(0, 0) 北向き  エリア 1", "(0, 0) 北向き  エリア 1",
+        QCOMPARE(where, (QStringList{"(0, 0) 北向き  エリア 1", "(0, 0) 南向き  エリア 3",
+                                     "(0, 1) 南向き  エリア 15", "(0, 1) 北向き  エリア 13",
+                                     "(0, 0) 北向き  エリア 1", "(0, 0) 北向き  エリア 1",
                                      "(0, 0) 西向き  エリア 4", "(0, 0) 東向き  エリア 2",
                                      "(1, 0) 東向き  エリア 6", "(1, 0) 南向き  エリア 7",
                                      "(1, 0) 南向き  エリア 7", "(1, 0) 東向き  エリア 6",
