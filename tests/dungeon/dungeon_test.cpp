@@ -281,18 +281,18 @@ constexpr const char* kWallsPack = R"({"format": "tarn-dungeon-pack", "version":
   "far_front": {"wall": {"part": "ff.bmp", "x": 160, "y": 60}}})";
 
 TEST(DungeonPack, ReadsRolesAndNamesFaults) {
+    using enum PartRole;
     test::TempFolder folder;
     put(folder, "walls.json", kWallsPack);
     DungeonPack pack;
     ASSERT_TRUE(readDungeonPack(folder.file("walls.json"), pack).ok());
-    EXPECT_EQ(pack.part(PartRole::Floor)->path, folder.file("parts/floor.bmp"));
-    EXPECT_EQ(pack.part(PartRole::NearFrontWall), (PackPart{"/abs/nf.bmp", -3, 40}));
-    EXPECT_FALSE(pack.part(PartRole::FarLeftDoor));
+    EXPECT_EQ(pack.part(Floor)->path, folder.file("parts/floor.bmp"));
+    EXPECT_EQ(pack.part(NearFrontWall), (PackPart{"/abs/nf.bmp", -3, 40}));
+    EXPECT_FALSE(pack.part(FarLeftDoor));
     // The hall uses every door role; the pack has none of them.
     EXPECT_EQ(missingRoles(textMap(kHall), pack),
-              (std::vector<PartRole>{PartRole::NearLeftDoor, PartRole::NearRightDoor,
-                                     PartRole::FarLeftDoor, PartRole::FarRightDoor,
-                                     PartRole::NearFrontDoor, PartRole::FarFrontDoor}));
+              (std::vector<PartRole>{NearLeftDoor, NearRightDoor, FarLeftDoor, FarRightDoor,
+                                     NearFrontDoor, FarFrontDoor}));
 
     const auto with = [](const char* change) {
         json p = json::parse(kWallsPack);

@@ -147,10 +147,8 @@ EngineArea readArea(const Bytes& b) {
         const auto size = static_cast<std::size_t>(number());
         c.image.assign(b.begin() + static_cast<long>(at), b.begin() + static_cast<long>(at + size));
         at += size;
-        c.name = text();
-        number();
-        c.description = text();
-        c.events = number();
+        std::tie(c.name, std::ignore, c.description, c.events) =
+            std::tuple{text(), number(), text(), number()};
         for (int e = 0; e < c.events; ++e) {
             const int trees = number();
             for (int t = 0; t < trees; ++t)
