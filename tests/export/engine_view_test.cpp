@@ -194,8 +194,7 @@ std::tuple<int, int, bool, bool> engineShows(const std::string& folder, const st
         const Rgb clear = image->pixel(0, 0);
         for (int v = 0; v < c.height; ++v)
             for (int u = 0; u < c.width; ++u) {
-                const int x = c.left + u;
-                const int y = c.top + v;
+                const int x = c.left + u, y = c.top + v;
                 const Rgb colour =
                     image->pixel(u * image->width() / c.width, v * image->height() / c.height);
                 if (x < 0 || y < 0 || x >= kAreaWidth || y >= kAreaHeight ||
