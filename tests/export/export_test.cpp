@@ -126,46 +126,13 @@ TEST(CwWriters, NamesSurviveTheEnginesCodePage) {
             }
 }
 
-const Bytes kPartBytes = encodeBmp24(Picture(12, 10));
-
-// Fills a folder from a text: "name=N" an area file numbered N, "name.bmp" a
-// part bitmap, "x/" a folder, "x|" a pipe, "x!" read-only, any other name a file
-// holding "old".
-void fill(const test::TempFolder& folder, const std::string& text,
-          std::vector<std::unique_ptr<test::PipeRelease>>& releasers) {
-    std::string name;
-    for (std::istringstream in(text); in >> name;) {
-        const bool readOnly = name.ends_with('!'), pipe = name.ends_with('|');
-        if (readOnly || pipe)
-            name.pop_back();
-        const std::string file = name.substr(0, name.find('='));
-        Bytes area;
-        if (pipe) {
-            ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
-            releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
-        } else if (name.ends_with('/')) {
-            std::filesystem::create_directory(folder.file(name));
-        } else if (file.size() != name.size()) {
-            ASSERT_TRUE(encodeArea(std::stoi(name.substr(file.size() + 1)),
-                                   {backgroundCell(kDarkBackgroundName)}, area)
-                            .ok());
-        } else {
-            area = file.ends_with(".bmp") || file.ends_with(".BMP") ? kPartBytes
-                                                                    : test::bytesOf("old");
-        }
-        if (!area.empty()) {
-            ASSERT_TRUE(writeFileAtomically(folder.file(file), area).ok());
-        }
-        if (readOnly)
-            std::filesystem::permissions(folder.file(file), std::filesystem::perms::owner_read);
-    }
-}
-
 // Everything is checked before anything is written; then only the export's own
-// files change, each whole. In texts "$x" is x in the scenario folder.
+// files change, each whole. In texts "$x" is x in the scenario folder; before
+// the export "name=N" is an area file numbered N, "name.bmp" a part bitmap, "x/"
+// a folder, "x|" a pipe, "x!" read-only, and any other name a file holding "old".
 TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
     const struct {
-        std::string before; // for fill
+        std::string before;
         std::string parts;  // slots "name=source"
         std::string number; // or, when a file of `before`, the file selected to replace
         StatusCode problem;
@@ -214,6 +181,7 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         {"Area1.wid=1!", "", "Area1.wid", ExportWriteFailed, "$Area1.wid", ""},
         {"Area1.wid=1 dark.bmp!", "", "2", ExportWriteFailed, "$dark.bmp", "", -1, true},
     };
+    const Bytes partBytes = encodeBmp24(Picture(12, 10));
     for (const auto& row : rows) {
         SCOPED_TRACE(row.before + " / " + row.parts + " / " + row.number);
         const test::TempFolder folder;
@@ -221,8 +189,32 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
             return s[0] == '$' ? folder.file(s.substr(1)) : s;
         };
         std::vector<std::unique_ptr<test::PipeRelease>> releasers;
-        fill(folder, row.before, releasers);
         std::string name;
+        for (std::istringstream in(row.before); in >> name;) {
+            const bool readOnly = name.ends_with('!'), pipe = name.ends_with('|');
+            if (readOnly || pipe)
+                name.pop_back();
+            const std::string file = name.substr(0, name.find('='));
+            Bytes area;
+            if (pipe) {
+                ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
+                releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
+            } else if (name.ends_with('/')) {
+                std::filesystem::create_directory(folder.file(name));
+            } else if (file.size() != name.size()) {
+                ASSERT_TRUE(encodeArea(std::stoi(name.substr(file.size() + 1)),
+                                       {backgroundCell(kDarkBackgroundName)}, area)
+                                .ok());
+            } else {
+                area = file.ends_with(".bmp") || file.ends_with(".BMP") ? partBytes
+                                                                        : test::bytesOf("old");
+            }
+            if (!area.empty()) {
+                ASSERT_TRUE(writeFileAtomically(folder.file(file), area).ok());
+            }
+            if (readOnly)
+                std::filesystem::permissions(folder.file(file), std::filesystem::perms::owner_read);
+        }
         Scene scene;
         int next = 1;
         for (std::istringstream in(row.parts); in >> name;)
@@ -239,7 +231,7 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
                 std::string& c = out[entry] = std::string(b.begin(), b.end());
                 if (b == golden("dark.bmp"))
                     c = "dark.bmp";
-                if (b == kPartBytes)
+                if (b == partBytes)
                     c = "part";
                 if (entry == "Summary.wsm" && b.size() == 62)
                     c = "summary:" + std::to_string(getU32le(b, 38) - 40000);
@@ -336,15 +328,6 @@ TEST(AreaPlan, NamesTakenForAnotherFileAreDerived) {
     EXPECT_EQ(planned, expected);
     EXPECT_TRUE(isReservedWindowsName("x."));
     EXPECT_TRUE(isReservedWindowsName("x "));
-}
-
-// Only area files are listed, each with its own number, in name order.
-TEST(Export, ListsAreaFilesByTheirOwnNumbers) {
-    const test::TempFolder folder;
-    std::vector<std::unique_ptr<test::PipeRelease>> releasers;
-    fill(folder, "Town.wid=3 Area1.WID=1 b.Wid=12 Battle1.wid dir.wid/", releasers);
-    const std::vector<AreaFile> expected{{"Area1.WID", 1}, {"b.Wid", 12}, {"Town.wid", 3}};
-    EXPECT_EQ(listAreaFiles(folder.path().string()), expected);
 }
 
 // A part with a 6 GB tail, nearly all hole: exported whole, the hole kept, and
