@@ -81,14 +81,10 @@ TEST(DungeonView, AQuarterTurnTurnsEveryView) {
             for (const Facing side : {Facing::North, Facing::East, Facing::South, Facing::West})
                 turn.setEdge(turned({x, y}), turnRight(side), hall.edge({x, y}, side));
         }
-    int views = 0;
     for (const Square s : hall.floorSquares())
-        for (const Facing d : {Facing::North, Facing::East, Facing::South, Facing::West}) {
+        for (const Facing d : {Facing::North, Facing::East, Facing::South, Facing::West})
             EXPECT_EQ(viewAt(turn, turned(s), turnRight(d)), viewAt(hall, s, d))
                 << s.x << "," << s.y << " " << facingLetter(d);
-            ++views;
-        }
-    EXPECT_EQ(views, 4 * 12);
 }
 
 // The same dungeon drawn as a grid and in Tiled: a door square at (2,1), rock
@@ -166,8 +162,6 @@ TEST(DungeonMap, GridAndTiledReadAlike) {
     DungeonMap grid;
     ASSERT_TRUE(readDungeonMap(folder.file("keep.txt"), grid).ok());
     EXPECT_EQ(grid.name, "keep");
-    EXPECT_EQ(grid.edge({2, 1}, Facing::North), Edge::Door);
-    EXPECT_EQ(grid.edge({2, 1}, Facing::West), Edge::Wall);
 
     std::vector<std::uint32_t> flipped = kKeepTiles, external = kKeepTiles;
     flipped[6] |= 0xA0000000; // Tiled's flip flags on the door tile
