@@ -65,13 +65,11 @@ std::optional<Picture> readBmp(const Bytes& b) {
     return p;
 }
 
-std::string fromCp932(const std::string& bytes) {
+std::string fromCp932(std::string bytes) {
     iconv_t cd = ::iconv_open("UTF-8", "CP932");
     std::string out(bytes.size() * 3 + 4, '\0');
-    char* in = const_cast<char*>(bytes.data());
-    std::size_t inLeft = bytes.size();
-    char* o = out.data();
-    std::size_t outLeft = out.size();
+    char *in = bytes.data(), *o = out.data();
+    std::size_t inLeft = bytes.size(), outLeft = out.size();
     ::iconv(cd, &in, &inLeft, &o, &outLeft);
     ::iconv_close(cd);
     out.resize(out.size() - outLeft);
