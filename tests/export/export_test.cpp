@@ -13,10 +13,8 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -34,23 +32,15 @@ Bytes golden(const std::string& name) {
     return test::fileBytes(TARN_TEST_DATA "/export/" + name);
 }
 
-// All key colour: nothing of it shows, so its cell is as plain as can be.
-PartImagePtr image(int width, int height) {
-    return objectImage(Picture(width, height));
-}
-
+// Parts all key colour: nothing of them shows, so their cells are as plain as can be.
 Slot slot(const std::string& name, const std::string& path = "", int width = 12, int height = 10) {
-    return {name, path, image(width, height)};
+    return {name, path, objectImage(Picture(width, height))};
 }
 
-ObjectRow object(const std::string& name, int x, int y, Layer layer, int width, int height) {
-    ObjectRow row;
-    row.name = name;
-    row.x = x;
-    row.y = y;
-    row.layer = layer;
-    row.shown = row.source = image(width, height);
-    return row;
+ObjectRow object(const std::string& name, const std::string& path, int x, int y, int width,
+                 int height) {
+    const PartImagePtr shown = objectImage(Picture(width, height));
+    return {name, path, x, y, Layer::BehindFront, false, false, shown, shown};
 }
 
 AreaCell cell(int left, int top, int width, int height, const std::string& name) {
@@ -78,7 +68,7 @@ TEST(CwWriters, ExampleFiles) {
     // The cells come from the scene: a terrain part at its own size.
     Scene scene;
     scene.slot(1) = slot("stone_ug", "", 300, 150);
-    scene.objects.push_back(object("box", 100, 50, Layer::BehindFront, 64, 80));
+    scene.objects.push_back(object("box", "", 100, 50, 64, 80));
     ASSERT_TRUE(encodeArea(2, planArea(scene, kDarkBackgroundName).cells, out).ok());
     EXPECT_EQ(out, golden("area2_dark.wid")); // 151 bytes
 
@@ -96,20 +86,18 @@ TEST(CwWriters, ExampleFiles) {
                     .ok());
     EXPECT_EQ(out, golden("area5_cards.wid"));
 
-    // The number the engine reads back, and files it does not take for areas.
-    const auto area1 = [](const std::function<void(Bytes&)>& change) {
-        Bytes b = golden("area1_default.wid");
-        change(b);
-        return b;
-    };
-    const std::pair<Bytes, int> heads[] = {
-        // 0: no area
-        {golden("area1_all_cells.wid"), 1},
-        {golden("area2_dark.wid"), 2},
-        {area1([](Bytes& b) { putU32le(b, 23, 50017); }), 17}, // past 10000: taken modulo
-        {area1([](Bytes& b) { b[0] = 1; }), 0},                // a battle
-        {area1([](Bytes& b) { b.resize(25); }), 0},            // ends inside the number
-        {test::bytesOf("old"), 0}};
+    // Areas, numbers past 10000 taken modulo; a battle, a file ending inside the
+    // number and no area at all read as 0.
+    Bytes modulo = golden("area1_default.wid"), battle = modulo, cut = modulo;
+    putU32le(modulo, 23, 50017);
+    battle[0] = 1;
+    cut.resize(25);
+    const std::pair<Bytes, int> heads[] = {{golden("area1_all_cells.wid"), 1},
+                                           {golden("area2_dark.wid"), 2},
+                                           {modulo, 17},
+                                           {battle, 0},
+                                           {cut, 0},
+                                           {test::bytesOf("old"), 0}};
     for (const auto& [bytes, number] : heads) {
         int n = 0;
         EXPECT_EQ(readAreaNumber(bytes, n), number != 0);
@@ -120,35 +108,31 @@ TEST(CwWriters, ExampleFiles) {
 // Names the engine reads back as written and may use as file names; on a fault
 // the first offending character.
 TEST(CwWriters, NamesSurviveTheEnginesCodePage) {
-    // The second: what Microsoft's table gives back.
-    for (const std::string good : {"石壁_fl.bmp", "ＡＢＣ箱～－∥―￠￡￢.bmp", "ｶﾅ ~.bmp"}) {
-        std::string character = "x";
-        EXPECT_EQ(checkName(good, character), NameFault::None) << good;
-        EXPECT_EQ(character, "");
-    }
-    const std::pair<NameFault, std::vector<std::string>> bad[] = {
+    const std::pair<NameFault, std::vector<std::string>> rows[] = {
+        // The second: what Microsoft's table gives back.
+        {NameFault::None, {"石壁_fl.bmp", "ＡＢＣ箱～－∥―￠￡￢.bmp", "ｶﾅ ~.bmp"}},
         {NameFault::NoCodePage,
          {"〜", "−", "‖", "—", "¢", "£", "¬", "¥", "‾", "\xF0\xA0\xAE\xB7", "é"}},
         {NameFault::NotUtf8, {"\xFF"}},
         {NameFault::NotInName,
          {"\\", "/", ":", "*", "?", "\"", "<", ">", "|", "\t", "\x1F", "\x7F"}},
     };
-    for (const auto& [fault, characters] : bad)
+    for (const auto& [fault, characters] : rows)
         for (const std::string& c : characters)
             for (const std::string& name : {c + "_ug", "a" + c + "b" + c}) {
-                std::string character;
+                std::string character = "x";
                 EXPECT_EQ(checkName(name, character), fault) << name;
-                EXPECT_EQ(character, c);
+                EXPECT_EQ(character, fault == NameFault::None ? "" : c);
             }
 }
 
 // Everything is checked before anything is written; then only the export's own
 // files change, each whole. In texts "$x" is x in the scenario folder; before
-// the export "name=N" is an area file numbered N, "name.bmp" a part bitmap and
-// any other name a file holding "old".
+// the export "name=N" is an area file numbered N, "name.bmp" a part bitmap, "x/"
+// a folder, "x|" a pipe, "x!" read-only, and any other name a file holding "old".
 TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
     const struct {
-        std::string before; // "x/" a folder
+        std::string before;
         std::string parts;  // slots "name=source"
         std::string number; // or, when a file of `before`, the file selected to replace
         StatusCode problem;
@@ -204,32 +188,30 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         const auto place = [&](const std::string& s) {
             return s[0] == '$' ? folder.file(s.substr(1)) : s;
         };
-        std::string name;
         std::vector<std::unique_ptr<test::PipeRelease>> releasers;
+        std::string name;
         for (std::istringstream in(row.before); in >> name;) {
-            const bool readOnly = name.ends_with('!');
-            if (readOnly)
+            const bool readOnly = name.ends_with('!'), pipe = name.ends_with('|');
+            if (readOnly || pipe)
                 name.pop_back();
-            if (name.ends_with('|')) {
-                name.pop_back();
-                ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
-                releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
-                continue;
-            }
             const std::string file = name.substr(0, name.find('='));
             Bytes area;
-            if (name.ends_with('/'))
+            if (pipe) {
+                ASSERT_EQ(::mkfifo(folder.file(name).c_str(), 0644), 0);
+                releasers.push_back(std::make_unique<test::PipeRelease>(folder.file(name)));
+            } else if (name.ends_with('/')) {
                 std::filesystem::create_directory(folder.file(name));
-            else if (file.size() != name.size())
+            } else if (file.size() != name.size()) {
                 ASSERT_TRUE(encodeArea(std::stoi(name.substr(file.size() + 1)),
                                        {backgroundCell(kDarkBackgroundName)}, area)
-                                .ok() &&
-                            writeFileAtomically(folder.file(file), area).ok());
-            else if (std::filesystem::path(file).extension().string().size() == 4 &&
-                     (file.ends_with(".bmp") || file.ends_with(".BMP")))
-                writeFileAtomically(folder.file(file), partBytes);
-            else
-                std::ofstream(folder.file(file)) << "old";
+                                .ok());
+            } else {
+                area = file.ends_with(".bmp") || file.ends_with(".BMP") ? partBytes
+                                                                        : test::bytesOf("old");
+            }
+            if (!area.empty()) {
+                ASSERT_TRUE(writeFileAtomically(folder.file(file), area).ok());
+            }
             if (readOnly)
                 std::filesystem::permissions(folder.file(file), std::filesystem::perms::owner_read);
         }
@@ -242,11 +224,10 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
         const auto contents = [&] {
             std::map<std::string, std::string> out;
             for (const std::string& entry : folder.entries()) {
-                if (std::filesystem::is_fifo(folder.file(entry))) {
-                    out[entry] = "<pipe>"; // a reader would wait on it
-                    continue;
-                }
-                const Bytes b = test::fileBytes(folder.file(entry));
+                // A reader would wait on a pipe.
+                const bool pipe = std::filesystem::is_fifo(folder.file(entry));
+                const Bytes b =
+                    pipe ? test::bytesOf("<pipe>") : test::fileBytes(folder.file(entry));
                 std::string& c = out[entry] = std::string(b.begin(), b.end());
                 if (b == golden("dark.bmp"))
                     c = "dark.bmp";
@@ -272,9 +253,8 @@ TEST(Export, ChecksFirstAndChangesOnlyItsOwnFiles) {
                     row.number, existing ? row.number : "",
                     row.black ? Background::Black : Background::Default});
         EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
-        EXPECT_EQ(r.code, row.problem);
-        EXPECT_EQ(r.file, place(row.subject));
-        EXPECT_EQ(r.character, row.character);
+        EXPECT_EQ(std::tie(r.code, r.file, r.character),
+                  std::tuple(row.problem, place(row.subject), row.character));
         auto expected = before;
         for (std::istringstream in(row.changed); in >> name;)
             expected[name.substr(0, name.find('='))] = name.substr(name.find('=') + 1);
@@ -288,65 +268,66 @@ TEST(Export, OneOfConcurrentExportsOfANumberWins) {
         const test::TempFolder folder;
         std::atomic<int> waiting{4};
         std::vector<ExportResult> results(4);
-        ExportRequest request;
-        request.folder = folder.path().string();
-        request.numberText = "7";
-        std::vector<std::thread> exports;
-        for (ExportResult& result : results)
-            exports.emplace_back([&] {
-                for (--waiting; waiting > 0;)
-                    std::this_thread::yield();
-                result = exportTemplate(Scene(), request);
-            });
-        for (std::thread& t : exports)
-            t.join();
-        int won = 0;
-        for (const ExportResult& r : results) {
-            won += r.ok();
-            EXPECT_TRUE(r.ok() || (r.code == AreaExists && r.file == "Area7.wid"))
-                << static_cast<int>(r.code) << " " << r.file << " " << r.error;
+        const ExportRequest request{
+            folder.path().string(), AreaMode::NewFile, "7", "", Background::Black, false};
+        {
+            std::vector<std::jthread> exports;
+            for (ExportResult& result : results)
+                exports.emplace_back([&] {
+                    for (--waiting; waiting > 0;)
+                        std::this_thread::yield();
+                    result = exportTemplate(Scene(), request);
+                });
         }
-        EXPECT_EQ(won, 1);
+        std::vector<std::string> outcomes;
+        for (const ExportResult& r : results)
+            outcomes.push_back(r.ok() ? "ok" : std::to_string(int(r.code)) + " " + r.file);
+        std::sort(outcomes.begin(), outcomes.end());
+        const std::string lost = std::to_string(int(AreaExists)) + " Area7.wid";
+        EXPECT_EQ(outcomes, (std::vector<std::string>{lost, lost, lost, "ok"}));
         EXPECT_EQ(folder.entries(),
                   (std::vector<std::string>{"Area7.wid", "Summary.wsm", "dark.bmp"}));
     }
 }
 
-// Names Windows keeps for devices, with any ending and in any case, are never
-// written: the part's file gets a number as a twin would.
-TEST(AreaPlan, ReservedWindowsNamesAreDerived) {
-    const std::pair<std::string, std::string> rows[] = {
-        {"CON", "CON_2.bmp"},      {"nul.x", "nul_2.x.bmp"}, {"Com1", "Com1_2.bmp"},
-        {"lpt9 ", "lpt9 _2.bmp"},  {"aUx", "aUx_2.bmp"},     {"PRN", "PRN_2.bmp"},
-        {"COM10", "COM10.bmp"},    {"com0", "com0.bmp"},     {"CONSOLE", "CONSOLE.bmp"},
-        {"lpt1_ug", "lpt1_ug.bmp"}};
-    Scene scene;
-    for (const auto& [name, file] : rows) {
-        scene.objects.push_back(object(name, 0, 0, Layer::BehindFront, 4, 4));
-        scene.objects.back().path = "/parts/" + file; // each its own source
-    }
-    const AreaPlan plan = planArea(scene, kDarkBackgroundName);
-    ASSERT_EQ(plan.files.size(), std::size(rows));
-    for (std::size_t i = 0; i < std::size(rows); ++i)
-        EXPECT_EQ(plan.files[i].fileName, rows[i].second);
-    EXPECT_TRUE(isReservedWindowsName("x."));
-    EXPECT_TRUE(isReservedWindowsName("x "));
+// The engine's file system takes names that differ only in the case of their
+// letters, half- or full-width, Greek or Cyrillic, for one file.
+TEST(AreaPlan, NamesTheEnginesFileSystemTakesForOneFile) {
+    const std::tuple<const char*, const char*, bool> names[] = {
+        {"Stone_BL.bmp", "stone_bl.bmp", true},
+        {"ＷＡＬＬ.bmp", "ｗａｌｌ.bmp", true},
+        {"ΘΥΡΑ.bmp", "θυρα.bmp", true},
+        {"ДВЕРЬ.bmp", "дверь.bmp", true},
+        {"ЁЖ.bmp", "ёж.bmp", true},
+        {"ＷＡＬＬ.bmp", "wall.bmp", false}, // full width is not ASCII
+        {"扉.bmp", "扉.bmp", true},
+        {"ドア.bmp", "どあ.bmp", false},
+        {"\x83\x41.bmp", "\x83\x61.bmp", false}, // two Shift-JIS letters, not UTF-8
+    };
+    for (const auto& [a, b, same] : names)
+        EXPECT_EQ(foldedName(a) == foldedName(b), same) << a << " / " << b;
 }
 
-// Only area files are listed, each with its own number, in name order.
-TEST(Export, ListsAreaFilesByTheirOwnNumbers) {
-    const test::TempFolder folder;
-    Bytes area;
-    for (const auto& [name, n] : {std::pair{"Town.wid", 3}, {"Area1.WID", 1}, {"b.Wid", 12}}) {
-        ASSERT_TRUE(encodeArea(n, {backgroundCell(kDarkBackgroundName)}, area).ok());
-        ASSERT_TRUE(writeFileAtomically(folder.file(name), area).ok());
+// Two parts whose names the engine's file system takes for one file, and names
+// Windows keeps for devices, with any ending and in any case, are never written:
+// the part's file gets a number as a twin would.
+TEST(AreaPlan, NamesTakenForAnotherFileAreDerived) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"CON", "CON_2.bmp"},       {"nul.x", "nul_2.x.bmp"}, {"Com1", "Com1_2.bmp"},
+        {"lpt9 ", "lpt9 _2.bmp"},   {"aUx", "aUx_2.bmp"},     {"PRN", "PRN_2.bmp"},
+        {"COM10", "COM10.bmp"},     {"com0", "com0.bmp"},     {"CONSOLE", "CONSOLE.bmp"},
+        {"lpt1_ug", "lpt1_ug.bmp"}, {"ＢＯＸ", "ＢＯＸ.bmp"}, {"ｂｏｘ", "ｂｏｘ_2.bmp"}};
+    Scene scene;
+    std::vector<std::string> expected, planned;
+    for (const auto& [name, file] : rows) {
+        scene.objects.push_back(object(name, "/parts/" + name + ".bmp", 0, 0, 4, 4));
+        expected.push_back(file);
     }
-    area[0] = 1;
-    ASSERT_TRUE(writeFileAtomically(folder.file("Battle1.wid"), area).ok());
-    ASSERT_TRUE(writeFileAtomically(folder.file("empty.wid"), {}).ok());
-    std::filesystem::create_directory(folder.file("dir.wid"));
-    const std::vector<AreaFile> expected{{"Area1.WID", 1}, {"b.Wid", 12}, {"Town.wid", 3}};
-    EXPECT_EQ(listAreaFiles(folder.path().string()), expected);
+    for (const PartFile& file : planArea(scene, kDarkBackgroundName).files)
+        planned.push_back(file.fileName);
+    EXPECT_EQ(planned, expected);
+    EXPECT_TRUE(isReservedWindowsName("x."));
+    EXPECT_TRUE(isReservedWindowsName("x "));
 }
 
 // A part with a 6 GB tail, nearly all hole: exported whole, the hole kept, and
@@ -355,11 +336,9 @@ TEST(Export, HugePartsAreStreamed) {
     const test::TempFolder parts, folder;
     const std::string source = parts.file("huge_ug.bmp");
     const off_t size = off_t{6} << 30;
-    {
-        std::ofstream(source) << "BM head";
-        ASSERT_EQ(::truncate(source.c_str(), size - 4), 0);
-        std::ofstream(source, std::ios::app) << "tail";
-    }
+    std::ofstream(source) << "BM head";
+    ASSERT_EQ(::truncate(source.c_str(), size - 4), 0);
+    std::ofstream(source, std::ios::app) << "tail";
     Scene scene;
     scene.slot(1) = slot("huge_ug", source);
     rusage before{}, after{};
