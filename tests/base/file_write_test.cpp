@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -164,6 +165,34 @@ bool makeSocket(const std::string& path) {
     return made;
 }
 
+// Makes in the folder what the steps say, "what name [argument]" each: dir, fifo, device,
+// socket, lchown (to nobody), file (mode), chmod (mode), link (target; "@": in the folder).
+bool make(const test::TempFolder& d, const std::string& steps) {
+    std::istringstream in(steps);
+    std::string what, name, arg;
+    bool ok = true;
+    while (ok && in >> what >> name) {
+        const std::string at = name == "." ? d.path().string() : d.file(name);
+        if (what == "dir")
+            ok = fs::create_directory(at);
+        else if (what == "fifo")
+            ok = ::mkfifo(at.c_str(), 0666) == 0;
+        else if (what == "device")
+            ok = ::mknod(at.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+        else if (what == "socket")
+            ok = makeSocket(at);
+        else if (what == "lchown")
+            ok = ::lchown(at.c_str(), 65534, 65534) == 0;
+        else if (in >> arg && what == "link")
+            ok = ::symlink((arg[0] == '@' ? d.file(arg.substr(1)) : arg).c_str(), at.c_str()) == 0;
+        else if (what == "file" && !(std::ofstream(at) << "old"))
+            ok = false;
+        else
+            ok = ::chmod(at.c_str(), static_cast<mode_t>(std::stoi(arg, nullptr, 8))) == 0;
+    }
+    return ok;
+}
+
 // Every name under the folder, links not followed, with each file's kind and bytes.
 std::set<std::string> contents(const fs::path& folder) {
     std::set<std::string> found;
@@ -186,84 +215,32 @@ std::set<std::string> contents(const fs::path& folder) {
 // gets its file where its folder exists. Devices are made here, never the
 // system's, and only by root.
 TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
-    using Make = std::function<bool(const test::TempFolder&)>;
-    const auto file = [](const test::TempFolder& d, const char* name, mode_t mode) {
-        std::ofstream(d.file(name)) << "old";
-        return ::chmod(d.file(name).c_str(), mode) == 0;
-    };
-    const auto link = [](const test::TempFolder& d, const std::string& to, const char* name) {
-        return ::symlink(to.c_str(), d.file(name).c_str()) == 0;
-    };
-    const Status notRegular{StatusCode::NotRegularFile, {}, ENODEV};
+    const Status notRegular{StatusCode::NotRegularFile, {}, ENODEV}, written{};
     const struct {
         const char* what;
-        Make make;
+        const char* make;
         Status result;       // of writing and copying
         bool checkSees;      // checkTarget refuses too, before any folder is tried
         const char* lands;   // the file written, for a write that succeeds
         mode_t nobodyFolder; // as nobody, the folder's mode then; 0: as this user
     } rows[] = {
-        {"device",
-         [](auto& d) { return ::mknod(d.file("t").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
-         notRegular, true, nullptr, 0},
-        {"fifo", [](auto& d) { return ::mkfifo(d.file("t").c_str(), 0666) == 0; }, notRegular, true,
-         nullptr, 0},
-        {"socket", [](auto& d) { return makeSocket(d.file("t")); }, notRegular, true, nullptr, 0},
-        {"link to a fifo",
-         [&](auto& d) { return ::mkfifo(d.file("p").c_str(), 0666) == 0 && link(d, "p", "t"); },
-         notRegular, true, nullptr, 0},
-        {"live link",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) && file(d, "real/x", 0640) &&
-                    link(d, "real/x", "t");
-         },
-         {},
-         false,
-         "real/x",
-         0},
-        {"chain of links",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) && file(d, "real/x", 0640) &&
-                    link(d, "../real/x", "real/y") && link(d, d.file("real/y"), "t");
-         },
-         {},
-         false,
-         "real/x",
-         0},
-        {"link to a read-only file",
-         [&](auto& d) { return file(d, "x", 0444) && link(d, "x", "t"); }, systemError(EACCES),
-         true, nullptr, 0},
-        {"dangling link",
-         [&](auto& d) { return fs::create_directory(d.file("real")) && link(d, "real/x", "t"); },
-         {},
-         false,
-         "real/x",
-         0},
-        {"dangling link, no folder", [&](auto& d) { return link(d, "gone/x", "t"); },
-         systemError(ENOENT), false, nullptr, 0},
-        {"dangling link, folder not this user's",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) &&
-                    ::chmod(d.file("real").c_str(), 0555) == 0 && link(d, "real/x", "t");
-         },
+        {"device", "device t", notRegular, true, nullptr, 0},
+        {"fifo", "fifo t", notRegular, true, nullptr, 0},
+        {"socket", "socket t", notRegular, true, nullptr, 0},
+        {"link to a fifo", "fifo p link t p", notRegular, true, nullptr, 0},
+        {"live link", "dir real file real/x 640 link t real/x", written, false, "real/x", 0},
+        {"chain of links", "dir real file real/x 640 link real/y ../real/x link t @real/y", written,
+         false, "real/x", 0},
+        {"link to a read-only file", "file x 444 link t x", systemError(EACCES), true, nullptr, 0},
+        {"dangling link", "dir real link t real/x", written, false, "real/x", 0},
+        {"dangling link, no folder", "link t gone/x", systemError(ENOENT), false, nullptr, 0},
+        {"dangling link, folder not this user's", "dir real chmod real 555 link t real/x",
          systemError(EACCES), false, nullptr, 0777},
         {"another user's link in a shared folder (as /tmp)",
-         [&](auto& d) {
-             return file(d, "x", 0666) && link(d, "x", "t") &&
-                    ::lchown(d.file("t").c_str(), 65534, 65534) == 0 &&
-                    ::chmod(d.path().c_str(), 01777) == 0;
-         },
-         systemError(EACCES), true, nullptr, 0},
+         "file x 666 link t x lchown t chmod . 1777", systemError(EACCES), true, nullptr, 0},
         {"link in a folder this user may not write",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) &&
-                    ::chmod(d.file("real").c_str(), 0777) == 0 && file(d, "real/x", 0666) &&
-                    link(d, "real/x", "t") && ::chmod(d.path().c_str(), 0555) == 0;
-         },
-         {},
-         false,
-         "real/x",
-         0555},
+         "dir real chmod real 777 file real/x 666 link t real/x chmod . 555", written, false,
+         "real/x", 0555},
     };
     const test::TempFolder sources;
     std::ofstream(sources.file("source")) << "new";
@@ -276,7 +253,7 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
         for (int w = 0; w < 3; ++w) {
             SCOPED_TRACE(::testing::Message() << row.what << ", writer " << w);
             const test::TempFolder dir;
-            if (!row.make(dir)) {
+            if (!make(dir, row.make)) {
                 // mknod and lchown need root (and a container may refuse them even then).
                 EXPECT_NE(::geteuid(), 0u) << row.what << ": " << std::strerror(errno);
                 continue;

@@ -20,15 +20,16 @@ namespace {
 
 // Everything of a document a user could see or get back, by content.
 struct Seen {
-    std::vector<std::string> texts;
+    SceneFileData record;
     std::vector<Picture> pictures;
+    std::vector<Tone> tones;
+    std::string state; // history, file, and what the work folder holds
     friend bool operator==(const Seen&, const Seen&) = default;
 };
 
 void PrintTo(const Seen& seen, std::ostream* os) {
-    for (const std::string& text : seen.texts)
-        *os << text << "; ";
-    *os << seen.pictures.size() << " pictures";
+    *os << seen.state << "; " << seen.record.objects.size() << " objects, " << seen.pictures.size()
+        << " pictures";
 }
 
 struct Fixture {
@@ -72,32 +73,20 @@ struct Fixture {
         doc.undo();
     }
     Seen seen() const {
-        Seen s;
-        s.pictures.push_back(doc.canvas());
-        for (const Slot& slot : doc.scene().terrain()) {
-            s.texts.push_back("slot " + slot.name + " " + slot.path);
-            s.pictures.push_back(slot.picture());
-            s.pictures.push_back(slot.mask());
-        }
-        for (const ObjectRow& row : doc.scene().objects) {
-            s.texts.push_back("object " + row.name + " " + row.path + " " + std::to_string(row.x) +
-                              " " + std::to_string(row.y) + layerText(row.layer) +
-                              std::to_string(row.mirroredLeftRight) +
-                              std::to_string(row.mirroredUpDown));
-            s.pictures.push_back(row.picture());
-            s.pictures.push_back(row.mask());
-        }
-        for (const Tone tone : doc.tones())
-            s.texts.push_back(tone == Tone::Gray ? "gray" : "sepia");
+        Seen s{doc.fileData(), {doc.canvas()}, doc.tones(), {}};
+        for (const Slot& slot : doc.scene().terrain())
+            s.pictures.insert(s.pictures.end(), {slot.picture(), slot.mask()});
+        for (const ObjectRow& row : doc.scene().objects)
+            s.pictures.insert(s.pictures.end(), {row.picture(), row.mask()});
         std::string file = doc.filePath();
         if (file.starts_with(work.path().string()))
             file.erase(0, work.path().string().size()); // each fixture has its own folder
-        s.texts.push_back("undo " + std::to_string(doc.canUndo()) + " redo " +
-                          std::to_string(doc.canRedo()) + " modified " +
-                          std::to_string(doc.isModified()) + " file " + file);
+        s.state = "undo " + std::to_string(doc.canUndo()) + " redo " +
+                  std::to_string(doc.canRedo()) + " modified " + std::to_string(doc.isModified()) +
+                  " file " + file;
         // Nothing left behind by a write that did not finish.
         for (const std::string& entry : work.entries())
-            s.texts.push_back("written " + entry);
+            s.state += ", written " + entry;
         return s;
     }
 };
