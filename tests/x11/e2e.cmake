@@ -1,7 +1,7 @@
 # The whole program in a real X window, driven by real input events: the built
 # executable and its sample parts in a fresh program folder, checked against
-# the files it writes, the clipboard (read by xclip), a screenshot and the
-# core's own canvas (rendered by the command line).
+# the clipboard (read by xclip), screenshots, the core's own canvas (rendered
+# by the command line) and the dungeon export's previews.
 find_program(TARN_XVFB_RUN xvfb-run)
 find_program(TARN_XCLIP xclip)
 find_program(TARN_XDOTOOL xdotool)
