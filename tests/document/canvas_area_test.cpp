@@ -13,8 +13,9 @@ namespace {
 
 // Edits that touch a few rows recompose and report only where those rows were
 // and are. Over a long random run of edits, the canvas always equals a
-// composition from scratch, and every pixel that changed lies inside the area
-// the observers were told of (the window copies only that area to the screen).
+// composition from scratch (a toned one too, after an edit), and every pixel that
+// changed lies inside the area the observers were told of (the window copies
+// only that area to the screen).
 TEST(CanvasArea, PartialRecomposeMatchesAFullOneAndCoversEveryChange) {
     test::TempFolder program;
     SceneDocument doc(program.path().string());
@@ -31,11 +32,15 @@ TEST(CanvasArea, PartialRecomposeMatchesAFullOneAndCoversEveryChange) {
     });
     int partial = 0;
     for (int step = 0; step < 600; ++step) {
+        if (pick(4) == 0)
+            doc.applyTone(Tone::Gray);
         const Picture before = doc.canvas();
         told = {};
         const int rows = static_cast<int>(doc.scene().objects.size());
         const int row = rows > 0 ? pick(rows) : 0;
-        switch (pick(rows == 0 ? 1 : 9)) {
+        const int slot = 1 + pick(kSlotCount);
+        bool composes = true; // shows the canvas's own colours again, tone or not
+        switch (pick(rows == 0 ? 1 : 10)) {
         case 0:
             doc.insertObject("ob", "/parts", "ob.bmp",
                              test::part(5 + pick(60), 5 + pick(60), pick(20)));
@@ -58,20 +63,26 @@ TEST(CanvasArea, PartialRecomposeMatchesAFullOneAndCoversEveryChange) {
             doc.finishDragExchange(pick(rows));
             break;
         case 7:
+            composes = doc.clearSlot(slot);
+            doc.endDrag();
+            break;
+        case 8:
             if (pick(4) == 0)
-                doc.applyTone(Tone::Gray);
+                doc.clearAll();
             else if (pick(2) == 0)
-                doc.clearSlot(1 + pick(kSlotCount));
+                doc.moveObject(row, pick(500) - 20, pick(300) - 20);
             else
-                doc.endDrag();
+                composes = doc.choosePart(slot, "p", "p.bmp", test::part(200, 150, slot + 5));
             break;
         default:
+            composes = false;
             if (pick(2) == 0)
                 doc.undo();
             else
                 doc.redo();
         }
         SCOPED_TRACE("step " + std::to_string(step));
+        ASSERT_TRUE(!composes || doc.tones().empty());
         if (doc.tones().empty()) {
             Scene fresh = doc.scene();
             recompose(fresh);

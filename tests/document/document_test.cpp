@@ -1,7 +1,6 @@
 #include "document/scene_document.h"
 #include "output/bmp_writer.h"
 #include "scene/bmp.h"
-#include "scene/compose.h"
 #include "support/temp_folder.h"
 #include "support/test_pictures.h"
 
@@ -9,7 +8,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 
 namespace tarn {
@@ -70,37 +68,6 @@ struct Seen {
 
 Seen seen(const SceneDocument& doc) {
     return {doc.canvas(), doc.fileData(), doc.tones()};
-}
-
-// A toned canvas shows its own colours again after every edit that composes it.
-// (Undo of each edit is checked on the shown canvas by the window tests.)
-TEST(SceneDocument, EveryComposingEditDropsTheTone) {
-    const struct {
-        const char* name;
-        std::function<void(Fixture&)> edit;
-    } edits[] = {
-        {"choose a part", [](Fixture& f) { f.choose(2); }},
-        {"clear a slot", [](Fixture& f) { f.doc.clearSlot(4); }},
-        {"clear all", [](Fixture& f) { f.doc.clearAll(); }},
-        {"insert", [](Fixture& f) { f.insert(1); }},
-        {"delete", [](Fixture& f) { f.doc.deleteObject(0); }},
-        {"mirror", [](Fixture& f) { f.doc.mirrorObject(1, 2); }},
-        {"toggle the layer", [](Fixture& f) { f.doc.toggleLayer(0); }},
-        {"move", [](Fixture& f) { f.doc.moveObject(1, 5, 6); }},
-        {"exchange rows",
-         [](Fixture& f) { EXPECT_TRUE(f.doc.recordDragOrigin(0) && f.doc.finishDragExchange(2)); }},
-    };
-    for (const auto& e : edits) {
-        SCOPED_TRACE(e.name);
-        Fixture f;
-        f.fill();
-        f.doc.applyTone(Tone::Sepia);
-        e.edit(f);
-        Scene plain = f.doc.scene();
-        recompose(plain);
-        EXPECT_EQ(f.doc.canvas(), plain.canvas);
-        EXPECT_TRUE(f.doc.tones().empty());
-    }
 }
 
 // Edits of no row change nothing. A press leads to at most one exchange of whole
