@@ -42,8 +42,6 @@ class Program:
     def __init__(self, folder, work, log, *args):
         self.work = work
         self.dump = os.path.join(work, "geometry.txt")
-        if os.path.exists(self.dump):
-            os.remove(self.dump)
         env = dict(os.environ, TARN_GEOMETRY_DUMP=self.dump, QT_QPA_PLATFORM="xcb")
         self.process = subprocess.Popen([os.path.join(folder, "tarn"), *args], cwd=folder,
                                         env=env, stdout=log, stderr=subprocess.STDOUT)
@@ -88,21 +86,22 @@ class Program:
             shown = s.crop((x, y, x + CANVAS[0], y + CANVAS[1])).convert("RGB")
         return same(shown, expected)
 
-    def quit(self, window):
-        self.keys(window, "ctrl+q")
-        assert self.process.wait(timeout=WAIT) == 0
-
 
 def clipboard(*target):
     return subprocess.run(["xclip", "-selection", "clipboard", *target, "-o"],
                           capture_output=True, timeout=WAIT).stdout
 
 
-def scenario(program, composed):
-    """Clicks, a drag and Ctrl+C: the canvas on the clipboard and on screen is the core's."""
-    program.wait_for("frmMain/pctMain")
+def session(program, work, composed):
+    """`tarn SCENE.tarn` starts with the scene on screen and its name in the title. The same
+    scene made anew by clicks and a drag, copied with Ctrl+C, is on the clipboard in place
+    of another program's text. Ctrl+D, then arrow keys on the map: the view shown is the
+    export's preview of that square."""
     program.wait_gone("frmBoot")
-    main = program.window("^Tarn$")
+    main = program.window(r"^corridor\.tarn - Tarn$")
+    until("the scene on the canvas", lambda: program.shows(main, "frmMain", "pctMain", composed))
+    program.keys(main, "ctrl+n")
+    program.wait_gone("frmMain/lst(6)[")
     for slot, name in enumerate(SLOTS, start=1):
         program.click("frmMain/lst(%d)[%s]" % (slot, name))
     program.click("frmMain/lst(0)[%s]" % OBJECT)
@@ -119,53 +118,30 @@ def scenario(program, composed):
     program.wait_for("frmMain/lst(7)[%d]" % DROP[0])
     program.wait_for("frmMain/lst(8)[%d]" % DROP[1])
 
-    # Text another program put on the clipboard is replaced by the canvas.
     # xclip stays behind to serve the text; it must not hold the test's output.
     subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=b"text before", check=True,
                    timeout=WAIT, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     until("the text on the clipboard", lambda: clipboard() == b"text before")
     program.keys(main, "ctrl+c")
     png = until("the canvas on the clipboard", lambda: clipboard("-t", "image/png"))
-    copied = Image.open(io.BytesIO(png)).convert("RGB")
+    assert same(Image.open(io.BytesIO(png)).convert("RGB"), composed), "clipboard vs core"
     assert b"text before" not in clipboard()
+    until("the window to show the canvas",
+          lambda: program.shows(main, "frmMain", "pctMain", composed))
 
-    until("the window to show the copied canvas",
-          lambda: program.shows(main, "frmMain", "pctMain", copied))
-    program.quit(main)
-    assert same(copied, composed), "clipboard vs core"
+    program.keys(main, "ctrl+d")
+    dungeon = program.window("^ダンジョン$")
 
+    def shows(name):
+        with Image.open(os.path.join(work, "views", name)) as expected:
+            return program.shows(dungeon, "frmDungeon", "pctView", expected.convert("RGB"))
 
-def opened_and_walked(folder, work, log, scene, composed):
-    """`tarn SCENE.tarn` starts with that scene on the canvas and its name in the title;
-    Ctrl+D, then arrow keys on the map: the view shown is the export's preview of that square."""
-    views = os.path.join(work, "views")
-    run(os.path.join(folder, "tarn"), "dungeon", os.path.join(folder, "crypt.txt"), "--pack",
-        os.path.join(folder, "crypt.pack.json"), "--into", os.path.join(work, "crypt"),
-        "--views", views)
-    with open(os.path.join(folder, "tarn.ini"), "a", encoding="utf-8") as f:
-        f.write("[Dungeon]\nMap=%s\nPack=%s\n" % (os.path.join(folder, "crypt.txt"),
-                                                  os.path.join(folder, "crypt.pack.json")))
-    program = Program(folder, work, log, scene)
-    try:
-        program.wait_gone("frmBoot")
-        main = program.window(r"^corridor\.tarn - Tarn$")
-        until("the scene on the canvas",
-              lambda: program.shows(main, "frmMain", "pctMain", composed))
-        program.keys(main, "ctrl+d")
-        dungeon = program.window("^ダンジョン$")
-
-        def shows(name):
-            with Image.open(os.path.join(views, name)) as expected:
-                return program.shows(dungeon, "frmDungeon", "pctView", expected.convert("RGB"))
-
-        # From the start at (4, 4) facing east: a step, a turn left, a step north.
-        until("the start's view", lambda: shows("x4-y4-E.png"))
-        program.keys(dungeon, "Up", "Left", "Up")
-        until("the view after three keys", lambda: shows("x5-y3-N.png"))
-        program.quit(main)
-    finally:
-        if program.process.poll() is None:
-            program.process.kill()
+    # From the start at (4, 4) facing east: a step, a turn left, a step north.
+    until("the start's view", lambda: shows("x4-y4-E.png"))
+    program.keys(dungeon, "Up", "Left", "Up")
+    until("the view after three keys", lambda: shows("x5-y3-N.png"))
+    program.keys(main, "ctrl+q")
+    assert program.process.wait(timeout=WAIT) == 0
 
 
 def main(tarn, samples):
@@ -185,13 +161,17 @@ def main(tarn, samples):
                    "objects": [{"name": OBJECT, "path": "program/%s.bmp" % OBJECT,
                                 "x": DROP[0], "y": DROP[1], "layer": "F",
                                 "mirrorLeftRight": False, "mirrorUpDown": False}]}, f)
-    run(os.path.join(folder, "tarn"), "render", scene, "-o", os.path.join(work, "composed.png"))
-    composed = Image.open(os.path.join(work, "composed.png")).convert("RGB")
+    tarn = os.path.join(folder, "tarn")
+    run(tarn, "render", scene, "-o", os.path.join(work, "composed.png"))
+    map_file, pack = os.path.join(folder, "crypt.txt"), os.path.join(folder, "crypt.pack.json")
+    run(tarn, "dungeon", map_file, "--pack", pack, "--into", os.path.join(work, "crypt"),
+        "--views", os.path.join(work, "views"))
+    with open(os.path.join(folder, "tarn.ini"), "a", encoding="utf-8") as f:
+        f.write("[Dungeon]\nMap=%s\nPack=%s\n" % (map_file, pack))
     with open(os.path.join(work, "tarn.log"), "wb") as log:
-        program = Program(folder, work, log)
+        program = Program(folder, work, log, scene)
         try:
-            scenario(program, composed)
-            opened_and_walked(folder, work, log, scene, composed)
+            session(program, work, Image.open(os.path.join(work, "composed.png")).convert("RGB"))
         except Exception:
             subprocess.run(["import", "-window", "root", os.path.join(work, "screen.png")],
                            timeout=WAIT, check=False)
