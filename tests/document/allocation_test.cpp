@@ -39,11 +39,17 @@ struct Fixture {
     SceneDocument doc{program.path().string()};
     std::map<std::string, Picture> parts;
 
+    // The parts, and a scene file naming two slots and an object.
     Fixture() {
         for (int slot = 1; slot <= kSlotCount; ++slot)
             parts[kParts + "t" + std::to_string(slot)] = test::part(160, 100, slot);
         for (int k = 0; k < 3; ++k)
             parts[kParts + "ob" + std::to_string(k)] = test::part(40 + k, 30, 10 + k);
+        SceneFileData data;
+        data.terrain[1] = {"t2", kParts + "t2"};
+        data.terrain[4] = {"t5", kParts + "t5"};
+        data.objects.push_back({"ob2", kParts + "ob2", 30, 40, Layer::InFront, true, false});
+        EXPECT_TRUE(writeSceneFile(work.file("scene.tarn"), data).ok());
     }
     PartLoader loader() const {
         return [this](const std::string& path, Picture& out) {
@@ -90,22 +96,6 @@ struct Fixture {
         return s;
     }
 };
-
-// A scene file naming two slots and an object, written once.
-const std::string& sceneFile() {
-    static const test::TempFolder folder;
-    static const std::string path = [] {
-        SceneFileData data;
-        data.terrain[1] = {"t2", Fixture::kParts + "t2"};
-        data.terrain[4] = {"t5", Fixture::kParts + "t5"};
-        data.objects.push_back(
-            {"ob2", Fixture::kParts + "ob2", 30, 40, Layer::InFront, true, false});
-        const std::string file = folder.file("scene.tarn");
-        EXPECT_TRUE(writeSceneFile(file, data).ok());
-        return file;
-    }();
-    return path;
-}
 
 struct Edit {
     const char* name;
@@ -183,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Edit{"Recompose", [](Fixture& f) { f.doc.recompose(); }},
                       Edit{"Undo", [](Fixture& f) { f.doc.undo(); }},
                       Edit{"Redo", [](Fixture& f) { f.doc.redo(); }},
-                      Edit{"Open", [](Fixture& f) { f.doc.open(sceneFile(), f.loader()); }},
+                      Edit{"Open",
+                           [](Fixture& f) { f.doc.open(f.work.file("scene.tarn"), f.loader()); }},
                       Edit{"Save", [](Fixture& f) { f.doc.save(f.work.file("saved.tarn")); }}),
     [](const ::testing::TestParamInfo<Edit>& info) { return std::string(info.param.name); });
 
