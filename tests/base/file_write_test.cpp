@@ -35,15 +35,6 @@ mode_t modeOf(const std::string& path) {
     return st.st_mode & 07777;
 }
 
-// A new file reads like any other new file, not like the writer's private temporary one.
-TEST(AtomicWriter, ANewFileFollowsTheUmask) {
-    const test::TempFolder dir;
-    const mode_t mask = ::umask(022);
-    EXPECT_TRUE(writeFileAtomically(dir.file("new.ini"), test::bytesOf("new")).ok());
-    ::umask(mask);
-    EXPECT_EQ(modeOf(dir.file("new.ini")), 0644u);
-}
-
 // The temporary name does not grow with the target's: the longest legal name is written.
 TEST(AtomicWriter, NamesUpToTheLimitAndNotBeyond) {
     const test::TempFolder dir;
@@ -193,6 +184,7 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
         const char* lands;   // the file written, for a write that succeeds
         mode_t nobodyFolder; // as nobody, the folder's mode then; 0: as this user
     } rows[] = {
+        {"nothing", "", written, false, "t", 0},
         {"file 0600", "file t 600", written, false, "t", 0},
         {"file 0755", "file t 755", written, false, "t", 0},
         {"read-only file", "file t 444", systemError(EACCES), true, nullptr, 0},
@@ -224,6 +216,7 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
         [](const std::string& t) { return writeFileAtomically(t, test::bytesOf("new")); },
         [&](const std::string& t) { return copyFileAtomically(sources.file("source"), t); },
         [](const std::string& t) { return checkTarget(t); }};
+    const mode_t mask = ::umask(022);
     for (const auto& row : rows) {
         for (int w = 0; w < 3; ++w) {
             SCOPED_TRACE(::testing::Message() << row.what << ", writer " << w);
@@ -234,12 +227,10 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
                 continue;
             }
             std::set<std::string> expected = contents(dir.path());
-            // Made anew: as any new file; replaced: the mode it had.
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
+            // Replaced: the mode it had; made anew: as any new file, not the writer's 0600.
             const mode_t mode = row.lands != nullptr && fs::exists(dir.file(row.lands))
                                     ? modeOf(dir.file(row.lands))
-                                    : 0666 & ~mask;
+                                    : 0644;
             std::optional<test::UnprivilegedUser> nobody;
             if (row.nobodyFolder != 0) {
                 ASSERT_TRUE(nobody.emplace(dir.path(), row.nobodyFolder).ok());
@@ -262,6 +253,7 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
             EXPECT_EQ(contents(dir.path()), expected);
         }
     }
+    ::umask(mask);
 }
 
 } // namespace
