@@ -40,20 +40,21 @@ struct Fixture {
         for (int k = 0; k < 3; ++k)
             EXPECT_TRUE(saveBmp24(object(k), file("ob", k)).ok());
     }
-    void insert(int k) {
+    void insert(int k, const std::string& from) {
         const std::string name = "ob" + std::to_string(k);
-        ASSERT_EQ(doc.insertObject(name, parts, name + ".bmp", object(k)), InsertResult::Added);
+        ASSERT_EQ(doc.insertObject(name, from, name + ".bmp", object(k)), InsertResult::Added);
     }
-    // A scene with every slot and three objects, placed over the terrain.
-    void fill() {
+    // A scene with every slot and three objects, placed over the terrain; the last from `lib`.
+    void fill(const std::string& from, const std::string& lib) {
         for (int slot = 1; slot <= kSlotCount; ++slot)
-            ASSERT_TRUE(
-                doc.choosePart(slot, "t" + std::to_string(slot), file("t", slot), terrain(slot)));
+            ASSERT_TRUE(doc.choosePart(slot, "t" + std::to_string(slot),
+                                       from + "/t" + std::to_string(slot) + ".bmp", terrain(slot)));
         for (int k = 0; k < 3; ++k) {
-            insert(k);
+            insert(k, k < 2 ? from : lib);
             doc.moveObject(k, 60 + 50 * k, 70 + 3 * k);
         }
     }
+    void fill() { fill(parts, parts); }
 };
 
 struct Seen {
@@ -122,7 +123,7 @@ TEST(SceneDocument, EditsOfNoRowAndOneExchangePerPress) {
 TEST(SceneDocument, HistoryDragsDepthAndTheUnsavedMark) {
     Fixture f;
     EXPECT_FALSE(f.doc.isModified());
-    f.insert(0);
+    f.insert(0, f.parts);
     const Seen inserted = seen(f.doc);
     f.doc.beginDrag(); // a drag of many moves is one step, pauses (zoomed moves) too
     for (int i = 0; i < 60; ++i)
@@ -230,13 +231,7 @@ TEST(SceneFile, AProjectOpensWholeWhereverItGoes) {
         fs::rename(f.parts, top / "a/p/parts");
         fs::rename(top / "a/p/parts/ob2.bmp", top / "lib/ob2.bmp");
         fs::create_directory_symlink("a/p", top / "link");
-        const std::string parts = (top / row.partsIn / "parts").string();
-        for (int slot = 1; slot <= kSlotCount; ++slot)
-            ASSERT_TRUE(f.doc.choosePart(slot, "t", parts + "/t" + std::to_string(slot) + ".bmp",
-                                         Fixture::terrain(slot)));
-        for (int k = 0; k < 3; ++k)
-            f.doc.insertObject("ob", k < 2 ? parts : (top / "lib").string(),
-                               "ob" + std::to_string(k) + ".bmp", Fixture::object(k));
+        f.fill((top / row.partsIn / "parts").string(), (top / "lib").string());
         ASSERT_TRUE(f.doc.save((top / row.savedIn / "s.tarn").string()).ok());
         const Bytes bytes = test::fileBytes((top / "a/p/s.tarn").string());
         const std::string text(bytes.begin(), bytes.end());
