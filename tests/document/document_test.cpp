@@ -44,7 +44,8 @@ struct Fixture {
         const std::string name = "ob" + std::to_string(k);
         ASSERT_EQ(doc.insertObject(name, from, name + ".bmp", object(k)), InsertResult::Added);
     }
-    // A scene with every slot and three objects, placed over the terrain; the last from `lib`.
+    // A scene with every slot and three objects over the terrain, the last from `lib`: one
+    // mirrored left-right, one in front, one mirrored both ways and partly off the canvas.
     void fill(const std::string& from, const std::string& lib) {
         for (int slot = 1; slot <= kSlotCount; ++slot)
             ASSERT_TRUE(doc.choosePart(slot, "t" + std::to_string(slot),
@@ -53,6 +54,11 @@ struct Fixture {
             insert(k, k < 2 ? from : lib);
             doc.moveObject(k, 60 + 50 * k, 70 + 3 * k);
         }
+        doc.mirrorObject(0, 1);
+        doc.toggleLayer(1);
+        doc.mirrorObject(2, 1);
+        doc.mirrorObject(2, 2);
+        doc.moveObject(2, -7, 250);
     }
     void fill() { fill(parts, parts); }
 };
@@ -92,8 +98,6 @@ TEST(SceneDocument, EditsOfNoRowAndOneExchangePerPress) {
         Fixture f;
         writeFileAtomically(f.program.file("MySystem"), test::bytesOf("x"));
         f.fill();
-        f.doc.toggleLayer(1);
-        f.doc.mirrorObject(2, 1);
         const Seen start = seen(f.doc);
         EXPECT_FALSE(f.doc.mirrorObject(-1, 1) || f.doc.mirrorObject(3, 1) ||
                      f.doc.mirrorObject(0, 3) || f.doc.toggleLayer(7) ||
@@ -164,13 +168,7 @@ TEST(SceneDocument, HistoryDragsDepthAndTheUnsavedMark) {
 TEST(SceneFile, RoundTripAndMissingParts) {
     Fixture f;
     f.fill();
-    f.doc.mirrorObject(0, 1);
-    f.doc.mirrorObject(2, 2);
-    f.doc.mirrorObject(2, 1);
-    f.doc.toggleLayer(1);
-    f.doc.moveObject(2, -7, 250);
-    const std::string scene = f.work.file("views/first.tarn");
-    fs::create_directories(f.work.file("views"));
+    const std::string scene = f.work.file("first.tarn");
     ASSERT_TRUE(f.doc.save(scene).ok());
     SceneDocument other(f.program.path().string());
     ASSERT_TRUE(other.open(scene, loadBmp).ok());
