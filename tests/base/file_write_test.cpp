@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <set>
+#include <sstream>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -34,43 +35,7 @@ mode_t modeOf(const std::string& path) {
     return st.st_mode & 07777;
 }
 
-// A replaced file keeps its mode; a read-only one is refused and stays as it was,
-// for root too; a file this user may not write is refused before anything is made.
-TEST(AtomicWriter, KeepsTheModeAndRefusesReadOnlyFiles) {
-    const struct {
-        mode_t mode;
-        bool asNobody;
-        int result;
-    } rows[] = {{0600, false, 0},      {0640, false, 0},      {0755, false, 0},
-                {0444, false, EACCES}, {0400, false, EACCES}, {0644, true, EACCES},
-                {0666, true, 0}};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(::testing::Message()
-                     << std::oct << row.mode << (row.asNobody ? " nobody" : ""));
-        const test::TempFolder dir;
-        const std::string file = dir.file("x.ini");
-        std::ofstream(file) << "earlier";
-        ASSERT_EQ(::chmod(file.c_str(), row.mode), 0);
-        std::optional<test::UnprivilegedUser> nobody;
-        if (row.asNobody) {
-            ASSERT_TRUE(nobody.emplace(dir.path(), 0777).ok());
-        }
-        EXPECT_EQ(writeFileAtomically(file, test::bytesOf("new")).error, row.result);
-        nobody.reset();
-        EXPECT_EQ(test::fileBytes(file), test::bytesOf(row.result ? "earlier" : "new"));
-        EXPECT_EQ(modeOf(file), row.mode);
-        EXPECT_EQ(dir.entries(), std::vector<std::string>{"x.ini"});
-    }
-    // A new file reads like any other new file, not like the writer's private temporary one.
-    const test::TempFolder dir;
-    const mode_t mask = ::umask(022);
-    EXPECT_TRUE(writeFileAtomically(dir.file("new.ini"), test::bytesOf("new")).ok());
-    ::umask(mask);
-    EXPECT_EQ(modeOf(dir.file("new.ini")), 0644u);
-}
-
-// The temporary name does not grow with the target's: the longest legal name is
-// written; one byte more is refused before anything is made.
+// The temporary name does not grow with the target's: the longest legal name is written.
 TEST(AtomicWriter, NamesUpToTheLimitAndNotBeyond) {
     const test::TempFolder dir;
     const std::string longest(255, 'a'), alsoLongest(255, 'b'), tooLong(256, 'a');
@@ -83,9 +48,8 @@ TEST(AtomicWriter, NamesUpToTheLimitAndNotBeyond) {
     EXPECT_EQ(dir.entries().size(), 2u);
 }
 
-// A writer killed halfway leaves its temporary file; the next clean-up of the
-// folder removes it, and earlier versions' leftovers, but never the file of a
-// writer that is still alive, nor a file that only looks similar.
+// A killed writer's temporary file and earlier versions' leftovers are cleaned up
+// later; a live writer's file and files that only look similar are kept.
 TEST(AtomicWriter, LeftoversOfAKilledWriterAreRemovedLater) {
     const test::TempFolder dir;
     const pid_t child = ::fork();
@@ -95,21 +59,14 @@ TEST(AtomicWriter, LeftoversOfAKilledWriterAreRemovedLater) {
         ::_exit(0);
     }
     ASSERT_GT(child, 0);
-    auto temporaries = [&] {
-        std::vector<std::string> found;
-        for (const std::string& name : dir.entries())
-            if (name.starts_with(".tarn-"))
-                found.push_back(name);
-        return found;
-    };
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (temporaries().empty() && std::chrono::steady_clock::now() < deadline)
+    while (dir.entries().empty() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     ::kill(child, SIGKILL);
     ::waitpid(child, nullptr, 0);
-    const std::vector<std::string> left = temporaries();
+    const std::vector<std::string> left = dir.entries();
     ASSERT_EQ(left.size(), 1u) << "the writer was not caught halfway";
-    EXPECT_EQ(left[0].size(), 12u); // ".tarn-" and six letters
+    EXPECT_TRUE(left[0].starts_with(".tarn-") && left[0].size() == 12) << left[0];
 
     std::ofstream(dir.file("Summary.wsm.tarn-Ab12Cd")) << "an earlier version's";
     std::ofstream(dir.file(".tarn-keep")) << "the user's own";
@@ -127,8 +84,7 @@ TEST(AtomicWriter, LeftoversOfAKilledWriterAreRemovedLater) {
               (std::vector<std::string>{".tarn-keep", "Summary.wsm", "notes.tarn-x1"}));
 }
 
-// Pipes in a file's place fail instead of blocking (devices: in the settings
-// tests); files over the limit are refused from their size.
+// Pipes in a file's place fail instead of blocking; files over the limit are refused.
 TEST(AtomicWriter, ReadsOnlyRegularFilesWithinTheLimit) {
     const test::TempFolder dir;
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
@@ -164,6 +120,34 @@ bool makeSocket(const std::string& path) {
     return made;
 }
 
+// Makes in the folder what the steps say, "what name [argument]" each: dir, fifo, device,
+// socket, lchown (to nobody), file (mode), chmod (mode), link (target; "@": in the folder).
+bool make(const test::TempFolder& d, const std::string& steps) {
+    std::istringstream in(steps);
+    std::string what, name, arg;
+    bool ok = true;
+    while (ok && in >> what >> name) {
+        const std::string at = name == "." ? d.path().string() : d.file(name);
+        if (what == "dir")
+            ok = fs::create_directory(at);
+        else if (what == "fifo")
+            ok = ::mkfifo(at.c_str(), 0666) == 0;
+        else if (what == "device")
+            ok = ::mknod(at.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+        else if (what == "socket")
+            ok = makeSocket(at);
+        else if (what == "lchown")
+            ok = ::lchown(at.c_str(), 65534, 65534) == 0;
+        else if (in >> arg && what == "link")
+            ok = ::symlink((arg[0] == '@' ? d.file(arg.substr(1)) : arg).c_str(), at.c_str()) == 0;
+        else if (what == "file" && !(std::ofstream(at) << "old"))
+            ok = false;
+        else
+            ok = ::chmod(at.c_str(), static_cast<mode_t>(std::stoi(arg, nullptr, 8))) == 0;
+    }
+    return ok;
+}
+
 // Every name under the folder, links not followed, with each file's kind and bytes.
 std::set<std::string> contents(const fs::path& folder) {
     std::set<std::string> found;
@@ -180,90 +164,43 @@ std::set<std::string> contents(const fs::path& folder) {
     return found;
 }
 
-// Each writer against what may stand in a file's place. A device, a pipe or a
-// socket, or a link to one, is refused before anything is made; a link is
-// written through and stays a link, its file keeping its mode; a dangling link
-// gets its file where its folder exists. Devices are made here, never the
-// system's, and only by root.
+// Each writer against what may stand in a file's place: a file keeps its mode, one that is
+// read-only or not this user's to write is refused and stays, what is no file is refused before
+// anything is made; links are written through and stay. Devices are made here, only by root.
 TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
-    using Make = std::function<bool(const test::TempFolder&)>;
-    const auto file = [](const test::TempFolder& d, const char* name, mode_t mode) {
-        std::ofstream(d.file(name)) << "old";
-        return ::chmod(d.file(name).c_str(), mode) == 0;
-    };
-    const auto link = [](const test::TempFolder& d, const std::string& to, const char* name) {
-        return ::symlink(to.c_str(), d.file(name).c_str()) == 0;
-    };
-    const Status notRegular{StatusCode::NotRegularFile, {}, ENODEV};
+    const Status notRegular{StatusCode::NotRegularFile, {}, ENODEV}, written{};
     const struct {
         const char* what;
-        Make make;
+        const char* make;
         Status result;       // of writing and copying
         bool checkSees;      // checkTarget refuses too, before any folder is tried
         const char* lands;   // the file written, for a write that succeeds
         mode_t nobodyFolder; // as nobody, the folder's mode then; 0: as this user
     } rows[] = {
-        {"device",
-         [](auto& d) { return ::mknod(d.file("t").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0; },
-         notRegular, true, nullptr, 0},
-        {"fifo", [](auto& d) { return ::mkfifo(d.file("t").c_str(), 0666) == 0; }, notRegular, true,
-         nullptr, 0},
-        {"socket", [](auto& d) { return makeSocket(d.file("t")); }, notRegular, true, nullptr, 0},
-        {"link to a fifo",
-         [&](auto& d) { return ::mkfifo(d.file("p").c_str(), 0666) == 0 && link(d, "p", "t"); },
-         notRegular, true, nullptr, 0},
-        {"live link",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) && file(d, "real/x", 0640) &&
-                    link(d, "real/x", "t");
-         },
-         {},
-         false,
-         "real/x",
-         0},
-        {"chain of links",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) && file(d, "real/x", 0640) &&
-                    link(d, "../real/x", "real/y") && link(d, d.file("real/y"), "t");
-         },
-         {},
-         false,
-         "real/x",
-         0},
-        {"link to a read-only file",
-         [&](auto& d) { return file(d, "x", 0444) && link(d, "x", "t"); }, systemError(EACCES),
-         true, nullptr, 0},
-        {"dangling link",
-         [&](auto& d) { return fs::create_directory(d.file("real")) && link(d, "real/x", "t"); },
-         {},
-         false,
-         "real/x",
-         0},
-        {"dangling link, no folder", [&](auto& d) { return link(d, "gone/x", "t"); },
-         systemError(ENOENT), false, nullptr, 0},
-        {"dangling link, folder not this user's",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) &&
-                    ::chmod(d.file("real").c_str(), 0555) == 0 && link(d, "real/x", "t");
-         },
+        {"nothing", "", written, false, "t", 0},
+        {"file 0600", "file t 600", written, false, "t", 0},
+        {"file 0755", "file t 755", written, false, "t", 0},
+        {"read-only file", "file t 444", systemError(EACCES), true, nullptr, 0},
+        {"file only its owner reads", "file t 400", systemError(EACCES), true, nullptr, 0},
+        {"another user's file", "file t 644", systemError(EACCES), true, nullptr, 0777},
+        {"another user's file all may write", "file t 666", written, false, "t", 0777},
+        {"device", "device t", notRegular, true, nullptr, 0},
+        {"fifo", "fifo t", notRegular, true, nullptr, 0},
+        {"socket", "socket t", notRegular, true, nullptr, 0},
+        {"link to a fifo", "fifo p link t p", notRegular, true, nullptr, 0},
+        {"live link", "dir real file real/x 640 link t real/x", written, false, "real/x", 0},
+        {"chain of links", "dir real file real/x 640 link real/y ../real/x link t @real/y", written,
+         false, "real/x", 0},
+        {"link to a read-only file", "file x 444 link t x", systemError(EACCES), true, nullptr, 0},
+        {"dangling link", "dir real link t real/x", written, false, "real/x", 0},
+        {"dangling link, no folder", "link t gone/x", systemError(ENOENT), false, nullptr, 0},
+        {"dangling link, folder not this user's", "dir real chmod real 555 link t real/x",
          systemError(EACCES), false, nullptr, 0777},
         {"another user's link in a shared folder (as /tmp)",
-         [&](auto& d) {
-             return file(d, "x", 0666) && link(d, "x", "t") &&
-                    ::lchown(d.file("t").c_str(), 65534, 65534) == 0 &&
-                    ::chmod(d.path().c_str(), 01777) == 0;
-         },
-         systemError(EACCES), true, nullptr, 0},
+         "file x 666 link t x lchown t chmod . 1777", systemError(EACCES), true, nullptr, 0},
         {"link in a folder this user may not write",
-         [&](auto& d) {
-             return fs::create_directory(d.file("real")) &&
-                    ::chmod(d.file("real").c_str(), 0777) == 0 && file(d, "real/x", 0666) &&
-                    link(d, "real/x", "t") && ::chmod(d.path().c_str(), 0555) == 0;
-         },
-         {},
-         false,
-         "real/x",
-         0555},
+         "dir real chmod real 777 file real/x 666 link t real/x chmod . 555", written, false,
+         "real/x", 0555},
     };
     const test::TempFolder sources;
     std::ofstream(sources.file("source")) << "new";
@@ -272,22 +209,21 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
         [](const std::string& t) { return writeFileAtomically(t, test::bytesOf("new")); },
         [&](const std::string& t) { return copyFileAtomically(sources.file("source"), t); },
         [](const std::string& t) { return checkTarget(t); }};
+    const mode_t mask = ::umask(022);
     for (const auto& row : rows) {
         for (int w = 0; w < 3; ++w) {
             SCOPED_TRACE(::testing::Message() << row.what << ", writer " << w);
             const test::TempFolder dir;
-            if (!row.make(dir)) {
+            if (!make(dir, row.make)) {
                 // mknod and lchown need root (and a container may refuse them even then).
                 EXPECT_NE(::geteuid(), 0u) << row.what << ": " << std::strerror(errno);
                 continue;
             }
             std::set<std::string> expected = contents(dir.path());
-            // Made anew: as any new file; replaced: the mode it had.
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
+            // Replaced: the mode it had; made anew: as any new file, not the writer's 0600.
             const mode_t mode = row.lands != nullptr && fs::exists(dir.file(row.lands))
                                     ? modeOf(dir.file(row.lands))
-                                    : 0666 & ~mask;
+                                    : 0644;
             std::optional<test::UnprivilegedUser> nobody;
             if (row.nobodyFolder != 0) {
                 ASSERT_TRUE(nobody.emplace(dir.path(), row.nobodyFolder).ok());
@@ -310,6 +246,7 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
             EXPECT_EQ(contents(dir.path()), expected);
         }
     }
+    ::umask(mask);
 }
 
 } // namespace

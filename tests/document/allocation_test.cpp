@@ -20,15 +20,16 @@ namespace {
 
 // Everything of a document a user could see or get back, by content.
 struct Seen {
-    std::vector<std::string> texts;
+    SceneFileData record;
     std::vector<Picture> pictures;
+    std::vector<Tone> tones;
+    std::string state; // history, file, and what the work folder holds
     friend bool operator==(const Seen&, const Seen&) = default;
 };
 
 void PrintTo(const Seen& seen, std::ostream* os) {
-    for (const std::string& text : seen.texts)
-        *os << text << "; ";
-    *os << seen.pictures.size() << " pictures";
+    *os << seen.state << "; " << seen.record.objects.size() << " objects, " << seen.pictures.size()
+        << " pictures";
 }
 
 struct Fixture {
@@ -38,11 +39,17 @@ struct Fixture {
     SceneDocument doc{program.path().string()};
     std::map<std::string, Picture> parts;
 
+    // The parts, and a scene file naming two slots and an object.
     Fixture() {
         for (int slot = 1; slot <= kSlotCount; ++slot)
             parts[kParts + "t" + std::to_string(slot)] = test::part(160, 100, slot);
         for (int k = 0; k < 3; ++k)
             parts[kParts + "ob" + std::to_string(k)] = test::part(40 + k, 30, 10 + k);
+        SceneFileData data;
+        data.terrain[1] = {"t2", kParts + "t2"};
+        data.terrain[4] = {"t5", kParts + "t5"};
+        data.objects.push_back({"ob2", kParts + "ob2", 30, 40, Layer::InFront, true, false});
+        EXPECT_TRUE(writeSceneFile(work.file("scene.tarn"), data).ok());
     }
     PartLoader loader() const {
         return [this](const std::string& path, Picture& out) {
@@ -72,51 +79,23 @@ struct Fixture {
         doc.undo();
     }
     Seen seen() const {
-        Seen s;
-        s.pictures.push_back(doc.canvas());
-        for (const Slot& slot : doc.scene().terrain()) {
-            s.texts.push_back("slot " + slot.name + " " + slot.path);
-            s.pictures.push_back(slot.picture());
-            s.pictures.push_back(slot.mask());
-        }
-        for (const ObjectRow& row : doc.scene().objects) {
-            s.texts.push_back("object " + row.name + " " + row.path + " " + std::to_string(row.x) +
-                              " " + std::to_string(row.y) + layerText(row.layer) +
-                              std::to_string(row.mirroredLeftRight) +
-                              std::to_string(row.mirroredUpDown));
-            s.pictures.push_back(row.picture());
-            s.pictures.push_back(row.mask());
-        }
-        for (const Tone tone : doc.tones())
-            s.texts.push_back(tone == Tone::Gray ? "gray" : "sepia");
+        Seen s{doc.fileData(), {doc.canvas()}, doc.tones(), {}};
+        for (const Slot& slot : doc.scene().terrain())
+            s.pictures.insert(s.pictures.end(), {slot.picture(), slot.mask()});
+        for (const ObjectRow& row : doc.scene().objects)
+            s.pictures.insert(s.pictures.end(), {row.picture(), row.mask()});
         std::string file = doc.filePath();
         if (file.starts_with(work.path().string()))
             file.erase(0, work.path().string().size()); // each fixture has its own folder
-        s.texts.push_back("undo " + std::to_string(doc.canUndo()) + " redo " +
-                          std::to_string(doc.canRedo()) + " modified " +
-                          std::to_string(doc.isModified()) + " file " + file);
+        s.state = "undo " + std::to_string(doc.canUndo()) + " redo " +
+                  std::to_string(doc.canRedo()) + " modified " + std::to_string(doc.isModified()) +
+                  " file " + file;
         // Nothing left behind by a write that did not finish.
         for (const std::string& entry : work.entries())
-            s.texts.push_back("written " + entry);
+            s.state += ", written " + entry;
         return s;
     }
 };
-
-// A scene file naming two slots and an object, written once.
-const std::string& sceneFile() {
-    static const test::TempFolder folder;
-    static const std::string path = [] {
-        SceneFileData data;
-        data.terrain[1] = {"t2", Fixture::kParts + "t2"};
-        data.terrain[4] = {"t5", Fixture::kParts + "t5"};
-        data.objects.push_back(
-            {"ob2", Fixture::kParts + "ob2", 30, 40, Layer::InFront, true, false});
-        const std::string file = folder.file("scene.tarn");
-        EXPECT_TRUE(writeSceneFile(file, data).ok());
-        return file;
-    }();
-    return path;
-}
 
 struct Edit {
     const char* name;
@@ -194,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Edit{"Recompose", [](Fixture& f) { f.doc.recompose(); }},
                       Edit{"Undo", [](Fixture& f) { f.doc.undo(); }},
                       Edit{"Redo", [](Fixture& f) { f.doc.redo(); }},
-                      Edit{"Open", [](Fixture& f) { f.doc.open(sceneFile(), f.loader()); }},
+                      Edit{"Open",
+                           [](Fixture& f) { f.doc.open(f.work.file("scene.tarn"), f.loader()); }},
                       Edit{"Save", [](Fixture& f) { f.doc.save(f.work.file("saved.tarn")); }}),
     [](const ::testing::TestParamInfo<Edit>& info) { return std::string(info.param.name); });
 

@@ -18,23 +18,16 @@ inline std::atomic<long> failAt{0};          // fail the allocation of this numb
 inline std::atomic<long> counted{0};         // allocations since armed
 inline std::atomic<long> failures{0};
 
-inline bool shouldFail(std::size_t size) {
+inline void* allocate(std::size_t size) {
     const std::size_t min = minBytes.load(std::memory_order_relaxed);
     const long at = failAt.load(std::memory_order_relaxed);
-    if (min == 0 && at == 0)
-        return false;
     const bool fail = (min != 0 && size >= min) || (at != 0 && ++counted == at);
     if (fail)
         ++failures;
-    return fail;
-}
-
-inline void* allocate(std::size_t size) {
-    if (shouldFail(size))
+    void* p = fail ? nullptr : std::malloc(size != 0 ? size : 1);
+    if (p == nullptr)
         throw std::bad_alloc();
-    if (void* p = std::malloc(size != 0 ? size : 1))
-        return p;
-    throw std::bad_alloc();
+    return p;
 }
 } // namespace allocation_faults
 

@@ -5,6 +5,7 @@
 
 #include "app/window/frm_main.h"
 #include "app/window/list_box.h"
+#include "support/program_folder.h"
 
 #include <QLabel>
 #include <QStringList>
@@ -15,12 +16,8 @@ inline QStringList shownScene(const FrmMain& w) {
     QStringList lines{QStringLiteral("title: ") + w.windowTitle()};
     for (int slot = 1; slot <= kSlotCount; ++slot)
         lines << QStringLiteral("use(%1): %2").arg(slot).arg(w.use(slot)->text());
-    for (int i = 6; i <= 10; ++i) {
-        QStringList texts;
-        for (int row = 0; row < w.lst(i)->count(); ++row)
-            texts << w.lst(i)->item(row)->text();
-        lines << QStringLiteral("lst(%1): %2").arg(i).arg(texts.join(QLatin1Char('|')));
-    }
+    for (int i = 6; i <= 10; ++i)
+        lines << QStringLiteral("lst(%1): %2").arg(i).arg(entries(w.lst(i)).join(QLatin1Char('|')));
     return lines;
 }
 
