@@ -500,37 +500,8 @@ class TestFrmMain : public QObject, MainWindowTest {
                                  "記憶された後に何らかの変更があったと思われます。\n")});
     }
 
-    // Long names show whole on hover in every list.
-    void tooltipsShowWholeNames() {
-        const QString longName = "ob_a_very_long_name_that_no_column_can_show_whole";
-        const QString wall = "stone_with_a_long_long_name_fl";
-        folder->writePart(longName + ".bmp", part(8, 8, 0));
-        folder->writePart(wall + ".bmp", part(8, 8, 1));
-        open();
-        w->onPartChosen(4, 0);
-        QCOMPARE(w->use(4)->toolTip(), wall);
-        insert(0);
-        const auto hover = [](QListWidget* list) {
-            const QPoint at = list->visualItemRect(list->item(0)).center();
-            QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
-            QApplication::sendEvent(list->viewport(), &help);
-            return QToolTip::isVisible() ? QToolTip::text() : QString();
-        };
-        const std::pair<QListWidget*, QString> lists[] = {
-            {w->lst(0), longName},
-            {w->lst(4), wall},
-            {w->lst(6), longName},
-            {w->lst(7), "0"},
-            {get<QListWidget>("flb"), longName + ".bmp"}};
-        for (const auto& [list, text] : lists) {
-            QCOMPARE(hover(list), text);
-            QToolTip::hideText();
-        }
-        // The flag column keeps its own explanation.
-        QVERIFY(hover(w->lst(9)).startsWith(" オブジェクトが手前"));
-    }
-
-    // The picture of the window in the user's guide: the sample parts, put together.
+    // The picture of the window in the user's guide: the sample parts, put together. Then the
+    // names show whole on hover in every list and slot, the flag column its own explanation.
     void guideScreenshot() {
         open();
         QVERIFY(w->changeFolder(TARN_SAMPLE_PARTS));
@@ -552,6 +523,19 @@ class TestFrmMain : public QObject, MainWindowTest {
         QCOMPARE(entries(w->lst(6)), (QStringList{"ob_door", "ob_torch", "ob_barrel"}));
         QVERIFY(QDir().mkpath(TARN_SCREENSHOT_DIR));
         QVERIFY(w->grab().toImage().save(TARN_SCREENSHOT_DIR "/screenshot.png"));
+        const auto hover = [](QListWidget* list) {
+            const QPoint at = list->visualItemRect(list->item(0)).center();
+            QHelpEvent help(QEvent::ToolTip, at, list->viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list->viewport(), &help);
+            return QToolTip::isVisible() ? QToolTip::text() : QString();
+        };
+        for (QListWidget* list : std::initializer_list<QListWidget*>{
+                 w->lst(0), w->lst(4), w->lst(6), w->lst(7), get<QListWidget>("flb")}) {
+            QCOMPARE(hover(list), list->item(0)->text());
+            QToolTip::hideText();
+        }
+        QVERIFY(hover(w->lst(9)).startsWith(" オブジェクトが手前"));
+        QCOMPARE(w->use(4)->toolTip(), "stone_fl");
     }
 
     // A mirrored row shows a mark after its name for each direction, and the name keeps its
