@@ -104,19 +104,6 @@ class TestFrmMain : public QObject, MainWindowTest {
                 return e;
         return nullptr;
     }
-    // Objects ob_0 .. ob_{n-1}, row 0 at (0, 0) and the others off to the right.
-    void openWithObjects(int n) {
-        folder->writePart("WALL_fl.bmp", kWall);
-        for (int k = 0; k < n; ++k)
-            folder->writePart(QStringLiteral("ob_%1.bmp").arg(k), k ? part(8, 8, k) : kObject);
-        open();
-        click(4, 0);
-        for (int k = 0; k < n; ++k) {
-            insert(k);
-            if (k)
-                w->document().moveObject(k, 100 + 10 * k, 0);
-        }
-    }
 
   private slots:
     void init() { folder = std::make_unique<ProgramFolder>(); }
@@ -537,55 +524,19 @@ class TestFrmMain : public QObject, MainWindowTest {
         QCOMPARE(w->use(4)->toolTip(), "stone_fl");
     }
 
-    // Walking the flag column with the keys toggles nothing; a click or Space toggles and redraws.
-    // A mirrored row shows a mark after its name for each direction; mirrored back, it looks as
-    // it did.
-    void flagsAndMirrorMarks() {
-        openWithObjects(5);
-        for (int row : {1, 3})
-            w->document().toggleLayer(row);
-        ListBox* flags = w->lst(9);
-        const QStringList walked = {"F", "T", "F", "T", "F"};
-        QCOMPARE(entries(flags), walked);
-        QCOMPARE(shown(4, 81), kWall.pixel(4, 1)); // row 0 behind the front-left wall
-        const QImage before = canvas();
-        flags->setFocus();
-        const std::pair<Qt::Key, int> walk[] = {
-            {Qt::Key_Down, 0}, {Qt::Key_Down, 1},     {Qt::Key_End, 4},   {Qt::Key_Up, 3},
-            {Qt::Key_Home, 0}, {Qt::Key_PageDown, 4}, {Qt::Key_PageUp, 0}};
-        for (const auto& [key, row] : walk) {
-            QTest::keyClick(flags, key);
-            QCOMPARE(flags->selectedRow(), row);
-            QCOMPARE(entries(flags), walked);
-        }
-        QCOMPARE(canvas(), before);
-        QTest::keyClick(flags, Qt::Key_Space);
-        QCOMPARE(entries(flags), (QStringList{"T", "T", "F", "T", "F"}));
-        QCOMPARE(shown(4, 81), kObject.pixel(4, 81)); // now in front of the wall
-        click(9, 0);
-        QCOMPARE(entries(flags), walked);
-        QCOMPARE(canvas(), before);
-        ListBox* names = w->lst(6);
-        names->setCurrentItem(nullptr);
-        names->clearSelection();
-        QList<QImage> looks; // as made, left-right, both, upside-down, as made
-        for (int type : {0, 1, 2, 1, 2}) {
-            if (type != 0)
-                w->document().mirrorObject(0, type);
-            QCOMPARE(names->item(0)->text(), "ob_0");
-            looks << names->viewport()->grab(names->visualItemRect(names->item(0))).toImage();
-        }
-        QCOMPARE(looks[4], looks[0]);
-        for (int a = 0; a < 4; ++a)
-            for (int b = a + 1; b < 4; ++b)
-                QVERIFY2(looks[a] != looks[b],
-                         qPrintable(QString("looks %1 and %2").arg(a).arg(b)));
-    }
-
     // Arrow keys on the focused canvas and texts typed into the X and Y columns move the
     // current object, each accepted change one step to undo; a refused text is told, no step.
-    void keyboardMoves() {
-        openWithObjects(2);
+    // Walking the flag column with the keys toggles nothing; a click or Space toggles and redraws.
+    // A mirrored row shows a mark after its name for each direction; mirrored back, as it was.
+    void keyboardAndRowMarks() {
+        folder->writePart("WALL_fl.bmp", kWall);
+        folder->writePart("ob_0.bmp", kObject);
+        folder->writePart("ob_1.bmp", part(8, 8, 1));
+        open();
+        click(4, 0);
+        insert(0);
+        insert(1);
+        w->document().moveObject(1, 110, 0);
         QTest::keyClick(w->canvasView(), Qt::Key_Right); // no current object: nothing moves
         QCOMPARE(position(0), QPoint(0, 0));
         click(6, 0);
@@ -647,6 +598,46 @@ class TestFrmMain : public QObject, MainWindowTest {
         }
         action("mnuUndo")->trigger(); // the refused texts left no step: this is row 1's move
         QCOMPARE(position(1), QPoint(0, 0));
+
+        w->document().toggleLayer(1);
+        ListBox* flags = w->lst(9);
+        const QStringList walked = {"F", "T"};
+        QCOMPARE(entries(flags), walked);
+        QCOMPARE(shown(4, 81), kWall.pixel(4, 1)); // row 0 behind the front-left wall
+        const QImage before = canvas();
+        flags->setFocus();
+        const std::pair<Qt::Key, int> walk[] = {{Qt::Key_Down, 0},
+                                                {Qt::Key_Down, 1},
+                                                {Qt::Key_Home, 0},
+                                                {Qt::Key_PageDown, 1},
+                                                {Qt::Key_PageUp, 0}};
+        for (const auto& [key, row] : walk) {
+            QTest::keyClick(flags, key);
+            QCOMPARE(flags->selectedRow(), row);
+            QCOMPARE(entries(flags), walked);
+        }
+        QCOMPARE(canvas(), before);
+        QTest::keyClick(flags, Qt::Key_Space);
+        QCOMPARE(entries(flags), (QStringList{"T", "T"}));
+        QCOMPARE(shown(4, 81), kObject.pixel(4, 81)); // now in front of the wall
+        click(9, 0);
+        QCOMPARE(entries(flags), walked);
+        QCOMPARE(canvas(), before);
+        ListBox* names = w->lst(6);
+        names->setCurrentItem(nullptr);
+        names->clearSelection();
+        QList<QImage> looks; // as made, left-right, both, upside-down, as made
+        for (int type : {0, 1, 2, 1, 2}) {
+            if (type != 0)
+                w->document().mirrorObject(0, type);
+            QCOMPARE(names->item(0)->text(), "ob_0");
+            looks << names->viewport()->grab(names->visualItemRect(names->item(0))).toImage();
+        }
+        QCOMPARE(looks[4], looks[0]);
+        for (int a = 0; a < 4; ++a)
+            for (int b = a + 1; b < 4; ++b)
+                QVERIFY2(looks[a] != looks[b],
+                         qPrintable(QString("looks %1 and %2").arg(a).arg(b)));
     }
 
     void drops_data() {
