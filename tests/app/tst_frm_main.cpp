@@ -68,8 +68,6 @@ struct DropRow {
 
 } // namespace
 
-Q_DECLARE_METATYPE(DropRow)
-
 class TestFrmMain : public QObject, MainWindowTest {
     Q_OBJECT
 
@@ -236,18 +234,16 @@ class TestFrmMain : public QObject, MainWindowTest {
         QCOMPARE(model.size(), std::size_t{10});
         insert(0);
         expectRows(model);
-        const auto unreadable = [](const QString& file) {
-            return box("「" + file +
-                       "」を読み込めませんでした。\n"
-                       "ファイルが削除されたか、読み込めない画像です。");
-        };
+        const QString unreadable = "「%1」を読み込めませんでした。\n"
+                                   "ファイルが削除されたか、読み込めない画像です。";
         const auto notReady = [](const QString& drive) {
             return box(drive + "/ にアクセスできません。\nデバイスの準備ができていません。",
                        Critical, "Tarn", Retry | Cancel);
         };
-        QCOMPARE(boxes(script), (QStringList{unreadable(folder->path("bad_fl.bmp")),
-                                             notReady(other), unreadable(other + "/ob_bad.bmp"),
-                                             notReady("/gone"), notReady("/gone")}));
+        QCOMPARE(boxes(script),
+                 (QStringList{box(unreadable.arg(folder->path("bad_fl.bmp"))), notReady(other),
+                              box(unreadable.arg(other + "/ob_bad.bmp")), notReady("/gone"),
+                              notReady("/gone")}));
     }
 
     // Each is refused, leaving the picture it was given untouched; none blocks. Few bytes that
@@ -633,24 +629,9 @@ class TestFrmMain : public QObject, MainWindowTest {
                          qPrintable(QString("looks %1 and %2").arg(a).arg(b)));
     }
 
-    void drops_data() {
-        QTest::addColumn<DropRow>("row");
-        const QString refused =
-            "次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n";
-        QTest::newRow("terrain part from another folder")
-            << DropRow{{"other/stone_fl.bmp"}, "stone_fl", {}, "", ""};
-        QTest::newRow("object parts, one named in capitals")
-            << DropRow{{"other/ob_a.bmp", "other/ob_b.BMP"}, "", {"ob_a", "ob_b"}, "", ""};
-        QTest::newRow("folder") << DropRow{{"other"}, "", {}, "other", ""};
-        QTest::newRow("text file")
-            << DropRow{{"other/notes.txt"}, "", {}, "", refused + "notes.txt"};
-        QTest::newRow("part with something else: nothing used") << DropRow{
-            {"other/stone_fl.bmp", "other/wall_FL.bmp"}, "", {}, "", refused + "wall_FL.bmp"};
-        QTest::newRow("web address") << DropRow{
-            {"http://example.com/ob_a.bmp"}, "", {}, "", refused + "http://example.com/ob_a.bmp"};
-    }
+    // Parts dropped go to their slot or become rows, a folder is entered; when anything dropped
+    // is neither, nothing is used and the user is told.
     void drops() {
-        QFETCH(DropRow, row);
         folder->makeFolder("other");
         const Picture stone = part(6, 4, 3);
         folder->writePart("other/stone_fl.bmp", stone);
@@ -660,28 +641,35 @@ class TestFrmMain : public QObject, MainWindowTest {
         writeFile(folder->path("other/notes.txt"), "not a picture");
         open();
         const QImage before = canvas();
-
-        QList<QUrl> urls;
-        for (const QString& f : row.files)
-            urls << (f.startsWith("http:") ? QUrl(f) : QUrl::fromLocalFile(folder->path(f)));
-        ModalScript script({press(QMessageBox::Ok)});
-        QVERIFY(dropOn(w.get(), urls));
-
-        const QStringList told{box(row.told, QMessageBox::Information)};
-        QCOMPARE((QStringList{w->currentFolder(), w->use(4)->text()} + entries(w->lst(6)) +
-                  boxes(script)),
-                 (QStringList{folder->path(row.folder), row.use4} + row.objects +
-                  (row.told.isEmpty() ? QStringList() : told)));
-        for (int y = 0; y < stone.height() && !row.use4.isEmpty(); ++y)
-            QCOMPARE(shown(2, 80 + y), stone.pixel(2, y));
-        if (!row.objects.isEmpty()) {
-            QCOMPARE(w->lst(10)->item(0)->text(), folder->path("other/ob_a.bmp"));
-            QCOMPARE(shown(4, 4), part(8, 8, 1).pixel(4, 4)); // ob_b, drawn last, on top
-            QCOMPARE(shown(20, 4), kObject.pixel(20, 4));
+        const QString refused =
+            "次のものは部品ファイルでもフォルダでもないため、使いませんでした。\n";
+        const DropRow rows[] = {
+            {{"http://example.com/ob_a.bmp"}, "", {}, "", refused + "http://example.com/ob_a.bmp"},
+            {{"other/notes.txt"}, "", {}, "", refused + "notes.txt"},
+            {{"other/stone_fl.bmp", "other/wall_FL.bmp"}, "", {}, "", refused + "wall_FL.bmp"},
+            {{"other"}, "", {}, "other", ""},
+            {{"other/stone_fl.bmp"}, "stone_fl", {}, "other", ""},
+            {{"other/ob_a.bmp", "other/ob_b.BMP"}, "stone_fl", {"ob_a", "ob_b"}, "other", ""}};
+        for (const DropRow& row : rows) {
+            QList<QUrl> urls;
+            for (const QString& f : row.files)
+                urls << (f.startsWith("http:") ? QUrl(f) : QUrl::fromLocalFile(folder->path(f)));
+            ModalScript script({press(Ok)});
+            QVERIFY(dropOn(w.get(), urls));
+            QCOMPARE(
+                (QStringList{w->currentFolder(), w->use(4)->text()} + entries(w->lst(6)) +
+                 boxes(script)),
+                (QStringList{folder->path(row.folder), row.use4} + row.objects +
+                 (row.told.isEmpty() ? QStringList() : QStringList{box(row.told, Information)})));
+            QCOMPARE(w->document().canUndo(), !row.use4.isEmpty());
+            if (row.use4.isEmpty())
+                QCOMPARE(canvas(), before);
         }
-        if (row.use4.isEmpty() && row.objects.isEmpty())
-            QCOMPARE(canvas(), before);
-        QCOMPARE(w->document().canUndo(), !row.use4.isEmpty() || !row.objects.isEmpty());
+        for (int y = 0; y < stone.height(); ++y)
+            QCOMPARE(shown(2, 80 + y), stone.pixel(2, y));
+        QCOMPARE(w->lst(10)->item(0)->text(), folder->path("other/ob_a.bmp"));
+        QCOMPARE(shown(4, 4), part(8, 8, 1).pixel(4, 4)); // ob_b, drawn last, on top
+        QCOMPARE(shown(20, 4), kObject.pixel(20, 4));
     }
 };
 
