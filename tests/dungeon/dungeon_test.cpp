@@ -1,11 +1,9 @@
 #include "dungeon/dungeon_view.h"
 #include "support/temp_folder.h"
-#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <map>
 #include <sstream>
 #include <string>
 
@@ -57,6 +55,7 @@ TEST(DungeonView, Rules) {
         {{1, 0}, East, "FL FR NL"},        // junction beside
         {{1, 2}, North, "FL FR"},          // junction: open both sides
         {{0, 2}, West, "NL NR NF"},        // dead end on the border
+        {{0, 2}, South, "NR NF"},          // border ahead and to the right
         {{1, 1}, East, "NF"},              // solid rock ahead
         {{3, 1}, North, "NL NR NFd"},      // door ahead
         {{3, 0}, East, "FL FR NL NRd FF"}, // door beside, border far
@@ -68,23 +67,6 @@ TEST(DungeonView, Rules) {
     for (const auto& row : rows)
         EXPECT_EQ(describe(viewAt(hall, row.square, row.d)), row.parts)
             << row.square.x << "," << row.square.y << " " << facingLetter(row.d);
-}
-
-// Turned a quarter clockwise: (x, y) goes to (H-1-y, x) and north to east.
-TEST(DungeonView, AQuarterTurnTurnsEveryView) {
-    const DungeonMap hall = textMap(kHall);
-    const auto turned = [&](Square s) { return Square{hall.height() - 1 - s.y, s.x}; };
-    DungeonMap turn(hall.height(), hall.width());
-    for (int y = 0; y < hall.height(); ++y)
-        for (int x = 0; x < hall.width(); ++x) {
-            turn.setRock(turned({x, y}), !hall.isFloor({x, y}));
-            for (const Facing side : {Facing::North, Facing::East, Facing::South, Facing::West})
-                turn.setEdge(turned({x, y}), turnRight(side), hall.edge({x, y}, side));
-        }
-    for (const Square s : hall.floorSquares())
-        for (const Facing d : {Facing::North, Facing::East, Facing::South, Facing::West})
-            EXPECT_EQ(viewAt(turn, turned(s), turnRight(d)), viewAt(hall, s, d))
-                << s.x << "," << s.y << " " << facingLetter(d);
 }
 
 // The same dungeon drawn as a grid and in Tiled: a door square at (2,1), rock
@@ -311,59 +293,6 @@ TEST(DungeonPack, ReadsRolesAndNamesFaults) {
         EXPECT_EQ(std::tuple(r.code, place(r), r.file), std::tuple(problem, where, file)) << text;
         EXPECT_EQ(kept.parts, pack.parts) << text;
     }
-}
-
-// A view composes as the window composes the same parts chosen by hand.
-TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
-    using enum PartRole;
-    // Slots 1 to 5, then a front wall behind the near walls: where they overlap,
-    // the walls show.
-    const std::tuple<PartRole, std::string, int, int> parts[] = {
-        {Floor, "/p/floor_ug.bmp", 318, 198},        {FarLeftWall, "/p/wall_bl.bmp", 240, 200},
-        {FarRightDoor, "/p/door_br.bmp", 238, 200},  {NearLeftDoor, "/p/door_fl.bmp", 120, 198},
-        {NearRightWall, "/p/wall_fr.BMP", 238, 198}, {FarFrontWall, "/q/front.bmp", 300, 150}};
-    const ViewRoles view{{Floor, FarLeftWall, FarRightDoor, NearLeftDoor, NearRightWall},
-                         {FarFrontWall}};
-    DungeonPack pack;
-    std::map<std::string, Picture> files;
-    test::TempFolder program;
-    SceneDocument doc(program.path().string());
-    for (int i = 0; i < 6; ++i) {
-        const auto& [role, path, w, h] = parts[i];
-        files[path] = test::part(w, h, i + 1);
-        pack.parts[std::size_t(role)] = PackPart{path, i < 5 ? 0 : 60, i < 5 ? 0 : 50};
-        if (i < 5) {
-            ASSERT_TRUE(doc.choosePart(i + 1, std::filesystem::path(path).stem().string(), path,
-                                       files[path]));
-        }
-    }
-    doc.insertObject("front", "/q", "front.bmp", files["/q/front.bmp"]);
-    doc.moveObject(0, 60, 50);
-    const PartImageLoader loadImage = [&](const std::string& path, PartKind kind) {
-        return makePartImage(
-            [&](const std::string& p, Picture& out) {
-                return files.contains(p) && (out = files.at(p), true);
-            },
-            path, kind);
-    };
-    Scene scene;
-    std::string unreadable;
-    ASSERT_TRUE(sceneOfView(view, pack, loadImage, scene, unreadable));
-    const auto listed = [](const Scene& s) {
-        std::vector<std::string> out;
-        for (int slot = 1; slot <= kSlotCount; ++slot)
-            out.push_back(s.slot(slot).name + " " + s.slot(slot).path);
-        for (const ObjectRow& row : s.objects)
-            out.push_back(row.name + " " + row.path + " " + std::to_string(int(row.layer)));
-        return out;
-    };
-
-    EXPECT_EQ(listed(scene), listed(doc.scene()));
-    EXPECT_TRUE(scene.canvas == doc.canvas());
-
-    files.erase("/p/wall_fr.BMP");
-    EXPECT_FALSE(sceneOfView(view, pack, loadImage, scene, unreadable));
-    EXPECT_EQ(unreadable, "/p/wall_fr.BMP");
 }
 
 } // namespace

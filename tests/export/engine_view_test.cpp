@@ -333,8 +333,8 @@ struct DungeonParts {
 
     DungeonParts() {
         EXPECT_TRUE(parseTextMap(kSmallDungeon, "nul.小迷宮", map).ok()); // a device name
-        // In role order: two names alike ("door"), pixels not; the near front door
-        // past the view.
+        // In role order: two names alike ("door"), pixels not; one ending in
+        // capitals; the near front door past the view.
         const char* const names[] = {"floor_ug",     "wall_fl", "b/door",     "wall_fr", "door_fr",
                                      "wall_bl",      "a/door",  "wall_br",    "door_br", "ob_near",
                                      "ob_near_door", "ob_far",  "ob_far_door"};
@@ -347,7 +347,7 @@ struct DungeonParts {
         std::filesystem::create_directories(folder.path() / "b");
         for (std::size_t r = 0; r < kPartRoleCount; ++r) {
             const auto& [w, h, x, y] = places[r];
-            const std::string path = folder.file(std::string(names[r]) + ".bmp");
+            const std::string path = folder.file(names[r] + std::string(r == 3 ? ".BMP" : ".bmp"));
             EXPECT_TRUE(writeFileAtomically(path, encodeBmp24(test::part(w, h, int(r) + 1))).ok());
             pack.parts[r] = PackPart{path, x, y};
         }
@@ -392,6 +392,7 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
         EXPECT_EQ(test::fileBytes(into + "/Summary.wsm"), summaryBytes(1));
         for (const auto& e : std::filesystem::directory_iterator(into))
             EXPECT_FALSE(isReservedWindowsName(e.path().filename().string())) << e.path();
+        EXPECT_EQ(std::filesystem::exists(into + "/wall_fr.bmp"), !flatten); // from wall_fr.BMP
         for (const Square s : squares)
             for (const Facing f : {Facing::North, Facing::East, Facing::South, Facing::West}) {
                 const int n = areaOf(s, f);
@@ -422,10 +423,22 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
                 }
                 EXPECT_EQ(cards, expected);
 
+                // The view as the window composes its parts chosen by hand.
+                const ViewRoles view = viewAt(parts.map, s, f);
                 Scene scene;
-                std::string unreadable;
-                ASSERT_TRUE(sceneOfView(viewAt(parts.map, s, f), parts.pack, DungeonParts::load,
-                                        scene, unreadable));
+                for (int slot = 1; slot <= kSlotCount; ++slot)
+                    if (const auto role = view.terrain[std::size_t(slot - 1)]) {
+                        const std::string& path = parts.pack.part(*role)->path;
+                        scene.slot(slot) = {path, path,
+                                            DungeonParts::load(path, PartKind::Terrain)};
+                    }
+                for (const PartRole role : view.objects) {
+                    const PackPart& p = *parts.pack.part(role);
+                    const PartImagePtr image = DungeonParts::load(p.path, PartKind::Object);
+                    scene.objects.push_back(
+                        {"", "", p.x, p.y, Layer::BehindFront, false, false, image, image});
+                }
+                recompose(scene);
                 EXPECT_EQ(engineShows(into, areaFileName(n), scene.canvas, true),
                           std::tuple(0, 0, true, true));
             }
@@ -445,11 +458,13 @@ std::map<std::string, Bytes> contents(const std::filesystem::path& folder) {
 
 TEST(EngineView, ADungeonFailingHalfWayLeavesTheFolderAsItWas) {
     const DungeonParts parts;
-    for (const bool existing : {false, true}) {
-        SCOPED_TRACE(existing ? "existing folder" : "new folder");
+    const std::string door = parts.pack.part(PartRole::FarFrontDoor)->path;
+    // A full disk into a new folder or an existing one, then a part gone.
+    for (const int run : {0, 1, 2}) {
+        SCOPED_TRACE(run);
         const test::TempFolder out;
         const std::string into = out.file("scenario");
-        if (existing) {
+        if (run > 0) {
             std::filesystem::create_directory(into);
             // A part copy the run replaces, and a file it does not touch.
             ASSERT_TRUE(writeFileAtomically(into + "/floor_ug.bmp", test::bytesOf("old")).ok());
@@ -459,12 +474,16 @@ TEST(EngineView, ADungeonFailingHalfWayLeavesTheFolderAsItWas) {
         const test::InjectedFailureReset reset;
         // The summary, the parts and dark.bmp go through; the first area file,
         // with its card pictures, fails.
-        testing::injectWriteFailure(ENOSPC, 30000);
+        if (run < 2)
+            testing::injectWriteFailure(ENOSPC, 30000);
+        else
+            std::filesystem::remove(door);
         const DungeonResult r = parts.exportTo(into);
         EXPECT_EQ(std::tie(r.code, r.file, r.error),
-                  std::tuple(StatusCode::DungeonWriteFailed, into + "/Area1.wid", ENOSPC));
+                  run < 2 ? std::tuple(StatusCode::DungeonWriteFailed, into + "/Area1.wid", ENOSPC)
+                          : std::tuple(StatusCode::PartUnreadable, door, 0));
         EXPECT_EQ(contents(into), before);
-        EXPECT_EQ(std::filesystem::exists(into), existing);
+        EXPECT_EQ(std::filesystem::exists(into), run > 0);
     }
 }
 
