@@ -32,10 +32,6 @@ const char* const kRoleFiles[] = {
     "cell_br", "door_br", "ob_front_wall", "ob_front_door", "ob_far_wall", "ob_far_door"};
 const QString kPack = TARN_SAMPLE_PARTS "/crypt.pack.json";
 
-QImage rgb(const QImage& image) {
-    return image.convertToFormat(QImage::Format_RGB888);
-}
-
 } // namespace
 
 class TestDungeon : public QObject, MainWindowTest {
@@ -50,6 +46,7 @@ class TestDungeon : public QObject, MainWindowTest {
     void clickOn(const char* button) const {
         QTest::mouseClick(in<QPushButton>(button), Qt::LeftButton);
     }
+    static QImage rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB888); }
     MapView* mapView() const { return in<MapView>("mapView"); }
     QImage shownView() const { return rgb(in<QLabel>("pctView")->pixmap().toImage()); }
 

@@ -46,11 +46,7 @@ std::string describe(const ViewRoles& view) {
 TEST(DungeonView, Rules) {
     using enum Facing;
     const DungeonMap hall = textMap(kHall);
-    const struct {
-        Square square;
-        Facing d;
-        const char* parts;
-    } rows[] = {
+    const std::tuple<Square, Facing, const char*> rows[] = {
         {{2, 0}, East, "FL FRd NL NR"},    // corridor, door beside the square ahead
         {{1, 0}, East, "FL FR NL"},        // junction beside
         {{1, 2}, North, "FL FR"},          // junction: open both sides
@@ -64,9 +60,9 @@ TEST(DungeonView, Rules) {
         {{4, 0}, West, "FLd FR NL NR"},    // door on the far left
         {{4, 0}, East, "NL NR NF"},        // map border
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(describe(viewAt(hall, row.square, row.d)), row.parts)
-            << row.square.x << "," << row.square.y << " " << facingLetter(row.d);
+    for (const auto& [square, d, parts] : rows)
+        EXPECT_EQ(describe(viewAt(hall, square, d)), parts)
+            << square.x << "," << square.y << " " << facingLetter(d);
 }
 
 // The same dungeon drawn as a grid and in Tiled: a door square at (2,1), rock
@@ -115,19 +111,6 @@ std::string tiled(const std::string& steps, const json& m = tiledKeep()) {
     return m.patch(patch).dump();
 }
 
-// The keep's layer as Tiled writes it in base64: the tiles' bytes raw, or
-// compressed ("zlib" or "gzip").
-json encodedKeep(const std::string& compression = "") {
-    json m = tiledKeep(compression.empty()
-                           ? "AAAAAAAAAAAAAAAAAAAAAAAAAAABAAAAAgAAAAAAAAAAAAAAAAAAAAAAAAABAAAA"
-                       : compression == "zlib" ? "eNpjYMAEjEDMhEMcAACAAAU="
-                                               : "H4sIAAAAAAACA2NgwASMQMyEQxwA4uW6kjAAAAA=");
-    m["layers"][0]["encoding"] = "base64";
-    if (!compression.empty())
-        m["layers"][0]["compression"] = compression;
-    return m;
-}
-
 void put(const test::TempFolder& folder, const std::string& name, const std::string& text) {
     ASSERT_TRUE(writeFileAtomically(folder.file(name), test::bytesOf(text)).ok()) << name;
 }
@@ -154,12 +137,17 @@ TEST(DungeonMap, GridAndTiledReadAlike) {
         {"keep.tmj", tiledKeep().dump()},
         // Tiled's flip flags on the door tile.
         {"keep.tmj", tiledKeep({0, 0, 0, 0, 0, 1, 0xA0000002u, 0, 0, 0, 0, 1}).dump()},
-        {"keep.json", encodedKeep().dump()},
-        {"keep.tmj", encodedKeep("zlib").dump()},
+        // The layer in base64 as Tiled writes it: the tiles' bytes raw, zlib, gzip.
+        {"keep.json",
+         tiled(R"(/layers/0/encoding="base64";/layers/0/data=)"
+               R"("AAAAAAAAAAAAAAAAAAAAAAAAAAABAAAAAgAAAAAAAAAAAAAAAAAAAAAAAAABAAAA")")},
+        {"keep.tmj", tiled(R"(/layers/0/encoding="base64";/layers/0/compression="zlib";)"
+                           R"(/layers/0/data="eNpjYMAEjEDMhEMcAACAAAU=")")},
         // A tile object stands on its bottom-left corner.
-        {"keep.tmj", tiled("/layers/1/objects/0/gid=1;/layers/1/objects/0/y=96;"
-                           "/layers/1/objects/0/height=32",
-                           encodedKeep("gzip"))},
+        {"keep.tmj", tiled(R"(/layers/0/encoding="base64";/layers/0/compression="gzip";)"
+                           R"(/layers/0/data="H4sIAAAAAAACA2NgwASMQMyEQxwA4uW6kjAAAAA=";)"
+                           "/layers/1/objects/0/gid=1;/layers/1/objects/0/y=96;"
+                           "/layers/1/objects/0/height=32")},
         // An external tileset beside the map, at another first id.
         {"keep.tmj", tiled(R"(/tilesets=[{"firstgid": 1, "source": "other.tsx"},)"
                            R"({"firstgid": 7, "source": "tiles/doors.tsj"}])",
