@@ -419,7 +419,7 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
                 }
                 EXPECT_EQ(cards, expected);
 
-                // The view as the window composes its parts chosen by hand.
+                // Composed by hand: terrain in its slots, fronts as objects flagged "F".
                 const ViewRoles view = viewAt(parts.map, s, f);
                 Scene scene;
                 for (int slot = 1; slot <= kSlotCount; ++slot)
