@@ -26,22 +26,11 @@ const char* const kMap = "+-+-+-+\n"
                          "|.|#| |\n"
                          "+-+-+-+\n";
 
-// Every role its own picture, named as the pack names it.
-const char* const kRoleFiles[] = {"floor", "nlw", "nld", "nrw", "nrd", "flw", "fld",
-                                  "frw",   "frd", "nfw", "nfd", "ffw", "ffd"};
-const char* const kPack = R"({"format": "tarn-dungeon-pack", "version": 1, "floor": "floor.bmp",
-  "near_left": {"wall": "nlw.bmp", "door": "nld.bmp"},
-  "near_right": {"wall": "nrw.bmp", "door": "nrd.bmp"},
-  "far_left": {"wall": "flw.bmp", "door": "fld.bmp"},
-  "far_right": {"wall": "frw.bmp", "door": "frd.bmp"},
-  "near_front": {"wall": {"part": "nfw.bmp", "x": 40, "y": 20},
-                 "door": {"part": "nfd.bmp", "x": 40, "y": 20}},
-  "far_front": {"wall": {"part": "ffw.bmp", "x": 160, "y": 90},
-                "door": {"part": "ffd.bmp", "x": 160, "y": 90}}})";
-
-QImage rgb(const QImage& image) {
-    return image.convertToFormat(QImage::Format_RGB888);
-}
+// Every role its own picture, named as the sample pack names it.
+const char* const kRoleFiles[] = {
+    "cell_ug", "cell_fl", "door_fl",       "cell_fr",       "door_fr",     "cell_bl",    "door_bl",
+    "cell_br", "door_br", "ob_front_wall", "ob_front_door", "ob_far_wall", "ob_far_door"};
+const QString kPack = TARN_SAMPLE_PARTS "/crypt.pack.json";
 
 } // namespace
 
@@ -57,6 +46,7 @@ class TestDungeon : public QObject, MainWindowTest {
     void clickOn(const char* button) const {
         QTest::mouseClick(in<QPushButton>(button), Qt::LeftButton);
     }
+    static QImage rgb(const QImage& image) { return image.convertToFormat(QImage::Format_RGB888); }
     MapView* mapView() const { return in<MapView>("mapView"); }
     QImage shownView() const { return rgb(in<QLabel>("pctView")->pixmap().toImage()); }
 
@@ -82,7 +72,7 @@ class TestDungeon : public QObject, MainWindowTest {
         packPath = folder->path("pack.json");
         scenario = folder->makeFolder("scenario");
         writeFile(mapPath, kMap);
-        writeFile(packPath, kPack);
+        writeFile(packPath, fileBytes(kPack));
         for (int role = 0; role < 13; ++role)
             folder->writePart(QStringLiteral("%1.bmp").arg(kRoleFiles[role]),
                               part(120 + role * 7, 90 + role * 5, role));
@@ -137,7 +127,7 @@ class TestDungeon : public QObject, MainWindowTest {
         QTest::newRow("unknown character") << "maze.txt" << QByteArray("+-+\n|^X\n+-+\n");
         QTest::newRow("pack not JSON") << "pack.json" << QByteArray("{\"format\": ");
         QTest::newRow("role missing")
-            << "pack.json" << QByteArray(kPack).replace("\"far_front\"", "\"far_front_\"");
+            << "pack.json" << fileBytes(kPack).replace("\"far_front\"", "\"far_front_\"");
     }
     // The problem in the core's words beside the fields; the fields stay usable,
     // export and open wait for a readable dungeon.

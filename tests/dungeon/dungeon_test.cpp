@@ -1,11 +1,9 @@
 #include "dungeon/dungeon_view.h"
 #include "support/temp_folder.h"
-#include "support/test_pictures.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <map>
 #include <sstream>
 #include <string>
 
@@ -48,15 +46,12 @@ std::string describe(const ViewRoles& view) {
 TEST(DungeonView, Rules) {
     using enum Facing;
     const DungeonMap hall = textMap(kHall);
-    const struct {
-        Square square;
-        Facing d;
-        const char* parts;
-    } rows[] = {
+    const std::tuple<Square, Facing, const char*> rows[] = {
         {{2, 0}, East, "FL FRd NL NR"},    // corridor, door beside the square ahead
         {{1, 0}, East, "FL FR NL"},        // junction beside
         {{1, 2}, North, "FL FR"},          // junction: open both sides
         {{0, 2}, West, "NL NR NF"},        // dead end on the border
+        {{0, 2}, South, "NR NF"},          // border ahead and to the right
         {{1, 1}, East, "NF"},              // solid rock ahead
         {{3, 1}, North, "NL NR NFd"},      // door ahead
         {{3, 0}, East, "FL FR NL NRd FF"}, // door beside, border far
@@ -65,26 +60,9 @@ TEST(DungeonView, Rules) {
         {{4, 0}, West, "FLd FR NL NR"},    // door on the far left
         {{4, 0}, East, "NL NR NF"},        // map border
     };
-    for (const auto& row : rows)
-        EXPECT_EQ(describe(viewAt(hall, row.square, row.d)), row.parts)
-            << row.square.x << "," << row.square.y << " " << facingLetter(row.d);
-}
-
-// Turned a quarter clockwise: (x, y) goes to (H-1-y, x) and north to east.
-TEST(DungeonView, AQuarterTurnTurnsEveryView) {
-    const DungeonMap hall = textMap(kHall);
-    const auto turned = [&](Square s) { return Square{hall.height() - 1 - s.y, s.x}; };
-    DungeonMap turn(hall.height(), hall.width());
-    for (int y = 0; y < hall.height(); ++y)
-        for (int x = 0; x < hall.width(); ++x) {
-            turn.setRock(turned({x, y}), !hall.isFloor({x, y}));
-            for (const Facing side : {Facing::North, Facing::East, Facing::South, Facing::West})
-                turn.setEdge(turned({x, y}), turnRight(side), hall.edge({x, y}, side));
-        }
-    for (const Square s : hall.floorSquares())
-        for (const Facing d : {Facing::North, Facing::East, Facing::South, Facing::West})
-            EXPECT_EQ(viewAt(turn, turned(s), turnRight(d)), viewAt(hall, s, d))
-                << s.x << "," << s.y << " " << facingLetter(d);
+    for (const auto& [square, d, parts] : rows)
+        EXPECT_EQ(describe(viewAt(hall, square, d)), parts)
+            << square.x << "," << square.y << " " << facingLetter(d);
 }
 
 // The same dungeon drawn as a grid and in Tiled: a door square at (2,1), rock
@@ -133,19 +111,6 @@ std::string tiled(const std::string& steps, const json& m = tiledKeep()) {
     return m.patch(patch).dump();
 }
 
-// The keep's layer as Tiled writes it in base64: the tiles' bytes raw, or
-// compressed ("zlib" or "gzip").
-json encodedKeep(const std::string& compression = "") {
-    json m = tiledKeep(compression.empty()
-                           ? "AAAAAAAAAAAAAAAAAAAAAAAAAAABAAAAAgAAAAAAAAAAAAAAAAAAAAAAAAABAAAA"
-                       : compression == "zlib" ? "eNpjYMAEjEDMhEMcAACAAAU="
-                                               : "H4sIAAAAAAACA2NgwASMQMyEQxwA4uW6kjAAAAA=");
-    m["layers"][0]["encoding"] = "base64";
-    if (!compression.empty())
-        m["layers"][0]["compression"] = compression;
-    return m;
-}
-
 void put(const test::TempFolder& folder, const std::string& name, const std::string& text) {
     ASSERT_TRUE(writeFileAtomically(folder.file(name), test::bytesOf(text)).ok()) << name;
 }
@@ -172,12 +137,17 @@ TEST(DungeonMap, GridAndTiledReadAlike) {
         {"keep.tmj", tiledKeep().dump()},
         // Tiled's flip flags on the door tile.
         {"keep.tmj", tiledKeep({0, 0, 0, 0, 0, 1, 0xA0000002u, 0, 0, 0, 0, 1}).dump()},
-        {"keep.json", encodedKeep().dump()},
-        {"keep.tmj", encodedKeep("zlib").dump()},
+        // The layer in base64 as Tiled writes it: the tiles' bytes raw, zlib, gzip.
+        {"keep.json",
+         tiled(R"(/layers/0/encoding="base64";/layers/0/data=)"
+               R"("AAAAAAAAAAAAAAAAAAAAAAAAAAABAAAAAgAAAAAAAAAAAAAAAAAAAAAAAAABAAAA")")},
+        {"keep.tmj", tiled(R"(/layers/0/encoding="base64";/layers/0/compression="zlib";)"
+                           R"(/layers/0/data="eNpjYMAEjEDMhEMcAACAAAU=")")},
         // A tile object stands on its bottom-left corner.
-        {"keep.tmj", tiled("/layers/1/objects/0/gid=1;/layers/1/objects/0/y=96;"
-                           "/layers/1/objects/0/height=32",
-                           encodedKeep("gzip"))},
+        {"keep.tmj", tiled(R"(/layers/0/encoding="base64";/layers/0/compression="gzip";)"
+                           R"(/layers/0/data="H4sIAAAAAAACA2NgwASMQMyEQxwA4uW6kjAAAAA=";)"
+                           "/layers/1/objects/0/gid=1;/layers/1/objects/0/y=96;"
+                           "/layers/1/objects/0/height=32")},
         // An external tileset beside the map, at another first id.
         {"keep.tmj", tiled(R"(/tilesets=[{"firstgid": 1, "source": "other.tsx"},)"
                            R"({"firstgid": 7, "source": "tiles/doors.tsj"}])",
@@ -311,59 +281,6 @@ TEST(DungeonPack, ReadsRolesAndNamesFaults) {
         EXPECT_EQ(std::tuple(r.code, place(r), r.file), std::tuple(problem, where, file)) << text;
         EXPECT_EQ(kept.parts, pack.parts) << text;
     }
-}
-
-// A view composes as the window composes the same parts chosen by hand.
-TEST(DungeonView, SceneOfViewIsTheWindowsCanvas) {
-    using enum PartRole;
-    // Slots 1 to 5, then a front wall behind the near walls: where they overlap,
-    // the walls show.
-    const std::tuple<PartRole, std::string, int, int> parts[] = {
-        {Floor, "/p/floor_ug.bmp", 318, 198},        {FarLeftWall, "/p/wall_bl.bmp", 240, 200},
-        {FarRightDoor, "/p/door_br.bmp", 238, 200},  {NearLeftDoor, "/p/door_fl.bmp", 120, 198},
-        {NearRightWall, "/p/wall_fr.BMP", 238, 198}, {FarFrontWall, "/q/front.bmp", 300, 150}};
-    const ViewRoles view{{Floor, FarLeftWall, FarRightDoor, NearLeftDoor, NearRightWall},
-                         {FarFrontWall}};
-    DungeonPack pack;
-    std::map<std::string, Picture> files;
-    test::TempFolder program;
-    SceneDocument doc(program.path().string());
-    for (int i = 0; i < 6; ++i) {
-        const auto& [role, path, w, h] = parts[i];
-        files[path] = test::part(w, h, i + 1);
-        pack.parts[std::size_t(role)] = PackPart{path, i < 5 ? 0 : 60, i < 5 ? 0 : 50};
-        if (i < 5) {
-            ASSERT_TRUE(doc.choosePart(i + 1, std::filesystem::path(path).stem().string(), path,
-                                       files[path]));
-        }
-    }
-    doc.insertObject("front", "/q", "front.bmp", files["/q/front.bmp"]);
-    doc.moveObject(0, 60, 50);
-    const PartImageLoader loadImage = [&](const std::string& path, PartKind kind) {
-        return makePartImage(
-            [&](const std::string& p, Picture& out) {
-                return files.contains(p) && (out = files.at(p), true);
-            },
-            path, kind);
-    };
-    Scene scene;
-    std::string unreadable;
-    ASSERT_TRUE(sceneOfView(view, pack, loadImage, scene, unreadable));
-    const auto listed = [](const Scene& s) {
-        std::vector<std::string> out;
-        for (int slot = 1; slot <= kSlotCount; ++slot)
-            out.push_back(s.slot(slot).name + " " + s.slot(slot).path);
-        for (const ObjectRow& row : s.objects)
-            out.push_back(row.name + " " + row.path + " " + std::to_string(int(row.layer)));
-        return out;
-    };
-
-    EXPECT_EQ(listed(scene), listed(doc.scene()));
-    EXPECT_TRUE(scene.canvas == doc.canvas());
-
-    files.erase("/p/wall_fr.BMP");
-    EXPECT_FALSE(sceneOfView(view, pack, loadImage, scene, unreadable));
-    EXPECT_EQ(unreadable, "/p/wall_fr.BMP");
 }
 
 } // namespace

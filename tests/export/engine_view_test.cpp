@@ -288,29 +288,26 @@ TEST(EngineView, ShowsExactlyTheCanvasInsideTheViewAndOnlyBackgroundOutside) {
         for (const Background background : {Background::Black, Background::Default}) {
             const bool black = background == Background::Black;
             SCOPED_TRACE(std::string(c.title) + (black ? ", black" : ", default background"));
-            const test::TempFolder parts;
-            const test::TempFolder out;
+            const test::TempFolder parts, out;
             const Scene scene = makeScene(c.parts, parts.path().string());
             const ExportResult r = exportTemplate(
                 scene, {out.path().string(), AreaMode::NewFile, "7", "", background});
             ASSERT_TRUE(r.ok()) << static_cast<int>(r.code) << " " << r.file;
             if (!c.files.empty()) {
-                std::vector<std::string> names{"Area7.wid", "Summary.wsm"};
-                if (black)
-                    names.push_back(kDarkBackgroundName);
-                std::istringstream in(c.files);
-                for (std::string file; in >> file;) {
-                    const std::string name = file.substr(0, file.find('='));
-                    const std::string source = file.substr(name.size() + 1);
-                    names.push_back(name);
-                    // A made bitmap is no copy of the (empty) folder path's bytes.
-                    EXPECT_EQ(test::fileBytes(out.file(name)) ==
-                                  test::fileBytes(parts.file(source)),
-                              !source.empty())
-                        << name;
+                // Every file written, "name=" the part file it is a byte copy of.
+                std::istringstream in(std::string("Area7.wid= Summary.wsm= ") +
+                                      (black ? "dark.bmp= " : "") + c.files);
+                std::set<std::string> written;
+                for (const std::string& name : out.entries()) {
+                    std::string copied;
+                    for (const auto& p :
+                         std::filesystem::recursive_directory_iterator(parts.path()))
+                        if (test::fileBytes(p.path().string()) == test::fileBytes(out.file(name)))
+                            copied = std::filesystem::relative(p.path(), parts.path()).string();
+                    written.insert(name + "=" + copied);
                 }
-                std::sort(names.begin(), names.end());
-                EXPECT_EQ(out.entries(), names);
+                EXPECT_EQ(written,
+                          std::set<std::string>(std::istream_iterator<std::string>(in), {}));
             }
             EXPECT_EQ(engineShows(out.path().string(), "Area7.wid", scene.canvas, black),
                       std::tuple(0, 0, black, black));
@@ -333,8 +330,8 @@ struct DungeonParts {
 
     DungeonParts() {
         EXPECT_TRUE(parseTextMap(kSmallDungeon, "nul.小迷宮", map).ok()); // a device name
-        // In role order: two names alike ("door"), pixels not; the near front door
-        // past the view.
+        // In role order: two names alike ("door"), pixels not; one ending in
+        // capitals; the near front door past the view.
         const char* const names[] = {"floor_ug",     "wall_fl", "b/door",     "wall_fr", "door_fr",
                                      "wall_bl",      "a/door",  "wall_br",    "door_br", "ob_near",
                                      "ob_near_door", "ob_far",  "ob_far_door"};
@@ -343,11 +340,10 @@ struct DungeonParts {
                                  {60, 70, 0, 0},     {60, 70, 0, 0},     {60, 70, 0, 0},
                                  {70, 60, 180, 100}, {70, 60, 420, 240}, {50, 40, 200, 110},
                                  {50, 40, 200, 110}};
-        std::filesystem::create_directories(folder.path() / "a");
-        std::filesystem::create_directories(folder.path() / "b");
         for (std::size_t r = 0; r < kPartRoleCount; ++r) {
             const auto& [w, h, x, y] = places[r];
-            const std::string path = folder.file(std::string(names[r]) + ".bmp");
+            const std::string path = folder.file(names[r] + std::string(r == 3 ? ".BMP" : ".bmp"));
+            std::filesystem::create_directories(std::filesystem::path(path).parent_path());
             EXPECT_TRUE(writeFileAtomically(path, encodeBmp24(test::part(w, h, int(r) + 1))).ok());
             pack.parts[r] = PackPart{path, x, y};
         }
@@ -392,6 +388,7 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
         EXPECT_EQ(test::fileBytes(into + "/Summary.wsm"), summaryBytes(1));
         for (const auto& e : std::filesystem::directory_iterator(into))
             EXPECT_FALSE(isReservedWindowsName(e.path().filename().string())) << e.path();
+        EXPECT_EQ(std::filesystem::exists(into + "/wall_fr.bmp"), !flatten); // from wall_fr.BMP
         for (const Square s : squares)
             for (const Facing f : {Facing::North, Facing::East, Facing::South, Facing::West}) {
                 const int n = areaOf(s, f);
@@ -422,10 +419,22 @@ TEST(EngineView, EveryAreaOfADungeonWalksTheMapAndShowsItsView) {
                 }
                 EXPECT_EQ(cards, expected);
 
+                // Composed by hand: terrain in its slots, fronts as objects flagged "F".
+                const ViewRoles view = viewAt(parts.map, s, f);
                 Scene scene;
-                std::string unreadable;
-                ASSERT_TRUE(sceneOfView(viewAt(parts.map, s, f), parts.pack, DungeonParts::load,
-                                        scene, unreadable));
+                for (int slot = 1; slot <= kSlotCount; ++slot)
+                    if (const auto role = view.terrain[std::size_t(slot - 1)]) {
+                        const std::string& path = parts.pack.part(*role)->path;
+                        scene.slot(slot) = {path, path,
+                                            DungeonParts::load(path, PartKind::Terrain)};
+                    }
+                for (const PartRole role : view.objects) {
+                    const PackPart& p = *parts.pack.part(role);
+                    const PartImagePtr image = DungeonParts::load(p.path, PartKind::Object);
+                    scene.objects.push_back(
+                        {"", "", p.x, p.y, Layer::BehindFront, false, false, image, image});
+                }
+                recompose(scene);
                 EXPECT_EQ(engineShows(into, areaFileName(n), scene.canvas, true),
                           std::tuple(0, 0, true, true));
             }
@@ -445,11 +454,13 @@ std::map<std::string, Bytes> contents(const std::filesystem::path& folder) {
 
 TEST(EngineView, ADungeonFailingHalfWayLeavesTheFolderAsItWas) {
     const DungeonParts parts;
-    for (const bool existing : {false, true}) {
-        SCOPED_TRACE(existing ? "existing folder" : "new folder");
+    const std::string door = parts.pack.part(PartRole::FarFrontDoor)->path;
+    // A full disk into a new folder or an existing one, then a part gone.
+    for (const int run : {0, 1, 2}) {
+        SCOPED_TRACE(run);
         const test::TempFolder out;
         const std::string into = out.file("scenario");
-        if (existing) {
+        if (run > 0) {
             std::filesystem::create_directory(into);
             // A part copy the run replaces, and a file it does not touch.
             ASSERT_TRUE(writeFileAtomically(into + "/floor_ug.bmp", test::bytesOf("old")).ok());
@@ -460,11 +471,14 @@ TEST(EngineView, ADungeonFailingHalfWayLeavesTheFolderAsItWas) {
         // The summary, the parts and dark.bmp go through; the first area file,
         // with its card pictures, fails.
         testing::injectWriteFailure(ENOSPC, 30000);
+        if (run == 2)
+            std::filesystem::remove(door);
         const DungeonResult r = parts.exportTo(into);
         EXPECT_EQ(std::tie(r.code, r.file, r.error),
-                  std::tuple(StatusCode::DungeonWriteFailed, into + "/Area1.wid", ENOSPC));
+                  run < 2 ? std::tuple(StatusCode::DungeonWriteFailed, into + "/Area1.wid", ENOSPC)
+                          : std::tuple(StatusCode::PartUnreadable, door, 0));
         EXPECT_EQ(contents(into), before);
-        EXPECT_EQ(std::filesystem::exists(into), existing);
+        EXPECT_EQ(std::filesystem::exists(into), run > 0);
     }
 }
 
