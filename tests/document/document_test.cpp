@@ -92,9 +92,6 @@ TEST(SceneDocument, EditsOfNoRowAndOneExchangePerPress) {
         {{{Press, 0}, {Toggle, 1}, {Toggle, 1}, {Release, 2}}, {0, 1, 2}},
         {{{Press, 0}, {UndoRedo, 0}, {Release, 2}}, {0, 1, 2}},
     };
-    const auto fields = [](const ObjectRow& r) {
-        return std::tie(r.name, r.x, r.y, r.layer, r.path, r.picture(), r.mask());
-    };
     for (const auto& g : gestures) {
         SCOPED_TRACE(&g - gestures);
         Fixture f;
@@ -119,10 +116,10 @@ TEST(SceneDocument, EditsOfNoRowAndOneExchangePerPress) {
             else
                 EXPECT_TRUE(f.doc.undo() && f.doc.redo());
         }
-        const std::vector<ObjectRow>& now = f.doc.scene().objects;
-        ASSERT_EQ(now.size(), g.order.size());
-        for (std::size_t k = 0; k < g.order.size(); ++k)
-            EXPECT_TRUE(fields(now[k]) == fields(former[std::size_t(g.order[k])])) << k;
+        std::vector<ObjectRow> expected;
+        for (const int k : g.order)
+            expected.push_back(former[std::size_t(k)]);
+        EXPECT_TRUE(f.doc.scene().objects == expected);
     }
 }
 
@@ -166,29 +163,25 @@ TEST(SceneDocument, HistoryDragsDepthAndTheUnsavedMark) {
     EXPECT_EQ(f.doc.filePath(), "");
 }
 
-// Saved, then opened in a fresh document: the same canvas and record, mirrors included.
+// Saved, then opened in a fresh document: the same record, mirrors included (the same
+// canvas: the project test). Parts that cannot be read then are named, and kept as
+// recorded through edits and a save.
 TEST(SceneFile, RoundTripAndMissingParts) {
     Fixture f;
     f.fill();
     const std::string scene = f.work.file("first.tarn");
     ASSERT_TRUE(f.doc.save(scene).ok());
-    SceneDocument other(f.program.path().string());
-    ASSERT_TRUE(other.open(scene, loadBmp).ok());
-    EXPECT_EQ(other.canvas(), f.doc.canvas());
-    EXPECT_EQ(other.fileData(), f.doc.fileData());
-    EXPECT_FALSE(other.isModified() || other.canUndo());
-    EXPECT_EQ(other.filePath(), scene);
-
-    // Parts that cannot be read then are named, and kept as recorded through edits and a save.
     fs::remove(f.file("t", 2));
     fs::remove(f.file("ob", 1));
     std::ofstream(f.file("ob", 2)) << "no longer a picture";
+    SceneDocument other(f.program.path().string());
     const SceneOpenResult opened = other.open(scene, loadBmp);
     ASSERT_TRUE(opened.ok());
     EXPECT_EQ(opened.missing,
               (std::vector<std::string>{f.file("t", 2), f.file("ob", 1), f.file("ob", 2)}));
     EXPECT_EQ(other.fileData(), f.doc.fileData());
-    EXPECT_FALSE(other.isModified());
+    EXPECT_FALSE(other.isModified() || other.canUndo());
+    EXPECT_EQ(other.filePath(), scene);
     other.moveObject(0, 5, 6);
     other.deleteObject(1);
     other.undo(); // the missing row comes back whole
