@@ -16,10 +16,8 @@
 #include <set>
 #include <sstream>
 #include <sys/file.h>
-#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -29,10 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-mode_t modeOf(const std::string& path) {
-    struct stat st {};
-    ::stat(path.c_str(), &st);
-    return st.st_mode & 07777;
+fs::perms modeOf(const std::string& path) {
+    return fs::status(path).permissions();
 }
 
 // The temporary name does not grow with the target's: the longest legal name is written.
@@ -111,18 +107,6 @@ TEST(AtomicWriter, ReadsOnlyRegularFilesWithinTheLimit) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1)); // no waiting
 }
 
-bool makeSocket(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    const bool made =
-        fd >= 0 && ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (fd >= 0)
-        ::close(fd); // the socket's name stays
-    return made;
-}
-
 // Makes in the folder what the steps say, "what name [argument]" each: dir, fifo, device,
 // socket, lchown (to nobody), file (mode), chmod (mode), link (target; "@": in the folder).
 bool make(const test::TempFolder& d, const std::string& steps) {
@@ -138,7 +122,7 @@ bool make(const test::TempFolder& d, const std::string& steps) {
         else if (what == "device")
             ok = ::mknod(at.c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
         else if (what == "socket")
-            ok = makeSocket(at);
+            ok = ::mknod(at.c_str(), S_IFSOCK | 0666, 0) == 0;
         else if (what == "lchown")
             ok = ::lchown(at.c_str(), 65534, 65534) == 0;
         else if (in >> arg && what == "link")
@@ -224,9 +208,9 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
             }
             std::set<std::string> expected = contents(dir.path());
             // Replaced: the mode it had; made anew: as any new file, not the writer's 0600.
-            const mode_t mode = row.lands != nullptr && fs::exists(dir.file(row.lands))
-                                    ? modeOf(dir.file(row.lands))
-                                    : 0644;
+            const fs::perms mode = row.lands != nullptr && fs::exists(dir.file(row.lands))
+                                       ? modeOf(dir.file(row.lands))
+                                       : fs::perms(0644);
             std::optional<test::UnprivilegedUser> nobody;
             if (row.nobodyFolder != 0) {
                 ASSERT_TRUE(nobody.emplace(dir.path(), row.nobodyFolder).ok());

@@ -50,9 +50,7 @@ class FailingAllocations {
     }
     FailingAllocations(const FailingAllocations&) = delete;
     FailingAllocations& operator=(const FailingAllocations&) = delete;
-    ~FailingAllocations() { disarm(); }
-
-    void disarm() {
+    ~FailingAllocations() {
         allocation_faults::minBytes = 0;
         allocation_faults::failAt = 0;
     }
