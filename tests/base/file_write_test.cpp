@@ -86,21 +86,17 @@ TEST(AtomicWriter, ReadsOnlyRegularFilesWithinTheLimit) {
     ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0644), 0);
     const test::PipeRelease release(dir.file("pipe"));
     std::ofstream(dir.file("ten")) << "0123456789";
-    const struct {
-        std::string path;
-        std::uint64_t limit;
-        int result;
-    } rows[] = {{dir.file("pipe"), 100, ENODEV},
-                {dir.file("ten"), 9, EFBIG},
-                {dir.file("ten"), 10, 0},
-                {dir.path().string(), 100, EISDIR},
-                {"/dev/zero", 100, ENODEV}};
+    const std::tuple<std::string, std::uint64_t, int> rows[] = {{dir.file("pipe"), 100, ENODEV},
+                                                                {dir.file("ten"), 9, EFBIG},
+                                                                {dir.file("ten"), 10, 0},
+                                                                {dir.path().string(), 100, EISDIR},
+                                                                {"/dev/zero", 100, ENODEV}};
     const auto start = std::chrono::steady_clock::now();
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.path);
+    for (const auto& [path, limit, result] : rows) {
+        SCOPED_TRACE(path);
         Bytes out{1, 2};
-        EXPECT_EQ(readWholeFile(row.path, out, row.limit).error, row.result);
-        EXPECT_EQ(out.size(), row.result ? 0u : 10u);
+        EXPECT_EQ(readWholeFile(path, out, limit).error, result);
+        EXPECT_EQ(out.size(), result ? 0u : 10u);
     }
     EXPECT_EQ(copyFileAtomically(dir.file("pipe"), dir.file("copy")).error, ENODEV);
     EXPECT_FALSE(fs::exists(dir.file("copy")));
