@@ -27,8 +27,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::perms modeOf(const std::string& path) {
-    return fs::status(path).permissions();
+int modeOf(const std::string& path) {
+    return static_cast<int>(fs::status(path).permissions());
 }
 
 // The temporary name does not grow with the target's: the longest legal name is written.
@@ -204,9 +204,9 @@ TEST(AtomicWriter, RefusesWhatIsNoFileAndWritesThroughLinks) {
             }
             std::set<std::string> expected = contents(dir.path());
             // Replaced: the mode it had; made anew: as any new file, not the writer's 0600.
-            const fs::perms mode = row.lands != nullptr && fs::exists(dir.file(row.lands))
-                                       ? modeOf(dir.file(row.lands))
-                                       : fs::perms(0644);
+            const int mode = row.lands != nullptr && fs::exists(dir.file(row.lands))
+                                 ? modeOf(dir.file(row.lands))
+                                 : 0644;
             std::optional<test::UnprivilegedUser> nobody;
             if (row.nobodyFolder != 0) {
                 ASSERT_TRUE(nobody.emplace(dir.path(), row.nobodyFolder).ok());
