@@ -55,8 +55,6 @@ TEST(Scene, PixelArrayMasksAndFlips) {
                                                               : original.pixel(x, h - 1 - y));
                 flippic(inPlace, w, h, inPlace, type);
                 EXPECT_EQ(inPlace, once);
-                flippic(once, w, h, once, type);
-                EXPECT_EQ(once, original);
             }
         }
 }
