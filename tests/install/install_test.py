@@ -106,5 +106,4 @@ finally:
         os.chmod(folder, 0o755)
     shutil.rmtree(root, ignore_errors=True)
 
-print("%d passed, %d failed" % (1 if not failures else 0, len(failures)))
 sys.exit(1 if failures else 0)

@@ -55,8 +55,6 @@ TEST(Scene, PixelArrayMasksAndFlips) {
                                                               : original.pixel(x, h - 1 - y));
                 flippic(inPlace, w, h, inPlace, type);
                 EXPECT_EQ(inPlace, once);
-                flippic(once, w, h, once, type);
-                EXPECT_EQ(once, original);
             }
         }
 }
@@ -106,15 +104,6 @@ Picture part(int w, int h, Rgb colour, int holeFrom = 0, int holeTo = 0) {
     return p;
 }
 
-void addObject(Scene& scene, int x, int y, Picture p, Layer layer) {
-    ObjectRow row;
-    row.x = x;
-    row.y = y;
-    row.layer = layer;
-    row.shown = objectImage(std::move(p));
-    scene.objects.push_back(row);
-}
-
 TEST(Scene, PaintersOrder) {
     const Rgb ground{0, 200, 0}, backLeft{200, 0, 0}, backRight{0, 0, 200}, frontLeft{200, 200, 0},
         frontRight{0, 200, 200}, behind{50, 50, 50}, front{90, 0, 90}, later{9, 99, 199};
@@ -127,10 +116,13 @@ TEST(Scene, PaintersOrder) {
     for (int slot = 1; slot <= 5; ++slot)
         ASSERT_TRUE(chooseTerrainPart(scene, slot, "p", "/p", slots[slot - 1], work));
     const Layer F = Layer::BehindFront, T = Layer::InFront;
-    addObject(scene, 260, 70, part(40, 20, behind), F); // x 260..299, y 70..89
-    addObject(scene, 80, 100, part(30, 20, behind), F); // x 80..109, y 100..119
-    addObject(scene, 230, 70, part(20, 20, front), T);  // x 230..249
-    addObject(scene, 235, 75, part(10, 10, later), T);  // x 235..244, y 75..84
+    const auto addObject = [&](int x, int y, Picture p, Layer layer) {
+        scene.objects.push_back({"", "", x, y, layer, false, false, {}, objectImage(std::move(p))});
+    };
+    addObject(260, 70, part(40, 20, behind), F); // x 260..299, y 70..89
+    addObject(80, 100, part(30, 20, behind), F); // x 80..109, y 100..119
+    addObject(230, 70, part(20, 20, front), T);  // x 230..249
+    addObject(235, 75, part(10, 10, later), T);  // x 235..244, y 75..84
     recompose(scene);
     const auto at = [&](int x, int y) { return scene.canvas.pixel(x, y); };
     EXPECT_EQ(at(95, 85), backLeft);    // over the ground, through front left's hole

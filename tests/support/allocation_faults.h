@@ -48,11 +48,7 @@ class FailingAllocations {
         allocation_faults::minBytes = fault.minBytes;
         allocation_faults::failAt = fault.nth;
     }
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-    ~FailingAllocations() { disarm(); }
-
-    void disarm() {
+    ~FailingAllocations() {
         allocation_faults::minBytes = 0;
         allocation_faults::failAt = 0;
     }

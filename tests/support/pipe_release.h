@@ -15,12 +15,9 @@ class PipeRelease {
   public:
     explicit PipeRelease(std::string pipe)
         : thread_([pipe = std::move(pipe)](const std::stop_token& stop) {
-              for (int i = 0; i < 200 && !stop.stop_requested(); ++i)
-                  std::this_thread::sleep_for(std::chrono::milliseconds(10));
-              while (!stop.stop_requested()) {
-                  const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-                  if (fd >= 0)
-                      ::close(fd);
+              for (int i = 0; !stop.stop_requested(); ++i) {
+                  if (i >= 200) // two seconds on
+                      ::close(::open(pipe.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC));
                   std::this_thread::sleep_for(std::chrono::milliseconds(10));
               }
           }) {}

@@ -17,12 +17,9 @@ namespace tarn::test {
 class TempFolder {
   public:
     TempFolder() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "tarn-output-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) != nullptr)
-            path_ = pattern;
-        else
-            ADD_FAILURE() << "cannot make a temporary folder";
+        std::string pattern = (std::filesystem::temp_directory_path() / "tarn-XXXXXX").string();
+        EXPECT_NE(::mkdtemp(pattern.data()), nullptr) << "cannot make a temporary folder";
+        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ec;

@@ -27,8 +27,6 @@ class UnprivilegedUser {
             std::abort();
         }
     }
-    UnprivilegedUser(const UnprivilegedUser&) = delete;
-    UnprivilegedUser& operator=(const UnprivilegedUser&) = delete;
 
     bool ok() const { return active_ || ::geteuid() != 0; }
 
