@@ -2,12 +2,11 @@
 // match the window's canvas for the same scene, failures that stay with their
 // scene, usage errors, names that are no UTF-8, and a batch stopped by a signal.
 #include "app/common/picture_io.h"
-#include "app/dialogs/frm_write.h"
 #include "app/window/canvas_view.h"
 #include "app/window/frm_main.h"
+#include "export/export_procedure.h"
 #include "output/jpeg_writer.h"
 #include "scene/bmp.h"
-#include "support/modal_script.h"
 #include "support/program_folder.h"
 
 #include <QtTest>
@@ -117,14 +116,14 @@ class TestCommandLine : public QObject {
         // The save-as writers on the window's canvas give the same bytes.
         QCOMPARE(fileBytes(out + "/a.bmp"), qBytes(encodeBmp24(canvas)));
         QCOMPARE(fromQImage(QImage(out + "/b.png")), canvas);
+        QCOMPARE(runTarn({"render", scene, "-o", "-", "--format", "png"}, folder.path()).out,
+                 fileBytes(out + "/b.png"));
         for (const auto& [file, quality, progressive] :
              {std::tuple("c.jpg", 30, true), std::tuple("view.jpg", 65, false),
               std::tuple("d.png", 65, false)}) {
-            const std::string expected = folder.path("expected.jpg").toStdString();
-            QCOMPARE(DCSavetoJPEG(canvas, kCanvasWidth, kCanvasHeight, expected,
-                                  static_cast<std::uint8_t>(quality), progressive),
-                     0);
-            QCOMPARE(fileBytes(out + '/' + file), fileBytes(QString::fromStdString(expected)));
+            Bytes expected;
+            QVERIFY(encodeJpeg(canvas, static_cast<std::uint8_t>(quality), progressive, expected));
+            QCOMPARE(fileBytes(out + '/' + file), qBytes(expected));
         }
         // Toned as the menu tones it.
         QCOMPARE(fromQImage(QImage(out + "/g.png")), windowCanvas(scene, "mnuGray"));
@@ -146,26 +145,19 @@ class TestCommandLine : public QObject {
         QCOMPARE(filesIn(out).keys(), QStringList{"good.bmp"});
     }
 
-    // The same files, byte for byte, as the window's export of the same scene.
+    // The same files, byte for byte, as the core's export of the scene the window opens, with
+    // the dialog's first choices (that the dialog makes that call: tst_output).
     void exportMatchesTheWindow() {
         const QString scene = makeScene("exp.tarn");
         const QString byWindow = folder.makeFolder("scenario_window");
         const QString byCommand = folder.path("scenario_command"); // made by the export
-        {
-            FrmMain window(folder.context());
-            window.document().open(scene.toStdString(), PartLoader(loadPartFile));
-            window.findChild<QAction*>("mnuWrte")->trigger();
-            auto* dialog = window.findChild<FrmWrite*>("frmWrite");
-            QVERIFY(dialog);
-            dialog->findChild<QLineEdit*>("txtFolder")->setText(byWindow);
-            dialog->findChild<QLineEdit*>("txtNewFILE")->setText("7");
-            ModalScript script({press(QMessageBox::Ok)});
-            QTest::mouseClick(dialog->findChild<QPushButton*>("OKButton"), Qt::LeftButton);
-            QCOMPARE(script.seen().size(), std::size_t{1});
-        }
+        FrmMain window(folder.context());
+        window.document().open(scene.toStdString(), PartLoader(loadPartFile));
+        const ExportRequest request{byWindow.toStdString(), AreaMode::NewFile, "7", "",
+                                    Background::Black};
+        QVERIFY(exportTemplate(window.scene(), request).ok());
         const QStringList args{"export", scene, "--into", byCommand, "--area", "7"};
         expectRun(args, 0, {"Area7.wid"});
-        QVERIFY(filesIn(byWindow).contains("Area7.wid"));
         QVERIFY(filesIn(byCommand) == filesIn(byWindow));
         // Asked in the window, refused here unless the user says --replace.
         expectRun(args, 1, {"--replace"});
@@ -249,14 +241,9 @@ class TestCommandLine : public QObject {
         QVERIFY(version.exitCode == 0 && version.out.startsWith("tarn "));
     }
 
-    // A picture on standard output, and names given as bytes that are no UTF-8,
-    // read and written under those very bytes.
-    void standardOutputAndNamesAsBytes() {
-        const QString scene = makeScene("b.tarn");
-        QCOMPARE(runTarn({"render", scene, "-o", "b.png"}, folder.path()).exitCode, 0);
-        const Run piped = runTarn({"render", scene, "-o", "-", "--format", "png"}, folder.path());
-        QCOMPARE(piped.exitCode, 0);
-        QCOMPARE(piped.out, fileBytes(folder.path("b.png")));
+    // Names given as bytes that are no UTF-8, read and written under those very bytes.
+    void namesAsBytes() {
+        makeScene("b.tarn");
         // The shell removes them too: QTemporaryDir cannot remove what Qt cannot name.
         const Run run =
             runTarn({}, folder.path(),
@@ -268,35 +255,29 @@ class TestCommandLine : public QObject {
 
     // Stopped halfway: no temporary file is left (nor one a dead writer left
     // before), every picture written is whole, and the status tells the signal.
-    void batchStoppedBySignal_data() {
-        QTest::addColumn<int>("signal");
-        QTest::addColumn<int>("status");
-        QTest::newRow("SIGINT") << SIGINT << 130;
-        QTest::newRow("SIGTERM") << SIGTERM << 143;
-    }
     void batchStoppedBySignal() {
-        QFETCH(int, signal);
-        QFETCH(int, status);
         const QString scene = makeScene("one.tarn");
         const QByteArray whole = qBytes(encodeBmp24(windowCanvas(scene)));
-        const QString out = folder.makeFolder(QStringLiteral("out%1").arg(signal));
-        writeFile(out + "/.tarn-Dead01", "a dead writer's");
-        QStringList args{"render", "--out-dir", out};
-        for (int i = 0; i < 2000; ++i) { // the second row finds them made
-            args << folder.path(QStringLiteral("s%1.tarn").arg(i));
-            QFile::copy(scene, args.last());
+        QStringList scenes;
+        for (int i = 0; i < 2000; ++i) {
+            scenes << folder.path(QStringLiteral("s%1.tarn").arg(i));
+            QFile::copy(scene, scenes.last());
         }
-        QProcess tarn;
-        tarn.start(TARN_EXECUTABLE, args);
-        QTRY_VERIFY_WITH_TIMEOUT(QDir(out).entryList({"*.bmp"}).size() >= 20, 30000);
-        ::kill(static_cast<pid_t>(tarn.processId()), signal);
-        QVERIFY(tarn.waitForFinished(30000));
-        QCOMPARE(std::pair(tarn.exitStatus(), tarn.exitCode()),
-                 std::pair(QProcess::NormalExit, status));
-        const auto left = filesIn(out);
-        QVERIFY2(left.size() < 2000, "the batch ended before the signal");
-        for (const auto& [file, bytes] : left.asKeyValueRange())
-            QVERIFY2(file.endsWith(".bmp") && bytes == whole, qPrintable(file));
+        for (const auto& [signal, status] : {std::pair(SIGINT, 130), std::pair(SIGTERM, 143)}) {
+            const QString out = folder.makeFolder(QStringLiteral("out%1").arg(signal));
+            writeFile(out + "/.tarn-Dead01", "a dead writer's");
+            QProcess tarn;
+            tarn.start(TARN_EXECUTABLE, QStringList{"render", "--out-dir", out} + scenes);
+            QTRY_VERIFY_WITH_TIMEOUT(QDir(out).entryList({"*.bmp"}).size() >= 20, 30000);
+            ::kill(static_cast<pid_t>(tarn.processId()), signal);
+            QVERIFY(tarn.waitForFinished(30000));
+            QCOMPARE(std::pair(tarn.exitStatus(), tarn.exitCode()),
+                     std::pair(QProcess::NormalExit, status));
+            const auto left = filesIn(out);
+            QVERIFY2(left.size() < 2000, "the batch ended before the signal");
+            for (const auto& [file, bytes] : left.asKeyValueRange())
+                QVERIFY2(file.endsWith(".bmp") && bytes == whole, qPrintable(file));
+        }
     }
 
     // The sample map and pack make a whole dungeon; a fault in the map or the
