@@ -57,8 +57,8 @@ class TestFolderListing : public QObject {
         }
         for (const char* name : {"notes.txt", ".hidden_fl.bmp"})
             writeFile(folder.path(name), {});
-        const QByteArray notUtf8 = QFile::encodeName(folder.path()) + "/ob_\xff.bmp";
-        QVERIFY(std::ofstream(notUtf8.constData()).good());
+        QVERIFY(
+            std::ofstream((QFile::encodeName(folder.path()) + "/ob_\xff.bmp").constData()).good());
         QVERIFY(QFile::link(folder.path("ob_a.bmp"), folder.path("ob_link.bmp")));
         QVERIFY(QFile::link(folder.path("nowhere.bmp"), folder.path("ob_broken.bmp")));
         QCOMPARE(::mkfifo(QFile::encodeName(folder.path("ob_fifo.bmp")).constData(), 0600), 0);
@@ -76,8 +76,7 @@ class TestFolderListing : public QObject {
         for (const QString& f : files)
             if (f.endsWith(".bmp"))
                 (f.startsWith("ob") ? objects : walls) << f.chopped(4);
-        QCOMPARE(entries(w.lst(0)), objects);
-        QCOMPARE(entries(w.lst(4)), walls);
+        QCOMPARE(entries(w.lst(0)) + entries(w.lst(4)), objects + walls);
         // A file added later shows up after the refresh command, in its place.
         writeFile(folder.path("ob_aa.bmp"), {});
         QCOMPARE(entries(w.lst(0)), objects);
