@@ -1,6 +1,5 @@
-// The program run from a shell, without a display: pictures of scene files that
-// match the window's canvas for the same scene, failures that stay with their
-// scene, usage errors, names that are no UTF-8, and a batch stopped by a signal.
+// The program run from a shell without a display: pictures as the window shows the scene, failures
+// that stay with their scene, usage errors, names that are no UTF-8, a batch stopped by a signal.
 #include "app/window/canvas_view.h"
 #include "app/window/frm_main.h"
 #include "export/export_procedure.h"
@@ -72,8 +71,7 @@ class TestCommandLine : public QObject {
                 process.readAllStandardOutput()};
     }
 
-    // A scene of sample parts: every slot, a mirrored door behind the front walls and a
-    // chest in front.
+    // Sample parts in every slot, a mirrored door behind the front walls, a chest in front.
     QString makeScene(const QString& name, const QString& door = QStringLiteral("ob_door")) {
         writeFile(folder.path(name), QString(kScene).arg(kParts, door).toUtf8());
         return folder.path(name);
@@ -264,8 +262,7 @@ class TestCommandLine : public QObject {
         }
     }
 
-    // The sample map and pack make a whole dungeon; a fault in the map or the
-    // pack writes nothing at all.
+    // The sample map and pack make a whole dungeon; a faulty map or pack writes nothing at all.
     void dungeonFromTheSamples() {
         const QString map = kParts + "/crypt.txt", pack = kParts + "/crypt.pack.json";
         expectRun({"dungeon", map, "--pack", pack, "--into", "crypt"}, 0, {"エリア 1〜120"});

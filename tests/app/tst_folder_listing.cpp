@@ -1,6 +1,5 @@
-// The folder and file lists against Qt's own directory listing and name
-// comparison: same entries, same order, also for names where case folding is
-// subtle, and the part lists in the file list's order.
+// The folder and file lists against Qt's own listing and name comparison: same entries, same
+// order, also where case folding is subtle; the part lists in the file list's order.
 #include "app/window/folder_listing.h"
 #include "app/window/frm_main.h"
 #include "app/window/list_box.h"

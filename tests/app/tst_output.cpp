@@ -84,7 +84,6 @@ class TestOutput : public QObject, MainWindowTest {
     QString out_; // in "work", which snapshots cover, so that out_ replaced by a file shows
     std::optional<UnprivilegedUser> user_;
 
-    // Terrain slots and objects, each a small bitmap of its own in the program folder.
     void setScene(const std::vector<std::pair<int, QString>>& terrain,
                   const QStringList& objects = {}) {
         int seed = 0;
