@@ -9,6 +9,7 @@
 #include <QtWidgets>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <fstream>
@@ -56,8 +57,9 @@ class TestFolderListing : public QObject {
         }
         for (const char* name : {"notes.txt", ".hidden_fl.bmp"})
             writeFile(folder.path(name), {});
-        QVERIFY(
-            std::ofstream((QFile::encodeName(folder.path()) + "/ob_\xff.bmp").constData()).good());
+        const QByteArray undecodable = QFile::encodeName(folder.path()) + "/ob_\xff.bmp";
+        QVERIFY(std::ofstream(undecodable.constData()).good());
+        const auto removeIt = qScopeGuard([&] { ::unlink(undecodable.constData()); });
         QVERIFY(QFile::link(folder.path("ob_a.bmp"), folder.path("ob_link.bmp")));
         QVERIFY(QFile::link(folder.path("nowhere.bmp"), folder.path("ob_broken.bmp")));
         QCOMPARE(::mkfifo(QFile::encodeName(folder.path("ob_fifo.bmp")).constData(), 0600), 0);

@@ -18,6 +18,8 @@
 #include <fstream>
 #include <optional>
 
+#include <unistd.h>
+
 using namespace tarn;
 using namespace tarn::test;
 
@@ -354,6 +356,7 @@ class TestOutput : public QObject, MainWindowTest {
                  areaBytes(7, planArea(w->scene(), kDarkBackgroundName).cells).toStdString());
         const std::filesystem::directory_iterator names(QFile::encodeName(out_).toStdString());
         QCOMPARE(std::distance(names, {}), 2); // and dark.bmp, nothing left over
+        ::unlink(native.constData());          // Qt cannot remove a name it cannot decode
     }
 
     // A dialog starts in the user's documents folder until a file of its kind is saved; from
