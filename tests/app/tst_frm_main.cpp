@@ -571,7 +571,9 @@ class TestFrmMain : public QObject, MainWindowTest {
             QTRY_VERIFY(shownEditor(column));
             QCOMPARE(shownEditor(column)->text(), column->item(0)->text());
             shownEditor(column)->setText(text);
+            const std::size_t answered = script.seen().size() + (to == position(0) ? 1 : 0);
             QTest::keyClick(shownEditor(column), Qt::Key_Return);
+            QTRY_COMPARE(script.seen().size(), answered); // a refusal's box before the next edit
             QTRY_COMPARE(position(0), to);
             QVERIFY(objectShownAt(to));
             QTRY_VERIFY(!shownEditor(column));
