@@ -93,6 +93,7 @@ struct Fixture {
 struct Edit {
     const char* name;
     std::function<void(Fixture&)> run;
+    friend void PrintTo(const Edit& edit, std::ostream* out) { *out << edit.name; }
 };
 
 class Allocation : public ::testing::TestWithParam<Edit> {};
