@@ -404,22 +404,23 @@ void removeStaleTemporaries(const std::string& folder) {
     ::closedir(dir);
 }
 
+static Status writeBytes(const std::string& path, std::span<const std::uint8_t> bytes,
+                         Durability durability, Placement placement) {
+    return named(
+        replaceWith(
+            path, durability,
+            [&](Output& out, int& error) { return out.write(bytes.data(), bytes.size(), error); },
+            placement),
+        path);
+}
+
 Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes,
                            Durability durability) {
-    return named(replaceWith(path, durability,
-                             [&](Output& out, int& error) {
-                                 return out.write(bytes.data(), bytes.size(), error);
-                             }),
-                 path);
+    return writeBytes(path, bytes, durability, Placement::Replace);
 }
 
 Status writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes) {
-    return named(
-        replaceWith(
-            path, Durability::Durable,
-            [&](Output& out, int& error) { return out.write(bytes.data(), bytes.size(), error); },
-            Placement::NoReplace),
-        path);
+    return writeBytes(path, bytes, Durability::Durable, Placement::NoReplace);
 }
 
 static Status readUnnamed(const std::string& path, Bytes& out, std::uint64_t maxBytes) {

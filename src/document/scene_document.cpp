@@ -131,10 +131,13 @@ void SceneDocument::rebuildCanvas(const Rect& area) {
     tarn::recompose(scene_, area);
     applyTones(scene_.canvas);
     // screen_ has its size from setShownLayers: nothing here takes memory.
-    if (shownLayers_ != kAllLayers) {
-        compose(scene_, screen_, area, shownLayers_);
-        applyTones(screen_);
-    }
+    if (shownLayers_ != kAllLayers)
+        composeScreen(area, shownLayers_);
+}
+
+void SceneDocument::composeScreen(const Rect& area, LayerSet layers) {
+    compose(scene_, screen_, area, layers);
+    applyTones(screen_);
 }
 
 void tonePicture(Tone tone, Picture& picture, PixelArray& work) {
@@ -153,10 +156,8 @@ void SceneDocument::setShownLayers(LayerSet layers) {
     layers &= kAllLayers;
     if (layers == shownLayers_)
         return;
-    if (layers != kAllLayers) {
-        compose(scene_, screen_, kCanvasRect, layers);
-        applyTones(screen_);
-    }
+    if (layers != kAllLayers)
+        composeScreen(kCanvasRect, layers);
     shownLayers_ = layers;
     notify({.canvas = true, .canvasArea = kCanvasRect});
 }
@@ -205,8 +206,7 @@ void SceneDocument::commit(EditKind kind, Rollback& rollback, int dragRow) {
         index_ = static_cast<int>(history_.size());
     }
     drag_.step = dragRow >= 0 ? index_ : 0;
-    if (kind != EditKind::ExchangeRows)
-        OLD_SWAPINDEX = -1;
+    OLD_SWAPINDEX = -1; // an exchange has used it, any other edit makes it stale
     rebuildCanvas(change.canvasArea);
     notify(change);
 }

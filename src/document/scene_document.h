@@ -185,6 +185,8 @@ class SceneDocument {
     // Everything a commit would allocate, taken before anything is changed.
     void reserveForCommit();
     void rebuildCanvas(const Rect& area);
+    // The screen less the hidden layers, over `area`.
+    void composeScreen(const Rect& area, LayerSet layers);
     void notify(const DocumentChange& change);
     void resetHistory();
 

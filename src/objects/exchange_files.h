@@ -14,10 +14,9 @@ enum class ExchangeFile { OldPic, OldPicMask, NewPic, NewPicMask };
 // of the buffer it was written from, whatever its ".emf" name says.
 class ExchangeFiles {
   public:
-    // An empty program folder: nothing is written and folder() is empty.
+    // An empty program folder: nothing is written.
     explicit ExchangeFiles(const std::string& programFolder);
 
-    const std::string& folder() const { return folder_; }
     std::string path(ExchangeFile file) const;
 
     // Writes the picture and its mask to OLDPIC/OLDPICMASK (writeOld) or

@@ -26,7 +26,6 @@ class ObjectList {
     int count() const { return static_cast<int>(scene_.objects.size()); }
     bool isRow(int row) const { return row >= 0 && row < count(); }
     const ObjectRow& row(int r) const { return scene_.objects[static_cast<std::size_t>(r)]; }
-    const ExchangeFiles& exchangeFiles() const { return files_; }
 
     // Masks the loaded part and appends the row name, 0, 0, "F",
     // folder/fileName. Refused with 10 rows present or without a picture; then
