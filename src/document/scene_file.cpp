@@ -271,12 +271,12 @@ Status readSceneFile(const std::string& path, SceneFileData& out) {
         status = problem(StatusCode::SceneUnreadable, ec                       ? ec.value()
                                                       : fs::is_directory(kind) ? EISDIR
                                                                                : ENODEV);
-    } else if (fs::file_size(path, ec) > kMaxSceneFileBytes || ec) {
-        status = problem(ec ? StatusCode::SceneUnreadable : StatusCode::SceneTooLarge, ec.value());
     } else {
         Bytes bytes;
         const Status io = readWholeFile(path, bytes, kMaxSceneFileBytes);
-        if (!io.ok()) {
+        if (io.error == EFBIG) {
+            status = problem(StatusCode::SceneTooLarge);
+        } else if (!io.ok()) {
             status = problem(StatusCode::SceneUnreadable, io.error);
         } else {
             const std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
