@@ -980,10 +980,6 @@ Files written:
 <context>
     <name>DungeonCommand</name>
     <message>
-        <source>詳しくは tarn --help を見てください。</source>
-        <translation>See tarn --help for details.</translation>
-    </message>
-    <message>
         <source>--replace は前に書き出した迷宮の索引から置き換えるエリアを知ります。</source>
         <translation>--replace learns from the index of the dungeon written before which areas it replaces.</translation>
     </message>
@@ -1002,10 +998,6 @@ Files written:
     <message>
         <source>--first-area は 1 から 9999 までの整数です</source>
         <translation>--first-area is a whole number from 1 to 9999</translation>
-    </message>
-    <message>
-        <source>知らないオプションです: %1</source>
-        <translation>Unknown option: %1</translation>
     </message>
     <message>
         <source>地図、--pack と --into を指定してください</source>

@@ -3,6 +3,7 @@
 #include "app/cli/batch_render.h"
 #include "app/cli/dungeon_command.h"
 #include "app/cli/signal_exit.h"
+#include "app/cli/usage_error.h"
 #include "app/common/language.h"
 #include "app/common/messages.h"
 #include "app/common/native_path.h"
@@ -12,12 +13,10 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -28,17 +27,9 @@ namespace tarn {
 
 namespace {
 
-constexpr int kUsageError = 2;
-
 class Words {
     Q_DECLARE_TR_FUNCTIONS(CommandLine)
 };
-
-void say(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
-    std::fputc('\n', stderr);
-}
 
 // 0, or 1 with a word on stderr when standard output cannot take the text.
 int print(const QString& text) {
@@ -72,23 +63,9 @@ QString usageText() {
                      "どのコマンドにも --lang ja|en を付けると、その言語で表示します。");
 }
 
-int usageError(const QString& problem) {
-    say(QStringLiteral("tarn: ") + problem);
-    say(Words::tr("詳しくは tarn --help を見てください。"));
-    return kUsageError;
-}
-
-QString unknownOption(const std::string& option) {
-    return Words::tr("知らないオプションです: %1").arg(fromNative(option));
-}
-
 // "scene: what went wrong", naming the file where it is another.
 QString outcomeText(const RenderJob& job, const SceneOpenResult& outcome) {
     return fromNative(job.scene) + QStringLiteral(": ") + renderFailure(outcome, job.output);
-}
-
-bool isTerminal() {
-    return ::isatty(STDERR_FILENO) == 1;
 }
 
 } // namespace
@@ -112,29 +89,6 @@ struct RenderRequest {
     RenderSettings settings;
     bool formatGiven = false;
 };
-
-std::optional<OutputFormat> formatNamed(const std::string& name) {
-    const QString n = QString::fromStdString(name).toLower();
-    if (n == QStringLiteral("bmp"))
-        return OutputFormat::Bmp;
-    if (n == QStringLiteral("png"))
-        return OutputFormat::Png;
-    if (n == QStringLiteral("jpg") || n == QStringLiteral("jpeg"))
-        return OutputFormat::Jpeg;
-    return std::nullopt;
-}
-
-std::string extensionOf(OutputFormat format) {
-    switch (format) {
-    case OutputFormat::Png:
-        return ".png";
-    case OutputFormat::Jpeg:
-        return ".jpg";
-    case OutputFormat::Bmp:
-        break;
-    }
-    return ".bmp";
-}
 
 std::string fileNameOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -334,6 +288,13 @@ int exportScene(const Arguments& args) {
     say(fromNative(scene) + QStringLiteral(": ") + exportProblemText(result, true));
     return 1;
 }
+
+// A command that needs no window: `tarn <name> ARGUMENTS...`. Returns the
+// process's exit status (0 done, 1 some file failed, 2 a usage error).
+struct Verb {
+    const char* name;
+    int (*run)(const Arguments& arguments);
+};
 
 // Every verb; the unknown-verb check knows a verb by its row here.
 const Verb kVerbs[] = {

@@ -1,17 +1,16 @@
 #include "app/cli/dungeon_command.h"
 
 #include "app/cli/batch_render.h"
+#include "app/cli/usage_error.h"
 #include "app/common/messages.h"
 #include "app/common/native_path.h"
 #include "dungeon/dungeon_export.h"
 #include "dungeon/dungeon_view.h"
+#include "export/export_procedure.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-
-#include <unistd.h>
 
 #include <cstdio>
 #include <thread>
@@ -25,19 +24,6 @@ class Words {
 };
 
 constexpr int kFault = 1;
-constexpr int kUsageError = 2;
-
-void say(const QString& text) {
-    const QByteArray bytes = text.toLocal8Bit();
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stderr);
-    std::fputc('\n', stderr);
-}
-
-int usageError(const QString& problem) {
-    say(QStringLiteral("tarn dungeon: ") + problem);
-    say(Words::tr("詳しくは tarn --help を見てください。"));
-    return kUsageError;
-}
 
 // Paths tidied as the window's fields are.
 std::string native(const QString& path) {
@@ -73,7 +59,7 @@ QString parse(const QStringList& args, DungeonOptions& out) {
             if (value == &number) {
                 bool whole = false;
                 const int n = number.toInt(&whole);
-                if (!whole || n < 1 || n > 9999)
+                if (!whole || n < kFirstAreaNumber || n > kLastAreaNumber)
                     return Words::tr("--first-area は 1 から 9999 までの整数です");
                 out.firstArea = n;
             }
@@ -84,7 +70,7 @@ QString parse(const QStringList& args, DungeonOptions& out) {
         } else if (a == QStringLiteral("--dry-run")) {
             out.dryRun = true;
         } else if (a.startsWith(QLatin1Char('-')) || !out.map.isEmpty()) {
-            return Words::tr("知らないオプションです: %1").arg(a);
+            return unknownOption(a);
         } else {
             out.map = a;
         }
@@ -102,7 +88,7 @@ int dungeonCommand(const Arguments& arguments) {
         args << fromNative(argument);
     DungeonOptions a;
     if (const QString problem = parse(args, a); !problem.isEmpty())
-        return usageError(problem);
+        return usageError(problem, "tarn dungeon");
 
     DungeonMap map;
     if (const MapResult r = readDungeonMap(native(a.map), map); !r.ok()) {
@@ -120,7 +106,7 @@ int dungeonCommand(const Arguments& arguments) {
     }
 
     PartCache parts;
-    const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    const bool terminal = isTerminal();
     DungeonRequest request;
     request.folder = native(a.into);
     request.mapFile = native(QFileInfo(a.map).fileName());

@@ -6,6 +6,7 @@
 #include "scene/bmp.h"
 
 #include <QBuffer>
+#include <QString>
 
 #include <cerrno>
 #include <cstdio>
@@ -59,6 +60,29 @@ int encode(const Picture& canvas, const PictureSettings& settings, Bytes& bytes,
     return EINVAL;
 }
 } // namespace
+
+std::optional<OutputFormat> formatNamed(const std::string& name) {
+    const QString n = QString::fromStdString(name).toLower();
+    if (n == QStringLiteral("bmp"))
+        return OutputFormat::Bmp;
+    if (n == QStringLiteral("png"))
+        return OutputFormat::Png;
+    if (n == QStringLiteral("jpg") || n == QStringLiteral("jpeg"))
+        return OutputFormat::Jpeg;
+    return std::nullopt;
+}
+
+std::string extensionOf(OutputFormat format) {
+    switch (format) {
+    case OutputFormat::Png:
+        return ".png";
+    case OutputFormat::Jpeg:
+        return ".jpg";
+    case OutputFormat::Bmp:
+        break;
+    }
+    return ".bmp";
+}
 
 Status writePicture(const Picture& canvas, const std::string& path, const PictureSettings& settings,
                     Durability durability, WrittenForm* form) {

@@ -4,11 +4,18 @@
 #include "base/status.h"
 #include "scene/picture.h"
 
+#include <optional>
 #include <string>
 
 namespace tarn {
 
 enum class OutputFormat { Bmp, Png, Jpeg };
+
+// The format a file ending or a `--format` word names, in any case: "bmp",
+// "png", "jpg" or "jpeg".
+std::optional<OutputFormat> formatNamed(const std::string& name);
+// The ending, dot included, a file written in the format gets.
+std::string extensionOf(OutputFormat format);
 
 struct PictureSettings {
     OutputFormat format = OutputFormat::Bmp;

@@ -38,10 +38,16 @@ QStringList recentScenes(const IniStore& ini) {
 }
 
 void rememberScene(const IniStore& ini, const QString& path) {
-    QStringList paths = recentScenes(ini);
-    paths.removeAll(path);
-    paths.prepend(path);
-    store(ini, paths.mid(0, kMaxRecentScenes));
+    rememberScenes(ini, {path});
+}
+
+void rememberScenes(const IniStore& ini, const QStringList& paths) {
+    QStringList recent = recentScenes(ini);
+    for (const QString& path : paths) {
+        recent.removeAll(path);
+        recent.prepend(path);
+    }
+    store(ini, recent.mid(0, kMaxRecentScenes));
 }
 
 void forgetScene(const IniStore& ini, const QString& path) {

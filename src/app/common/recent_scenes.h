@@ -13,6 +13,8 @@ inline constexpr int kMaxRecentScenes = 8;
 QStringList recentScenes(const IniStore& ini);
 // Puts a scene first, dropping an older mention of it and the oldest beyond the limit.
 void rememberScene(const IniStore& ini, const QString& path);
+// As rememberScene for each path in turn, the last ending first, stored once.
+void rememberScenes(const IniStore& ini, const QStringList& paths);
 void forgetScene(const IniStore& ini, const QString& path);
 
 } // namespace tarn

@@ -72,8 +72,7 @@ QStringList adoptRecoveredScenes(const AppContext& context) {
     };
     std::sort(found.begin(), found.end(),
               [&](const QString& a, const QString& b) { return order(a) < order(b); });
-    for (const QString& path : found)
-        rememberScene(context.ini(), path);
+    rememberScenes(context.ini(), found);
     std::reverse(found.begin(), found.end());
     return found;
 }

@@ -56,10 +56,6 @@ QString askForPath(QWidget* mainWindow, const AppContext& context) {
     return path;
 }
 
-bool confirmReplace(QWidget* mainWindow, const QString& path) {
-    return !replacesAFile(path) || askOverwrite(mainWindow, QFileInfo(path).fileName());
-}
-
 // Writes a BMP or a PNG and says in which form; whether the file was written.
 bool savePicture(QWidget* mainWindow, const Picture& canvas, const QString& path,
                  OutputFormat format) {
@@ -99,17 +95,15 @@ void saveAsFlow(QWidget* mainWindow, const Picture& canvas, const AppContext& co
     if (path.isEmpty() || !confirmReplace(mainWindow, path))
         return;
 
-    const QString ending = QFileInfo(path).suffix().toLower();
+    const std::optional<OutputFormat> format = formatNamed(QFileInfo(path).suffix().toStdString());
     // The next dialog starts where this file went; a JPEG's folder is kept as
     // its settings dialog opens.
     bool saved = false;
-    if (ending == QStringLiteral("bmp")) {
-        saved = savePicture(mainWindow, canvas, path, OutputFormat::Bmp);
-    } else if (ending == QStringLiteral("jpg") || ending == QStringLiteral("jpeg")) {
+    if (format == OutputFormat::Jpeg) {
         openJpegDialog(mainWindow, canvas, context, path);
         saved = true;
-    } else if (ending == QStringLiteral("png")) {
-        saved = savePicture(mainWindow, canvas, path, OutputFormat::Png);
+    } else if (format) {
+        saved = savePicture(mainWindow, canvas, path, *format);
     } else {
         showMessage(mainWindow, QMessageBox::Information,
                     QCoreApplication::translate(

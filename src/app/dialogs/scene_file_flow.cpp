@@ -5,6 +5,7 @@
 #include "app/common/picture_io.h"
 #include "app/common/recent_scenes.h"
 #include "app/common/recovered_scenes.h"
+#include "app/common/shown_scene_name.h"
 #include "app/dialogs/dialog_folders.h"
 #include "app/dialogs/overwrite_question.h"
 #include "base/paths.h"
@@ -27,10 +28,9 @@ SceneFileFlow::SceneFileFlow(QWidget* window, SceneDocument& document, AppContex
 bool SceneFileFlow::maySetSceneAside() {
     if (!document_.isModified())
         return true;
-    const QString file = QString::fromStdString(document_.filePath());
-    const QString name = file.isEmpty() ? tr("無題") : QFileInfo(file).fileName();
     QMessageBox ask(QMessageBox::Question, QStringLiteral("Tarn"),
-                    tr("このシーンへの変更を保存しますか？") + QLatin1Char('\n') + name,
+                    tr("このシーンへの変更を保存しますか？") + QLatin1Char('\n') +
+                        shownSceneName(document_),
                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, window_);
     ask.button(QMessageBox::Save)->setText(tr("保存"));
     ask.button(QMessageBox::Discard)->setText(tr("破棄"));
@@ -91,8 +91,7 @@ bool SceneFileFlow::saveAs() {
         return false;
     if (QFileInfo(path).suffix().isEmpty())
         path += QString::fromLatin1(kSceneFileExtension);
-    const QFileInfo target(path);
-    if (replacesAFile(path) && !askOverwrite(window_, target.fileName()))
+    if (!confirmReplace(window_, path))
         return false;
     return save(toNative(path));
 }
@@ -143,7 +142,7 @@ bool SceneFileFlow::open(const std::string& path) {
     if (!result.missing.empty()) {
         QStringList missing;
         for (const std::string& part : result.missing)
-            missing << QString::fromStdString(part);
+            missing << fromNative(part);
         tellProblem(tr("シーン「%1」の次のパーツを読み込めませんでした。"
                        "パーツはシーンに残してありますが、表示されません。\n%2")
                         .arg(QFileInfo(file).fileName(), missing.join(QLatin1Char('\n'))));
@@ -166,7 +165,7 @@ QString SceneFileFlow::askPath(bool forSaving) {
     // Where a scene was last saved or opened.
     dialog.setDirectory(dialogFolder(context_, SavedFile::Scene));
     if (forSaving) {
-        const QString file = QString::fromStdString(document_.filePath());
+        const QString file = fromNative(document_.filePath());
         dialog.selectFile(file.isEmpty() ? tr("無題") + QString::fromLatin1(kSceneFileExtension)
                                          : QFileInfo(file).fileName());
     }

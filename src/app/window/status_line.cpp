@@ -1,10 +1,10 @@
 #include "app/window/status_line.h"
 
+#include "app/common/shown_scene_name.h"
 #include "app/window/canvas_view.h"
 #include "document/scene_document.h"
 
 #include <QAction>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
@@ -62,8 +62,7 @@ void StatusLine::showPointer(QPoint position) {
 
 void StatusLine::show() {
     lblZoom_->setText(tr("拡大率 %1倍").arg(canvas_.zoom()));
-    const QString file = QString::fromStdString(document_.filePath());
-    lblScene_->setText(file.isEmpty() ? tr("無題") : QFileInfo(file).fileName());
+    lblScene_->setText(shownSceneName(document_));
     lblLayers_->setText(document_.shownLayers() == kAllLayers ? QString()
                                                               : tr("一部のレイヤーを隠しています"));
 }

@@ -1,18 +1,16 @@
 #include "app/window/window_title.h"
 
+#include "app/common/shown_scene_name.h"
 #include "document/scene_document.h"
-
-#include <QFileInfo>
 
 namespace tarn {
 
 QString WindowTitle::of(const SceneDocument& document) {
     const bool modified = document.isModified();
-    const QString file = QString::fromStdString(document.filePath());
-    if (file.isEmpty() && !modified)
+    if (document.filePath().empty() && !modified)
         return QStringLiteral("Tarn");
-    const QString name = file.isEmpty() ? tr("無題") : QFileInfo(file).fileName();
-    return name + (modified ? QStringLiteral("*") : QString()) + QStringLiteral(" - Tarn");
+    return shownSceneName(document) + (modified ? QStringLiteral("*") : QString()) +
+           QStringLiteral(" - Tarn");
 }
 
 } // namespace tarn
