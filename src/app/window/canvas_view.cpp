@@ -71,10 +71,6 @@ void CanvasView::showCanvas(const Picture& canvas, const Rect& area) {
                      copied.h * zoom_));
 }
 
-QSize CanvasView::boxSize(int zoom) {
-    return {kCanvasWidth * zoom + 2 * kBorder, kCanvasHeight * zoom + 2 * kBorder};
-}
-
 void CanvasView::setZoom(int zoom) {
     zoom = std::clamp(zoom, 1, kMaxZoom);
     if (zoom == zoom_)

@@ -28,7 +28,9 @@ class CanvasView : public QWidget {
     // 1 .. kMaxZoom; the box takes the size the canvas needs.
     void setZoom(int zoom);
     int zoom() const { return zoom_; }
-    static QSize boxSize(int zoom);
+    static constexpr QSize boxSize(int zoom) {
+        return {kCanvasWidth * zoom + 2 * kBorder, kCanvasHeight * zoom + 2 * kBorder};
+    }
 
   signals:
     void mouseMoved(QPoint position, Qt::MouseButtons buttons);

@@ -1,5 +1,6 @@
 #include "app/window/folder_list.h"
 
+#include "app/common/native_path.h"
 #include "app/window/folder_listing.h"
 #include "base/paths.h"
 
@@ -21,7 +22,7 @@ QTreeWidgetItem* makeItem(const QString& text, const QString& path, const QIcon&
 }
 
 QString childPath(const QString& parent, const QString& name) {
-    return QString::fromStdString(joinPath(parent.toStdString(), name.toStdString()));
+    return fromNative(joinPath(toNative(parent), toNative(name)));
 }
 
 } // namespace

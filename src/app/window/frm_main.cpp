@@ -31,10 +31,9 @@ namespace {
 constexpr int kMargin = 2;
 constexpr int kCanvasLeft = kMargin;
 constexpr int kCanvasTop = kMargin;
-constexpr int kCanvasBoxWidth = kCanvasWidth + 2;   // with its border
-constexpr int kCanvasBoxHeight = kCanvasHeight + 2; // with its border
-constexpr int kSlotTop = kCanvasTop + kCanvasBoxHeight + 4;
-constexpr int kObjectLeft = kCanvasLeft + kCanvasBoxWidth + 4;
+constexpr QSize kCanvasBox = CanvasView::boxSize(1);
+constexpr int kSlotTop = kCanvasTop + kCanvasBox.height() + 4;
+constexpr int kObjectLeft = kCanvasLeft + kCanvasBox.width() + 4;
 constexpr int kObjectWidth = FrmMain::kWidth - kObjectLeft - kMargin;
 
 } // namespace
@@ -65,7 +64,7 @@ FrmMain::FrmMain(AppContext context, QWidget* parent)
 
     const int bottom = kHeight - menuBar()->sizeHint().height() - kMargin;
     terrain_ = new TerrainArea(*this, document_, run_, area,
-                               QRect(kCanvasLeft, kSlotTop, kCanvasBoxWidth, bottom - kSlotTop));
+                               QRect(kCanvasLeft, kSlotTop, kCanvasBox.width(), bottom - kSlotTop));
     for (int slot = 1; slot <= kSlotCount; ++slot)
         lst_[static_cast<std::size_t>(slot)] = terrain_->list(slot);
     objects_ = new ObjectArea(*this, document_, run_, area,
@@ -111,12 +110,12 @@ void FrmMain::load() {
     // Before the folder is listed, so that no leftover shows in it.
     context_.removeLeftovers();
     pathPanel_->hide();
-    pathPanel_->start();
     const WindowMemory memory(context_);
     resize(memory.size(firstSize()));
     const std::optional<QString> folder = memory.folder();
     context_.reportUnreadableSettings(this);
-    if (folder && !changeFolder(*folder))
+    // One listing: the remembered folder, or the program folder when there is none or it is gone.
+    if (!pathPanel_->start(folder))
         pathPanel_->showPathNotFound();
     lst_[9]->setToolTip(tr(" オブジェクトが手前の地形も通過するか指定します。[F = 無効 T = 有効]"));
 }

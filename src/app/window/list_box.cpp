@@ -87,12 +87,14 @@ void ListBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void ListBox::mouseMoveEvent(QMouseEvent* event) {
-    const int before = selectedRow();
-    if (event->buttons() == Qt::LeftButton)
+    // Without the left button the selection stays where it is.
+    if (event->buttons() == Qt::LeftButton) {
+        const int before = selectedRow();
         QListWidget::mouseMoveEvent(event);
-    const int after = selectedRow();
-    if (after >= 0 && after != before)
-        emit chosen(after);
+        const int after = selectedRow();
+        if (after >= 0 && after != before)
+            emit chosen(after);
+    }
     emit mouseMoved(event->buttons());
 }
 

@@ -3,6 +3,7 @@
 #include "app/window/object_area.h"
 #include "app/common/messages.h"
 
+#include "app/common/native_path.h"
 #include "app/common/picture_io.h"
 #include "app/window/drawn_icons.h"
 #include "app/window/frm_main.h"
@@ -177,7 +178,7 @@ void ObjectArea::showRows(int row) {
         ListBox* box = list(i);
         // A list moves its selection to a neighbour when the selected row goes;
         // here the row is gone, so nothing is selected.
-        const bool selectionGoes = box->selectedRow() >= n;
+        const bool selectionGoes = box->count() > n && box->selectedRow() >= n;
         while (box->count() > n)
             delete box->takeItem(box->count() - 1);
         if (selectionGoes) {
@@ -237,8 +238,8 @@ void ObjectArea::insertChosenPart() {
         return;
     }
     const QListWidgetItem* item = parts->item(row);
-    document_.insertObject(item->text().toStdString(), window_.currentFolder().toStdString(),
-                           item->data(FrmMain::kFileNameRole).toString().toStdString(),
+    document_.insertObject(toNative(item->text()), toNative(window_.currentFolder()),
+                           toNative(item->data(FrmMain::kFileNameRole).toString()),
                            std::move(part));
 }
 

@@ -116,18 +116,23 @@ QString PathPanel::currentFolder() const {
     return dir_->path();
 }
 
-void PathPanel::start() {
+bool PathPanel::start(const std::optional<QString>& remembered) {
     fillDriveList();
-    changeFolder(cleanFolderPath(context_.programFolder));
+    const QString program = cleanFolderPath(context_.programFolder);
+    // The drive as listing the program folder shows it, without listing it
+    // when the remembered folder is to be shown.
+    if (canEnterFolder(program))
+        selectDrive(driveOf(program));
     pathBuff_ = drv_->currentText();
+    if (remembered && changeFolder(*remembered))
+        return true;
+    changeFolder(program);
+    return !remembered;
 }
 
 bool PathPanel::changeFolder(const QString& folder) {
-    const QString clean = cleanFolderPath(folder);
-    if (!canEnterFolder(clean))
-        return false;
-    selectDrive(driveOf(clean));
-    return dir_->setPath(clean);
+    // The folder list checks the folder; its pathChanged selects the drive.
+    return dir_->setPath(folder);
 }
 
 void PathPanel::reread() {

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -32,14 +33,14 @@ class PathPanel : public QFrame {
     PathPanel(AppContext context, const QRect& place, ActionRunner run, FilesListed listed,
               QWidget* parent);
 
-    // The browsing lists on the program folder; its drive is the one a drive
-    // that is not ready falls back to.
-    void start();
+    // The browsing lists on `remembered` when given and it can be entered,
+    // else on the program folder, whose drive is the one a drive that is not
+    // ready falls back to. False when `remembered` could not be entered.
+    bool start(const std::optional<QString>& remembered);
     // Opens a closed panel, closes an open one; opening refills the drives.
     void toggle();
     // Closes the panel when open (a pointer moved elsewhere on the window).
     void closePanel();
-    bool isOpen() const { return open_; }
     // After every opening or closing.
     void setOpenChanged(std::function<void(bool open)> handler);
 

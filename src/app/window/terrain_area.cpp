@@ -95,7 +95,7 @@ void TerrainArea::choose(int slot, int row) {
         Picture part;
         // On failure the slot keeps the part it had.
         if (!loadPicture(path, part) ||
-            !document_.choosePart(slot, name.toStdString(), path.toStdString(), part))
+            !document_.choosePart(slot, toNative(name), toNative(path), part))
             window_.warnUnreadablePart(path);
     });
 }

@@ -1,8 +1,9 @@
 #pragma once
 
-#include <QHash>
 #include <QRect>
 #include <QSize>
+
+#include <vector>
 
 class QWidget;
 
@@ -21,7 +22,12 @@ class WindowLayout {
     void apply(QWidget* area, CanvasView& canvas, QSize extra);
 
   private:
-    QHash<QWidget*, QRect> initialPlaces_; // as built, for the window at its first size
+    struct Placed {
+        QWidget* widget;
+        QRect first; // as built, for the window at its first size
+    };
+    // Found by name at the first apply, in the order apply places them.
+    std::vector<Placed> places_;
 };
 
 } // namespace tarn
