@@ -48,6 +48,18 @@ struct Hit {
     double dv;    // size of one pixel in v (or in depth on floor and ceiling)
 };
 
+// The floor at a screen point below the horizon.
+Hit floorHit(double x, double y) {
+    const double scale = (y - kVy) / (kBottom - kVy);
+    const double depth = 1.0 / scale;
+    return {Surface::Floor,
+            depth,
+            (x - kCx) / (kCx * scale),
+            0,
+            depth / kCx,
+            depth * depth / (kBottom - kVy)};
+}
+
 Hit locate(double x, double y) {
     const double dx = x - kCx;
     const double ax = std::abs(dx);
@@ -78,10 +90,7 @@ Hit locate(double x, double y) {
                 dx / (kCx * scale), 0,
                 depth / kCx,        depth * depth / (kVy - kTop)};
     }
-    const double scale = (y - kVy) / (kBottom - kVy);
-    const double depth = 1.0 / scale;
-    return {
-        Surface::Floor, depth, dx / (kCx * scale), 0, depth / kCx, depth * depth / (kBottom - kVy)};
+    return floorHit(x, y);
 }
 
 // Where a coordinate falls in a run of blocks of the given size: the block's
@@ -361,15 +370,7 @@ Picture dungeonFloor() {
                      const double cy = 80 + y;
                      if (cy <= kVy + 1 || (x < 1 && y < 1))
                          return std::nullopt;
-                     const double scale = (cy - kVy) / (kBottom - kVy);
-                     const double depth = 1.0 / scale;
-                     const Hit h{Surface::Floor,
-                                 depth,
-                                 (80 + x - kCx) / (kCx * scale),
-                                 0,
-                                 depth / kCx,
-                                 depth * depth / (kBottom - kVy)};
-                     return floorAt(kStone, shader, h);
+                     return floorAt(kStone, shader, floorHit(80 + x, cy));
                  });
 }
 

@@ -423,6 +423,14 @@ Status writeNewFileAtomically(const std::string& path, std::span<const std::uint
     return writeBytes(path, bytes, Durability::Durable, Placement::NoReplace);
 }
 
+void flushFileSystemOf(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::syncfs(fd);
+        ::close(fd);
+    }
+}
+
 static Status readUnnamed(const std::string& path, Bytes& out, std::uint64_t maxBytes) {
     out.clear();
     struct stat st {};

@@ -35,6 +35,11 @@ Status writeFileAtomically(const std::string& path, std::span<const std::uint8_t
 // writers racing for one name exactly one succeeds; the others get EEXIST.
 Status writeNewFileAtomically(const std::string& path, std::span<const std::uint8_t> bytes);
 
+// Flushes everything written to the file system that holds the folder: one
+// wait on the disk for a run of Scratch writes. Nothing happens when the
+// folder cannot be opened.
+void flushFileSystemOf(const std::string& folder);
+
 // Removes the temporary files this process is writing and keeps it from making
 // more: for a process about to end on a signal. Takes a lock it never gives back.
 void abandonTemporaries();

@@ -1,5 +1,7 @@
 #include "base/paths.h"
 
+#include <filesystem>
+
 namespace tarn {
 
 std::string trimpath(const std::string& path) {
@@ -22,6 +24,11 @@ std::string folderOf(const std::string& path) {
 std::string getext(const std::string& name) {
     const std::size_t dot = name.rfind('.');
     return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+std::string pathBeside(const std::string& folder, const std::string& written) {
+    const std::filesystem::path p(written);
+    return (p.is_absolute() ? p : std::filesystem::path(folder) / p).lexically_normal().string();
 }
 
 } // namespace tarn

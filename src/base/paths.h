@@ -12,5 +12,7 @@ std::string joinPath(const std::string& folder, const std::string& name);
 std::string folderOf(const std::string& path);
 // Text after the last "." of a name; "" when there is none.
 std::string getext(const std::string& name);
+// A path written in a file, taken relative to that file's folder unless absolute.
+std::string pathBeside(const std::string& folder, const std::string& written);
 
 } // namespace tarn

@@ -1,6 +1,7 @@
 #include "document/scene_file.h"
 
 #include "base/file_write.h"
+#include "base/paths.h"
 
 #include <nlohmann/json.hpp>
 
@@ -58,11 +59,6 @@ fs::path sceneFolderOf(const std::string& path) {
         file = realLocation(file.parent_path()) / to;
     }
     return file.parent_path();
-}
-
-std::string absolutePath(const std::string& stored, const fs::path& folder) {
-    const fs::path p(stored);
-    return (p.is_absolute() ? p : folder / p).lexically_normal().string();
 }
 
 // Depth of brackets outside strings, so that a wall of "[" is refused before parsing.
@@ -181,7 +177,7 @@ Status parse(const json& root, const fs::path& folder, SceneFileData& out) {
         if (!slot->is_object() || !readText(*slot, "name", s.name, false) ||
             !readText(*slot, "path", s.path, false))
             return problem(StatusCode::SceneDamaged);
-        s.path = absolutePath(s.path, folder);
+        s.path = pathBeside(folder.string(), s.path);
     }
     const auto objects = root.find("objects");
     if (objects == root.end() || !objects->is_array() || objects->size() > kMaxObjects)
@@ -197,7 +193,7 @@ Status parse(const json& root, const fs::path& folder, SceneFileData& out) {
             !readBool(o, "mirrorUpDown", row.mirroredUpDown))
             return problem(StatusCode::SceneDamaged);
         row.layer = layer == "T" ? Layer::InFront : Layer::BehindFront;
-        row.path = absolutePath(row.path, folder);
+        row.path = pathBeside(folder.string(), row.path);
         data.objects.push_back(std::move(row));
     }
     out = std::move(data);

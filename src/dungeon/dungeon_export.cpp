@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "dungeon/card_pictures.h"
 #include "dungeon/dungeon_view.h"
+#include "dungeon/json_read.h"
 #include "export/area_plan.h"
 #include "export/cw_writers.h"
 #include "export/export_procedure.h"
@@ -16,14 +17,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <fcntl.h>
 #include <limits>
 #include <map>
 #include <mutex>
 #include <new>
 #include <set>
 #include <sys/stat.h>
-#include <thread>
 #include <unistd.h>
 
 namespace tarn {
@@ -31,7 +30,6 @@ namespace tarn {
 namespace {
 
 constexpr const char* kFacingNames[] = {"北", "東", "南", "西"};
-constexpr std::uint64_t kMaxIndexBytes = 16u << 20;
 constexpr std::size_t kCopied = static_cast<std::size_t>(-1);
 
 // The code and its subject; the platform's error number from `io`.
@@ -130,14 +128,20 @@ class Bitmaps {
     std::vector<const Bytes*> byId_;
 };
 
+// A file the parts of the dungeon need: the bitmap made for it, or kCopied for
+// the source part copied as it is.
+struct PartOut {
+    std::string name;
+    std::string source;
+    std::size_t bitmap = kCopied;
+};
+
 // A distinct view, composed and laid out.
 struct PlannedView {
-    std::vector<AreaCell> cells;      // file names as planArea gave them
-    std::vector<std::string> names;   // the files those names stand for...
-    std::vector<std::string> sources; // ...made from this part file
-    std::vector<std::size_t> bitmaps; // ...and this bitmap, or kCopied
-    std::size_t preview = kCopied;    // the preview's bytes
-    std::string unreadable;           // a part that could not be read
+    std::vector<AreaCell> cells;   // file names as planArea gave them
+    std::vector<PartOut> files;    // under those names
+    std::size_t preview = kCopied; // the preview's bytes
+    std::string unreadable;        // a part that could not be read
     bool previewFailed = false;
 };
 
@@ -153,23 +157,17 @@ PlannedView planView(const ViewRoles& view, const DungeonPack& pack,
     }
     if (request.flatten) {
         Bytes bytes;
-        // The save-as rule: 256 colours when they fit, else full colour.
-        if (encode256(scene.canvas, true, bytes) != kSave256Written)
-            bytes = encodeBmp24(scene.canvas);
+        encode256Or24(scene.canvas, bytes); // a view's canvas is never empty nor too large
         planned.cells = {backgroundCell(kDarkBackgroundName),
                          {kViewLeft, kViewTop, 40000 + kCanvasWidth, kCanvasHeight, "", 0}};
-        planned.names = {""};
-        planned.sources = {""};
-        planned.bitmaps = {bitmaps.add(std::move(bytes))};
+        planned.files = {{"", "", bitmaps.add(std::move(bytes))}};
     } else {
         AreaPlan plan = planArea(scene, kDarkBackgroundName);
         planned.cells = std::move(plan.cells);
-        for (PartFile& file : plan.files) {
-            planned.names.push_back(file.fileName);
-            planned.sources.push_back(file.source);
-            planned.bitmaps.push_back(file.bitmap.empty() ? kCopied
-                                                          : bitmaps.add(std::move(file.bitmap)));
-        }
+        for (PartFile& file : plan.files)
+            planned.files.push_back(
+                {file.fileName, file.source,
+                 file.bitmap.empty() ? kCopied : bitmaps.add(std::move(file.bitmap))});
     }
     if (!request.viewsFolder.empty()) {
         Bytes preview;
@@ -181,42 +179,27 @@ PlannedView planView(const ViewRoles& view, const DungeonPack& pack,
     return planned;
 }
 
-// A file the parts of the dungeon need, under a name unique in the folder.
-struct PartOut {
-    std::string name;
-    std::string source;
-    std::size_t bitmap = kCopied;
-};
-
 // Gives every file of every view a name of its own across the whole dungeon,
 // in view order so that the names do not depend on the threads: the same part
 // made the same way keeps one name, different pixels never share one.
 std::vector<PartOut> nameFiles(std::vector<PlannedView>& views, const std::string& mapName) {
-    std::map<std::string, std::string> taken; // folded name -> identity
-    taken[foldedName(kDarkBackgroundName)] = "";
-    taken[foldedName(kDefaultBackgroundName)] = "";
+    FileNamer namer;
     std::vector<PartOut> files;
     for (std::size_t k = 0; k < views.size(); ++k) {
         PlannedView& view = views[k];
         std::map<std::string, std::string> renamed;
-        for (std::size_t f = 0; f < view.names.size(); ++f) {
+        for (const PartOut& file : view.files) {
             const std::string identity =
-                view.sources[f] + '\n' +
-                (view.bitmaps[f] == kCopied ? "" : std::to_string(view.bitmaps[f]));
+                file.source + '\n' + (file.bitmap == kCopied ? "" : std::to_string(file.bitmap));
             std::string stem =
-                view.names[f].empty() ? mapName + "_view" + std::to_string(k + 1) : view.names[f];
+                file.name.empty() ? mapName + "_view" + std::to_string(k + 1) : file.name;
             if (stem.size() >= 4 && foldedName(stem.substr(stem.size() - 4)) == ".bmp")
                 stem.resize(stem.size() - 4);
-            for (int n = 1;; ++n) {
-                const std::string name = candidateName(stem, ".bmp", n);
-                const auto [it, added] = taken.emplace(foldedName(name), identity);
-                if (added)
-                    files.push_back({name, view.sources[f], view.bitmaps[f]});
-                if (added || it->second == identity) {
-                    renamed[view.names[f]] = name;
-                    break;
-                }
-            }
+            bool added = false;
+            std::string name = namer.name(stem, identity, added);
+            if (added)
+                files.push_back({name, file.source, file.bitmap});
+            renamed[file.name] = std::move(name);
         }
         for (AreaCell& cell : view.cells)
             if (const auto it = renamed.find(cell.fileName); it != renamed.end())
@@ -229,18 +212,24 @@ std::vector<PartOut> nameFiles(std::vector<PlannedView>& views, const std::strin
 bool readIndex(const std::string& path, std::set<int>& areas, std::optional<int>& first,
                Status& io) {
     Bytes bytes;
-    io = readWholeFile(path, bytes, kMaxIndexBytes);
+    io = readWholeFile(path, bytes, kMaxDungeonFileBytes);
     if (!io.ok())
         return false;
-    const nlohmann::json index = nlohmann::json::parse(bytes.begin(), bytes.end(), nullptr, false);
-    if (!index.is_object() || index.value("format", "") != "tarn-dungeon" ||
-        !index.contains("areas") || !index["areas"].is_array())
+    nlohmann::json index;
+    JsonFault ignored;
+    if (!parseJsonText({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, index,
+                       ignored) ||
+        !index.is_object() || index.value("format", "") != "tarn-dungeon")
         return false;
-    for (const nlohmann::json& area : index["areas"])
-        if (area.is_object() && area.contains("area") && area["area"].is_number_integer())
-            areas.insert(area["area"].get<int>());
-    if (index.contains("firstArea") && index["firstArea"].is_number_integer())
-        first = index["firstArea"].get<int>();
+    const nlohmann::json* list = member(index, "areas");
+    if (list == nullptr || !list->is_array())
+        return false;
+    for (const nlohmann::json& area : *list)
+        if (const nlohmann::json* n = member(area, "area"); n != nullptr && n->is_number_integer())
+            areas.insert(n->get<int>());
+    if (const nlohmann::json* n = member(index, "firstArea");
+        n != nullptr && n->is_number_integer())
+        first = n->get<int>();
     return true;
 }
 
@@ -539,15 +528,9 @@ DungeonResult exportSteps(const DungeonMap& map, const DungeonPack& pack,
         return failure(StatusCode::DungeonWriteFailed, indexPath, io);
 
     // One flush for every file, as a render batch does.
-    for (const std::string& written : {folder, request.viewsFolder}) {
-        if (written.empty())
-            continue;
-        const int fd = ::open(written.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd >= 0) {
-            ::syncfs(fd);
-            ::close(fd);
-        }
-    }
+    for (const std::string& written : {folder, request.viewsFolder})
+        if (!written.empty())
+            flushFileSystemOf(written);
     rollback.commit();
     return done;
 }

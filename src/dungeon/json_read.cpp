@@ -1,7 +1,6 @@
 #include "dungeon/json_read.h"
 
 #include <algorithm>
-#include <filesystem>
 
 namespace tarn {
 
@@ -60,11 +59,6 @@ std::string jsonPathOf(const std::string& base, const char* key) {
 
 std::string jsonPathOf(const std::string& base, std::size_t index) {
     return base + "[" + std::to_string(index) + "]";
-}
-
-std::string pathBeside(const std::string& folder, const std::string& written) {
-    const std::filesystem::path p(written);
-    return (p.is_absolute() ? p : std::filesystem::path(folder) / p).lexically_normal().string();
 }
 
 } // namespace tarn

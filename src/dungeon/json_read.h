@@ -31,7 +31,4 @@ bool readWhole(const nlohmann::json* value, std::int64_t low, std::int64_t high,
 std::string jsonPathOf(const std::string& base, const char* key);
 std::string jsonPathOf(const std::string& base, std::size_t index);
 
-// A path written in a file, taken relative to that file's folder unless absolute.
-std::string pathBeside(const std::string& folder, const std::string& written);
-
 } // namespace tarn

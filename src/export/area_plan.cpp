@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <fcntl.h>
-#include <map>
 #include <unistd.h>
 
 namespace tarn {
@@ -51,12 +50,7 @@ bool opaqueOutside(const PartImage& image, const Rect& visible) {
 
 class Planner {
   public:
-    explicit Planner(const std::string& backgroundName) {
-        // A part named like a background would take its place in the engine.
-        taken_[foldedName(kDarkBackgroundName)] = "";
-        taken_[foldedName(kDefaultBackgroundName)] = "";
-        taken_[foldedName(backgroundName)] = "";
-    }
+    explicit Planner(const std::string& backgroundName) { namer_.reserve(backgroundName); }
 
     // The cell for the part, and its file recorded; false when nothing of it shows.
     bool place(const PartOnCanvas& part, AreaCell& cell) {
@@ -107,18 +101,14 @@ class Planner {
     std::string fileFor(const PartOnCanvas& part, const std::string& variant,
                         const Picture& derived) {
         const std::string identity = part.path + '\n' + variant + (derived.isNull() ? "" : "\n*");
-        for (int k = 1;; ++k) {
-            const std::string name = candidateName(part.name + variant, ".bmp", k);
-            const auto [it, added] = taken_.emplace(foldedName(name), identity);
-            if (added)
-                files.push_back(
-                    {name, part.path, derived.isNull() ? Bytes{} : encodeBmp24(derived)});
-            if (added || it->second == identity)
-                return name;
-        }
+        bool added = false;
+        std::string name = namer_.name(part.name + variant, identity, added);
+        if (added)
+            files.push_back({name, part.path, derived.isNull() ? Bytes{} : encodeBmp24(derived)});
+        return name;
     }
 
-    std::map<std::string, std::string> taken_; // folded file name -> identity
+    FileNamer namer_;
 };
 
 } // namespace
@@ -197,6 +187,26 @@ bool isReservedWindowsName(const std::string& fileName) {
         return true;
     return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
            base[3] >= '1' && base[3] <= '9';
+}
+
+FileNamer::FileNamer() {
+    // A part named like a background would take its place in the engine.
+    reserve(kDarkBackgroundName);
+    reserve(kDefaultBackgroundName);
+}
+
+void FileNamer::reserve(const std::string& name) {
+    taken_[foldedName(name)] = "";
+}
+
+std::string FileNamer::name(const std::string& stem, const std::string& identity, bool& added) {
+    for (int k = 1;; ++k) {
+        std::string name = candidateName(stem, ".bmp", k);
+        const auto [it, isNew] = taken_.emplace(foldedName(name), identity);
+        added = isNew;
+        if (isNew || it->second == identity)
+            return name;
+    }
 }
 
 bool startsAsBmp(const std::string& path) {

@@ -4,6 +4,7 @@
 #include "export/cw_writers.h"
 #include "scene/scene.h"
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,22 @@ bool isReservedWindowsName(const std::string& fileName);
 // itself, then "_2", "_3" ... added. A name Windows keeps for a device starts
 // at "_2", put before its first ".", where it counts.
 std::string candidateName(const std::string& stem, const std::string& ending, int k);
+
+// Gives BMP files names of their own in one folder, compared as the engine's
+// file system compares them (see foldedName): the same identity keeps one name,
+// different identities never share one, and neither background name is given.
+class FileNamer {
+  public:
+    FileNamer();
+    // Keeps the name from being given to any file.
+    void reserve(const std::string& name);
+    // The first candidateName(stem, ".bmp", k) that is free or already has this
+    // identity (never empty); `added` when it was free.
+    std::string name(const std::string& stem, const std::string& identity, bool& added);
+
+  private:
+    std::map<std::string, std::string> taken_; // folded file name -> identity
+};
 
 // Whether a file starts as a BMP does; false when it cannot be read.
 bool startsAsBmp(const std::string& path);

@@ -48,13 +48,15 @@ std::string areaName(int n);
 // A menu card whose one event, fired on a click, changes to another area.
 struct MenuCard {
     std::string name;
-    Bytes image; // the card's picture, embedded (a BMP); empty for none
+    // The card's picture, embedded (a BMP); empty for none. Not owned: the
+    // pictures are shared by every area and outlive the encoding.
+    std::span<const std::uint8_t> image;
     int targetArea = 0;
 };
 
 // Builds the whole area file, its cell count taken from the cells. Fails with
 // NumberOutOfRange when 40000 + n does not fit the signed 32-bit field, or
-// BadName (subject: the text) when a name cannot be encoded; out is then empty.
+// BadPartName (file: the text) when a name cannot be encoded; out is then empty.
 ExportResult encodeArea(int n, const std::vector<AreaCell>& cells, Bytes& out);
 // The same with a name of its own and menu cards, spread automatically.
 ExportResult encodeArea(int n, const std::string& name, const std::vector<MenuCard>& cards,

@@ -97,6 +97,16 @@ int encode256(const Picture& picture, bool reserve, Bytes& out) {
     return kSave256Written;
 }
 
+int encode256Or24(const Picture& picture, Bytes& out, bool* fullColour) {
+    const int result = encode256(picture, true, out);
+    const bool tooMany = result == kSave256TooManyColours;
+    if (tooMany)
+        out = encodeBmp24(picture);
+    if (fullColour != nullptr)
+        *fullColour = tooMany;
+    return tooMany ? kSave256Written : result;
+}
+
 int save256(const Picture& picture, const std::string& path, bool reserve, Status* status) {
     Bytes bytes;
     if (const int result = encode256(picture, reserve, bytes); result != kSave256Written) {

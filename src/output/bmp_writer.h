@@ -19,6 +19,11 @@ inline constexpr int kSave256TooManyColours = 3;
 // EFBIG for a picture too large for the format's 32-bit size fields.
 int encode256(const Picture& picture, bool reserve, Bytes& out);
 
+// The save-as rule: encode256 with the reserve on, or the 24-bit BMP when the
+// colours do not fit (then `fullColour` is set). Returns kSave256Written,
+// kSave256Empty or EFBIG (out empty).
+int encode256Or24(const Picture& picture, Bytes& out, bool* fullColour = nullptr);
+
 // encode256, then the file written whole. Returns 0, 1, 3, or the errno of a
 // failed write with `status` (System) filled in; on any failure the file is
 // untouched.

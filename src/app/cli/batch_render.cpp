@@ -6,9 +6,6 @@
 #include "base/paths.h"
 #include "output/effects.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <set>
 
 namespace tarn {
@@ -85,13 +82,8 @@ std::vector<SceneOpenResult> renderBatch(const std::vector<RenderJob>& jobs,
     // One flush per file system at the end instead of one per file: the files
     // are each whole already (written beside and renamed), and a batch of
     // hundreds would otherwise wait on the disk hundreds of times.
-    for (const std::string& folder : folders) {
-        const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-        if (fd >= 0) {
-            ::syncfs(fd);
-            ::close(fd);
-        }
-    }
+    for (const std::string& folder : folders)
+        flushFileSystemOf(folder);
     return outcomes;
 }
 

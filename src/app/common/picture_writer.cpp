@@ -3,7 +3,6 @@
 #include "app/common/picture_io.h"
 #include "output/bmp_writer.h"
 #include "output/jpeg_writer.h"
-#include "scene/bmp.h"
 
 #include <QBuffer>
 #include <QString>
@@ -37,14 +36,11 @@ int encode(const Picture& canvas, const PictureSettings& settings, Bytes& bytes,
            WrittenForm& form) {
     switch (settings.format) {
     case OutputFormat::Bmp: {
-        const int result = encode256(canvas, true, bytes);
-        form = WrittenForm::Palette;
-        if (result == kSave256TooManyColours) {
-            bytes = encodeBmp24(canvas);
-            form = WrittenForm::FullColour;
-        } else if (result != kSave256Written) {
+        bool fullColour = false;
+        const int result = encode256Or24(canvas, bytes, &fullColour);
+        form = fullColour ? WrittenForm::FullColour : WrittenForm::Palette;
+        if (result != kSave256Written)
             return result == kSave256Empty ? EINVAL : result;
-        }
         return 0;
     }
     case OutputFormat::Png:
