@@ -217,9 +217,11 @@ bool readIndex(const std::string& path, std::set<int>& areas, std::optional<int>
         return false;
     nlohmann::json index;
     JsonFault ignored;
-    if (!parseJsonText({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, index,
-                       ignored) ||
-        !index.is_object() || index.value("format", "") != "tarn-dungeon")
+    if (!parseJsonText({reinterpret_cast<const char*>(bytes.data()), bytes.size()}, index, ignored))
+        return false;
+    // Compared as JSON: a format that is no string is a foreign file, not a crash.
+    if (const nlohmann::json* format = member(index, "format");
+        format == nullptr || *format != "tarn-dungeon")
         return false;
     const nlohmann::json* list = member(index, "areas");
     if (list == nullptr || !list->is_array())

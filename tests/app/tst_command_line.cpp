@@ -273,6 +273,9 @@ class TestCommandLine : public QObject {
         expectRun({"dungeon", "bad.txt", "--pack", pack, "--into", "nothing"}, 1, {"bad.txt"});
         expectRun({"dungeon", map, "--pack", "bad.json", "--into", "nothing"}, 1, {"bad.json"});
         QVERIFY(!QFile::exists(folder.path("nothing")));
+        writeFile(folder.path("crypt/crypt.dungeon.json"), "{\"format\": 5}"); // no string
+        expectRun({"dungeon", map, "--pack", pack, "--into", "crypt", "--replace"}, 1,
+                  {"crypt.dungeon.json"});
     }
 };
 
